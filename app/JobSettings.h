@@ -1,0 +1,52 @@
+#pragma once
+// The cutting settings of one run, as the main window shows them and the output
+// assembly, the preview and the Send step read them. Lengths in millimetres as
+// typed; margins in whole millimetres.
+#include <cstdint>
+#include <string>
+
+#include "geometry/Job.h"
+
+namespace kerfmax {
+
+class CIniFile;
+
+struct JobSettings {
+    int language = 0;                       // 0 English, 1 Chinese
+    bool bladeOffsetOn = true;
+    std::string bladeOffsetText = "0.35";
+    bool overCutOn = false;
+    std::string overCutText = "1.0";
+    int portIndex = 0;
+    std::string portText;                   // text of the selected Port entry
+    std::string networkAddress = "127.0.0.1";
+    bool virtualCom = false;
+    int manufacturerRow = 3;
+    int cutOrder = 0;                       // 0 file order, 1 "Reduce Feed"
+    bool mirror = false;
+    Rotation rotation = Rotation::None;
+    std::int32_t frameEnabled = 0;
+    std::int32_t marginLeft = 1;
+    std::int32_t marginRight = 1;
+    std::int32_t marginBottom = 1;
+    std::int32_t marginTop = 1;
+
+    // Plotter units for the output: 0 when the box is not ticked.
+    std::int32_t BladeOffsetUnits() const;
+    std::int32_t OverCutUnits() const;
+};
+
+// At most 9 characters, leading decimal number (none gives 0), times 40.0,
+// truncated toward zero.
+std::int32_t LengthTextToUnits(const std::string& text);
+
+// Fills the persisted settings from the settings file (defaults of a fresh file
+// where keys are missing). Mirror, rotation and frame always start afresh.
+JobSettings ReadJobSettings(CIniFile& ini);
+
+// The settings that Send and Save to File write, in their order: "Type", "Port",
+// "PortS", "ChkBladeOffset", "ChkOverCut", "BladeOffset", "OverCut", then "IP"
+// when the last link built was a network link.
+void SaveSettings(CIniFile& ini, const JobSettings& settings, bool lastLinkWasNetwork);
+
+}  // namespace kerfmax

@@ -1,0 +1,25 @@
+#pragma once
+// The sub-commands of kerfmax-cli. Each takes the words after its own name and
+// returns the process exit code.
+#include <string>
+#include <vector>
+
+namespace kerfmax::cli {
+
+enum ExitCode {
+    kExitDone = 0,
+    kExitUsage = 1,
+    kExitNothingToCut = 2,
+    kExitOutputFailure = 3,
+    kExitCancelled = 4,
+};
+
+using Args = std::vector<std::string>;
+
+int RunConvert(const Args& args);
+int RunInfo(const Args& args);
+int RunPorts(const Args& args);
+int RunSend(const Args& args);
+int RunRegister(const Args& args, bool install);
+
+}  // namespace kerfmax::cli

@@ -1,0 +1,5 @@
+#include <cstdio>
+#include "cli/Commands.h"
+namespace kerfmax::cli {
+int RunSend(const Args&) { std::fputs("kerfmax-cli: not available yet\n", stderr); return kExitUsage; }
+}

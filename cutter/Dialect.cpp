@@ -1,0 +1,66 @@
+#include "cutter/Dialect.h"
+
+#include <cstdio>
+
+namespace kerfmax {
+
+int CutterDialect::SetLanguage(int language)
+{
+    if (language == 1) {
+        isHpgl = 0;
+        isDmpl = 1;
+        initCommand = ";:H A L0 ECN U U0,0;";
+        penUpFormat = "U%ld,%ld;";
+        penDownFormat = "D%ld,%ld;";
+        trailer = "@ ";
+    } else {
+        isHpgl = 1;
+        isDmpl = 0;
+        initCommand = "IN;SP1;";
+        penUpFormat = "PU%ld,%ld;";
+        penDownFormat = "PD%ld,%ld;";
+        trailer = "PG;";
+    }
+    return 0;
+}
+
+std::string FormatPenCommand(const std::string& format, long first, long second)
+{
+    char buffer[64];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    int n = std::snprintf(buffer, sizeof buffer, format.c_str(), first, second);
+#pragma GCC diagnostic pop
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+std::string CutterDialect::FormatPenUp(long first, long second) const
+{
+    return FormatPenCommand(penUpFormat, first, second);
+}
+
+std::string CutterDialect::FormatPenDown(long first, long second) const
+{
+    return FormatPenCommand(penDownFormat, first, second);
+}
+
+const std::array<CutterDevice, 4>& ManufacturerTable()
+{
+    static const std::array<CutterDevice, 4> table = {{
+        {"Norvel", "Norvel刻字机", "HPGL-Series", 1},
+        {"Sarkon", "Sarkon刻字机", "DMPL-Series", 2},
+        {"Obrant", "Obrant智能刻字机", "DMPL-Series", 2},
+        {"Elvoma", "Elvoma刻字机", "HPGL-Series", 1},
+    }};
+    return table;
+}
+
+bool DialectForCutterType(std::int32_t cutterType, CutterDialect& dialect)
+{
+    if (cutterType != 1 && cutterType != 2) return false;
+    dialect = CutterDialect{};
+    if (cutterType == 2) dialect.SetLanguage(1);
+    return true;
+}
+
+}  // namespace kerfmax

@@ -1,0 +1,56 @@
+#pragma once
+// The loaded job and its placement: what the main window (and the command-line
+// tool) holds for one cutting run.
+#include <string>
+#include <vector>
+
+#include "geometry/PathTypes.h"
+
+namespace kerfmax {
+
+enum class Rotation { None = 0, Quarter = 1, Half = 2, ThreeQuarter = 3 };
+
+class Job {
+public:
+    // Reads, flattens, moves to the origin and groups the job file. Always
+    // succeeds in the sense of the original program; HasJob() tells whether
+    // anything to cut was found.
+    void LoadJob(const std::string& path);
+    bool HasJob() const;
+
+    const PathList& Paths() const { return m_paths; }
+    const PointList& Points() const { return m_points; }
+    const BoundBox& Box() const { return m_box; }
+    const std::vector<MC_ArtObj_>& ArtObjects() const { return m_artObjects; }
+
+    // The "Reduce Feed" order; computed on first use after every placement change.
+    const ObjectOrder& OrderedObjects();
+    bool HasOrderedObjects() const { return !m_orderedObjects.empty(); }
+
+    // Mirror button: toggles the mirror state and mirrors the job as it lies.
+    void ToggleMirror();
+    // Rotate menu: stores the rotation and rebuilds the placement from the path list.
+    void SetRotation(Rotation rotation);
+    bool Mirrored() const { return m_mirrored; }
+    Rotation CurrentRotation() const { return m_rotation; }
+
+    // Rebuilds the flattened points from the path list with the current mirror
+    // and rotation (mirror first).
+    void RebuildPlacement();
+
+private:
+    void MirrorJob();
+    void CommonFinish();
+    void BuildArtObjects();
+
+    PathList m_paths;
+    PointList m_points;
+    BoundBox m_box;
+    std::vector<MC_ArtObj_> m_artObjects;
+    ObjectOrder m_orderedObjects;
+    bool m_loaded = false;
+    bool m_mirrored = false;
+    Rotation m_rotation = Rotation::None;
+};
+
+}  // namespace kerfmax

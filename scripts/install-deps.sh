@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests, the benchmarks and the fuzzers
+# need on a fresh Debian 12 machine (run as root).
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  socat p7zip-full libxml2-utils libpugixml-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
