@@ -1,0 +1,139 @@
+#include "app/JobSettings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "app/IniFile.h"
+#include "app/SettingsKeys.h"
+
+namespace kerfmax {
+
+namespace {
+
+constexpr std::size_t kLengthTextLimit = 9;   // the edit box text is read into a 10-byte buffer
+constexpr double kUnitsPerMillimetre = 40.0;
+
+bool IsCSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// True when the number text that failed with out-of-range has a negative
+// exponent, i.e. it underflowed. Within nine characters no mantissa is long
+// enough to overflow with a negative exponent.
+bool HasNegativeExponent(std::string_view text, bool hex)
+{
+    char mark = hex ? 'p' : 'e';
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        char c = static_cast<char>(text[i] | 0x20);
+        if (c == mark && text[i + 1] == '-') return true;
+    }
+    return false;
+}
+
+// The leading number of text as the C library's strtod reads it in the "C"
+// locale, whatever locale the process runs in (a window toolkit may have set
+// the user's, where the decimal mark can be a comma). No number gives 0.
+double LeadingNumber(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && IsCSpace(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    std::string_view rest = text.substr(pos);
+    auto format = std::chars_format::general;
+    bool hex = rest.size() > 2 && rest[0] == '0' && (rest[1] | 0x20) == 'x' &&
+               (IsHexDigit(rest[2]) || (rest[2] == '.' && rest.size() > 3 && IsHexDigit(rest[3])));
+    if (hex) {
+        rest.remove_prefix(2);
+        format = std::chars_format::hex;
+    }
+    double value = 0.0;
+    auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value, format);
+    if (error == std::errc::invalid_argument) return 0.0;
+    if (error == std::errc::result_out_of_range) {
+        std::string_view number(rest.data(), static_cast<std::size_t>(end - rest.data()));
+        value = HasNegativeExponent(number, hex) ? 0.0 : std::numeric_limits<double>::infinity();
+    }
+    return negative ? -value : value;
+}
+
+// Truncates toward zero; values beyond the 32-bit range are clamped to it and
+// a text that reads as not-a-number gives 0, so no conversion is undefined.
+std::int32_t TruncateToInt32(double value)
+{
+    if (std::isnan(value)) return 0;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    if (value >= kMax) return std::numeric_limits<std::int32_t>::max();
+    if (value <= kMin) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+bool ReadFlag(CIniFile& ini, const char* section, const char* key, int defaultValue)
+{
+    return ini.ReadInt(section, key, defaultValue) != 0;
+}
+
+}  // namespace
+
+std::int32_t LengthTextToUnits(const std::string& text)
+{
+    std::string_view limited(text.data(), std::min(text.size(), kLengthTextLimit));
+    return TruncateToInt32(LeadingNumber(limited) * kUnitsPerMillimetre);
+}
+
+std::int32_t JobSettings::BladeOffsetUnits() const
+{
+    return bladeOffsetOn ? LengthTextToUnits(bladeOffsetText) : 0;
+}
+
+std::int32_t JobSettings::OverCutUnits() const
+{
+    return overCutOn ? LengthTextToUnits(overCutText) : 0;
+}
+
+JobSettings ReadJobSettings(CIniFile& ini)
+{
+    using namespace settings;
+    JobSettings result;
+    result.portIndex = ini.ReadInt(kDeviceSection, kPortKey, kDefaultPort);
+    result.portText = ini.ReadString(kDeviceSection, kPortTextKey, kDefaultPortText);
+    // Any value other than 1 means English.
+    result.language = ini.ReadInt(kDeviceSection, kLanguageKey, DefaultLanguage()) == 1 ? 1 : 0;
+    result.networkAddress = ini.ReadString(kDeviceSection, kNetworkAddressKey, kDefaultNetworkAddress);
+    result.virtualCom = ReadFlag(ini, kDeviceSection, kVirtualComKey, kDefaultVirtualCom);
+    result.bladeOffsetOn = ReadFlag(ini, kOffsetSection, kBladeOffsetOnKey, kDefaultBladeOffsetOn);
+    result.overCutOn = ReadFlag(ini, kOffsetSection, kOverCutOnKey, kDefaultOverCutOn);
+    result.bladeOffsetText = ini.ReadString(kOffsetSection, kBladeOffsetKey, kDefaultBladeOffset);
+    result.overCutText = ini.ReadString(kOffsetSection, kOverCutKey, kDefaultOverCut);
+    result.cutOrder = ini.ReadInt(kOffsetSection, kCutOrderKey, kDefaultCutOrder);
+    result.manufacturerRow = kDefaultManufacturerRow;
+    return result;
+}
+
+void SaveSettings(CIniFile& ini, const JobSettings& s, bool lastLinkWasNetwork)
+{
+    using namespace settings;
+    ini.WriteInt(kDeviceSection, kManufacturerKey, s.manufacturerRow);
+    ini.WriteInt(kDeviceSection, kPortKey, s.portIndex);
+    ini.WriteString(kDeviceSection, kPortTextKey, s.portText);
+    ini.WriteInt(kOffsetSection, kBladeOffsetOnKey, s.bladeOffsetOn ? 1 : 0);
+    ini.WriteInt(kOffsetSection, kOverCutOnKey, s.overCutOn ? 1 : 0);
+    ini.WriteString(kOffsetSection, kBladeOffsetKey, s.bladeOffsetText);
+    ini.WriteString(kOffsetSection, kOverCutKey, s.overCutText);
+    if (lastLinkWasNetwork) ini.WriteString(kDeviceSection, kNetworkAddressKey, s.networkAddress);
+}
+
+}  // namespace kerfmax
