@@ -1,0 +1,98 @@
+#pragma once
+// A small XML reader and in-place editor for foreign files (host workspace
+// files). The document keeps its whole text; every edit splices that text and
+// shifts the element index, so whatever is not touched (comments, declarations,
+// white space, attribute order and quoting) is written back byte for byte.
+// Ill-formed documents still load: what cannot be read is recorded in the
+// result text and passed over, and the recognisable elements stay editable.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml/XmlElementIndex.h"
+#include "xml/XmlResultLog.h"
+
+namespace kerfmax {
+
+// How the loaded file was stored; saving writes it back the same way.
+struct XmlFileFlags {
+    bool utf16LittleEndian = false;
+    bool utf16BigEndian = false;
+    bool utf8ByteOrderMark = false;
+    bool byteOrderMark = false;  // any byte-order mark was present (UTF-16 may lack one)
+    bool readAsAnsi = false;     // no declared encoding and not valid UTF-8
+};
+
+class XmlDocument {
+public:
+    XmlDocument() = default;
+
+    // Replaces the document by the file's content. True when the file was
+    // read and the document is well formed; an ill-formed document is still
+    // loaded and editable. A file that cannot be read leaves it empty.
+    bool LoadFile(const std::filesystem::path& path);
+    // Writes the document text in the loaded file's encoding, atomically.
+    bool SaveFile(const std::filesystem::path& path);
+
+    // The same, from and to memory (file bytes exactly as on disk).
+    bool LoadFromBytes(std::string_view fileBytes);
+    bool SaveToBytes(std::string& fileBytes);
+
+    // Navigation. Names are compared exactly, case-sensitively.
+    bool FindSibling(std::string_view elementName);
+    bool EnterElement();
+    bool LeaveElement();
+
+    // Attributes of the current element.
+    std::string GetAttribute(std::string_view attributeName) const;
+    bool SetAttribute(std::string_view attributeName, std::string_view value);
+
+    // Edits. New elements are written as "<name/>" and become current.
+    bool AppendElement(std::string_view elementName);
+    bool InsertElement(std::string_view elementName);
+    bool SetElementText(std::string_view text);
+    bool RemoveElement();
+
+    // Tag name of the current element; empty when there is none.
+    std::string GetTagName() const;
+    bool HasCurrentElement() const { return m_current != kNoElement; }
+    bool IsAtTopLevel() const { return m_parent == kNoElement; }
+
+    // The document text, always UTF-8.
+    const std::string& Text() const { return m_text; }
+    // Encoding name as found at loading (declared name, "UTF-16LE", ...).
+    const std::string& EncodingName() const { return m_encodingName; }
+    const XmlFileFlags& FileFlags() const { return m_flags; }
+    // Short XML text with one element per event of the last load or save.
+    const std::string& ResultText() const { return m_result.Text(); }
+    // True when the last load found no syntax fault and exactly one root.
+    bool IsWellFormed() const { return m_wellFormed; }
+
+private:
+    void Clear();
+    bool NeedsCurrent() const { return m_current != kNoElement; }
+    int32_t FirstChildOf(int32_t parent) const;
+    int32_t LastChildOf(int32_t parent) const;
+    bool AddElement(std::string_view elementName, bool append);
+    bool ExpandEmptyElement(int32_t element);
+    void Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement,
+                int32_t container);
+    void LinkBefore(int32_t element, int32_t next, int32_t parent);
+    void LinkAfter(int32_t element, int32_t prev, int32_t parent);
+    void Unlink(int32_t element);
+
+    std::string m_text;
+    XmlElementIndex m_index;
+    int32_t m_parent = kNoElement;
+    int32_t m_current = kNoElement;
+    int32_t m_child = kNoElement;
+    XmlFileFlags m_flags;
+    std::string m_encodingName;
+    XmlResultLog m_result;
+    bool m_wellFormed = false;
+};
+
+}  // namespace kerfmax
