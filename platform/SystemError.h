@@ -1,0 +1,14 @@
+#pragma once
+// The operating system's own text for an error code, for messages such as
+// "Warning: %s\n". POSIX: errno values; Windows: GetLastError / WSAGetLastError.
+#include <string>
+
+namespace kerfmax {
+
+// The system's message for the code, without a trailing line break.
+std::string SystemErrorText(int code);
+
+// The calling thread's last system error code.
+int LastSystemErrorCode();
+
+}  // namespace kerfmax
