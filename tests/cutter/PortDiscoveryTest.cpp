@@ -1,0 +1,232 @@
+// The Port list: serial ports and USB cutters found in a device tree, the
+// merge with the serial-device map, and the way back from an entry's text to
+// the link it opens.
+#include <gtest/gtest.h>
+
+#include "app/Notifier.h"
+#include "cutter/PortDiscovery.h"
+#include "cutter/PortFakeDeviceTree.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using test::FakeDeviceTree;
+using test::TempDir;
+
+SSerInfo Info(std::string portName, std::string friendlyName, std::string description)
+{
+    SSerInfo info;
+    info.portName = std::move(portName);
+    info.friendlyName = std::move(friendlyName);
+    info.description = std::move(description);
+    return info;
+}
+
+std::vector<std::string> EntryTexts(const std::vector<SSerInfo>& infos)
+{
+    std::vector<std::string> texts;
+    for (const auto& info : infos) texts.push_back(SerialEntryText(info));
+    return texts;
+}
+
+TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
+{
+    TempDir dir;
+    FakeDeviceTree tree(dir.Path());
+    tree.AddTty("ttyUSB0", tree.AddUsbDevice("1-1", "0403", "6001", "FT232R USB UART"));
+    tree.AddTty("ttyUSB1", tree.AddUsbDevice("1-2", "10c4", "ea60", "", "CP2102 Interface"));
+    tree.AddTty("ttyUSB10", tree.AddUsbDevice("1-3", "1a86", "7523", "Bad<name>\x01"));
+    tree.AddTty("ttyACM0", tree.AddUsbDevice("1-4", "2341", "0043", ""), "166:0");
+    tree.AddUdevModel("166:0", "E:ID_MODEL=Uno_R3\nE:ID_MODEL_ENC=Uno\\x20R3\\x20board\n");
+    tree.AddLegacyTty("ttyS0", 4);
+    tree.AddLegacyTty("ttyS1", 0);          // no UART behind it
+    tree.AddTty("tty0", {});                // virtual console: no device, wrong name
+    tree.AddTty("ttyUSB7", {});             // stale entry without device
+    tree.AddTty("ttyprintk", tree.AddUsbDevice("1-9", "1111", "2222", "x"));
+
+    std::vector<SerialPortRecord> ports;
+    std::string error;
+    ASSERT_TRUE(EnumerateSerialPorts(tree.Roots(), ports, &error)) << error;
+    ASSERT_EQ(ports.size(), 5u);
+    const std::string dev = tree.Roots().dev.string();
+    struct Expected { const char* name; const char* description; bool usb; };
+    const Expected expected[] = {
+        {"ttyACM0", "Uno R3 board", true},
+        {"ttyS0", "Communications Port", false},
+        {"ttyUSB0", "FT232R USB UART", true},
+        {"ttyUSB1", "CP2102 Interface", true},
+        {"ttyUSB10", "Bad name", true},
+    };
+    for (size_t i = 0; i < ports.size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(ports[i].portName, expected[i].name);
+        EXPECT_EQ(ports[i].devicePath, dev + "/" + expected[i].name);
+        EXPECT_EQ(ports[i].description, expected[i].description);
+        EXPECT_EQ(ports[i].friendlyName, std::string(expected[i].description) + " (" + expected[i].name + ")");
+        EXPECT_EQ(ports[i].usb, expected[i].usb);
+    }
+}
+
+TEST(PortEnumeration, AnUnreadableTtyClassIsAnErrorAndAMissingOneIsEmpty)
+{
+    TempDir dir;
+    FakeDeviceTree tree(dir.Path());
+    std::vector<SerialPortRecord> ports;
+    DeviceTreeRoots nowhere = tree.Roots();
+    nowhere.sysfs = dir / "absent";
+    std::string error;
+    EXPECT_TRUE(EnumerateSerialPorts(nowhere, ports, &error));
+    EXPECT_TRUE(ports.empty());
+
+    std::filesystem::remove(tree.Roots().sysfs / "class" / "tty");
+    test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "not a folder");
+    EXPECT_FALSE(EnumerateSerialPorts(tree.Roots(), ports, &error));
+    EXPECT_NE(error.find("class/tty"), std::string::npos) << error;
+}
+
+TEST(PortEnumeration, UsbCuttersAreMatchedByVendorAndProductAndCappedAtTen)
+{
+    TempDir dir;
+    FakeDeviceTree tree(dir.Path());
+    tree.AddUsbCutters(0, 11);
+    tree.AddUsbPrinter("lp20", tree.AddUsbDevice("3-1", "0483", "5449", "Other printer"));
+    tree.AddUsbPrinter("lp21", tree.AddUsbDevice("3-2", "04b8", "5448", "Other vendor"));
+
+    std::vector<std::string> paths = EnumerateUsbCutters(tree.Roots());
+    ASSERT_EQ(paths.size(), 10u);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(paths[i], (tree.Roots().dev / "usb" / ("lp" + std::to_string(i))).string());
+}
+
+TEST(PortDiscovery, CompletionDerivesNameAndDescriptionFromTheFriendlyName)
+{
+    SSerInfo full = Info("", "USB Serial Port (COM3)", "");
+    CompleteSerialInfo(full);
+    EXPECT_EQ(full.portName, "COM3");
+    EXPECT_EQ(full.description, "USB Serial Port");
+
+    SSerInfo plain = Info("", "Modem", "");
+    CompleteSerialInfo(plain);
+    EXPECT_EQ(plain.portName, "Modem");
+    EXPECT_EQ(plain.description, "Modem");
+
+    SSerInfo nameOnly = Info("COM1", "", "");
+    CompleteSerialInfo(nameOnly);
+    EXPECT_EQ(nameOnly.friendlyName, "COM1");
+    EXPECT_EQ(nameOnly.description, "COM1");
+
+    // The first ")" must end the text, and " (" may not start it.
+    SSerInfo nested = Info("", "Port (A) (COM4)", "");
+    CompleteSerialInfo(nested);
+    EXPECT_EQ(nested.portName, "Port (A) (COM4)");
+    SSerInfo leading = Info("", " (COM5)", "");
+    CompleteSerialInfo(leading);
+    EXPECT_EQ(leading.portName, " (COM5)");
+}
+
+TEST(PortDiscovery, MergeKeepsEnumeratedPortsFirstAndAddsOnlyNewMapEntries)
+{
+    std::vector<SSerInfo> found = {Info("COM3", "USB Serial Port (COM3)", "USB Serial Port")};
+    std::vector<SSerInfo> map = {Info("COM1", "", "\\Device\\Serial0"), Info("COM3", "", "\\Device\\VCP0")};
+    EXPECT_EQ(EntryTexts(MergeSerialLists(found, map)),
+              (std::vector<std::string>{"COM3<USB Serial Port>", "COM1<\\Device\\Serial0>"}));
+    EXPECT_EQ(EntryTexts(MergeSerialLists({}, map)),
+              (std::vector<std::string>{"COM1<\\Device\\Serial0>", "COM3<\\Device\\VCP0>"}));
+    // Port names compare with exact case.
+    std::vector<SSerInfo> lower = {Info("com1", "", "x")};
+    EXPECT_EQ(MergeSerialLists(lower, map).size(), 3u);
+}
+
+TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
+{
+    TempDir dir;
+    FakeDeviceTree tree(dir.Path());
+    tree.AddTty("ttyUSB0", tree.AddUsbDevice("1-1", "0403", "6001", "FT232R USB UART"));
+    tree.AddUsbCutters(0, 2);
+    RecordingNotifier notifier;
+
+    PortListing english = RefreshPortList(0, tree.Roots(), notifier);
+    EXPECT_EQ(english.entries,
+              (std::vector<std::string>{"ttyUSB0<FT232R USB UART>", "Network Port", "USB_0", "USB_1"}));
+    EXPECT_EQ(english.usbCutterPaths.size(), 2u);
+    EXPECT_EQ(notifier.count, 0);
+
+    PortListing chinese = RefreshPortList(1, tree.Roots(), notifier);
+    EXPECT_EQ(chinese.entries[1], "网络端口");
+}
+
+TEST(PortDiscovery, RefreshReportsAFailedSerialWalkAndStillListsTheRest)
+{
+    TempDir dir;
+    FakeDeviceTree tree(dir.Path());
+    tree.AddUsbCutters(0, 1);
+    std::filesystem::remove(tree.Roots().sysfs / "class" / "tty");
+    test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "");
+    RecordingNotifier notifier;
+    PortListing listing = RefreshPortList(0, tree.Roots(), notifier);
+    EXPECT_EQ(notifier.count, 1);
+    EXPECT_FALSE(listing.error.empty());
+    EXPECT_EQ(listing.entries, (std::vector<std::string>{"Network Port", "USB_0"}));
+}
+
+TEST(BuildLinkSettings, EachPortFormGivesItsLink)
+{
+    const std::vector<std::string> usb = {"/dev/usb/lp0", "/dev/usb/lp1"};
+
+    LinkSettings net = BuildLinkSettings("Network Port", "Network Port", "10.0.0.7", true, usb);
+    EXPECT_EQ(net.linkType, LINK_NETWORK);
+    EXPECT_EQ(net.hostAddress, "10.0.0.7");
+    EXPECT_EQ(net.tcpPort, 5000);
+    EXPECT_EQ(net.noAckWait, 1);
+
+    // The network entry is recognised in the current language only.
+    EXPECT_EQ(BuildLinkSettings("网络端口", "网络端口", "1.2.3.4", false, usb).linkType, LINK_NETWORK);
+    EXPECT_EQ(BuildLinkSettings("网络端口", "Network Port", "1.2.3.4", false, usb).hostAddress, "");
+
+    LinkSettings com = BuildLinkSettings("COM3<USB Serial Port>", "Network Port", "", false, usb);
+    EXPECT_EQ(com.linkType, LINK_SERIAL);
+    EXPECT_EQ(com.comPort, 3);
+    EXPECT_EQ(com.baudRate, 38400);
+    EXPECT_EQ(BuildLinkSettings("COM12", "Network Port", "", true, usb).linkType, LINK_VCOM);
+
+    LinkSettings tty = BuildLinkSettings("ttyUSB0<FT232R USB UART>", "Network Port", "", false, usb);
+    EXPECT_EQ(tty.linkType, LINK_SERIAL);
+    EXPECT_EQ(tty.serialDevicePath, "/dev/ttyUSB0");
+    EXPECT_EQ(tty.baudRate, 38400);
+    LinkSettings pty = BuildLinkSettings("/dev/pts/7", "Network Port", "", true, usb);
+    EXPECT_EQ(pty.linkType, LINK_VCOM);
+    EXPECT_EQ(pty.serialDevicePath, "/dev/pts/7");
+
+    LinkSettings second = BuildLinkSettings("USB_1", "Network Port", "", false, usb);
+    EXPECT_EQ(second.linkType, LINK_USB);
+    EXPECT_EQ(second.usbDevicePath, "/dev/usb/lp1");
+    EXPECT_EQ(BuildLinkSettings("USB_2", "Network Port", "", false, usb).usbDevicePath, "");
+    EXPECT_EQ(BuildLinkSettings("USB_-1", "Network Port", "", false, usb).usbDevicePath, "");
+}
+
+TEST(BuildLinkSettings, UnknownOrUnsafeTextsGiveTheLinkThatDoesNotOpen)
+{
+    for (const char* text : {"", "LPT1", "tty../../etc/passwd<x>", "ttyUSB0/..<x>", "network port"}) {
+        SCOPED_TRACE(text);
+        LinkSettings settings = BuildLinkSettings(text, "Network Port", "1.2.3.4", true, {"/dev/usb/lp0"});
+        EXPECT_EQ(settings.linkType, LINK_SERIAL);
+        EXPECT_EQ(settings.comPort, 0);
+        EXPECT_EQ(settings.baudRate, 0);
+        EXPECT_TRUE(settings.serialDevicePath.empty());
+        EXPECT_TRUE(settings.hostAddress.empty());
+    }
+}
+
+TEST(PortDiscovery, ManufacturerLabelsFollowTheLanguageAndNetworkTextIsKnownInBoth)
+{
+    EXPECT_EQ(ManufacturerLabels(0), (std::vector<std::string>{"Norvel", "Sarkon", "Obrant", "Elvoma"}));
+    EXPECT_EQ(ManufacturerLabels(1)[2], "Obrant智能刻字机");
+    EXPECT_EQ(ManufacturerLabels(7)[3], "Elvoma");
+    EXPECT_TRUE(IsNetworkPortText("Network Port"));
+    EXPECT_TRUE(IsNetworkPortText("网络端口"));
+    EXPECT_FALSE(IsNetworkPortText("Network Port "));
+}
+
+}  // namespace
+}  // namespace kerfmax
