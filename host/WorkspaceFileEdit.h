@@ -1,0 +1,28 @@
+#pragma once
+// Loading, editing and replacing one workspace XML file safely: the file is
+// replaced atomically, only when the edit changed something, and the first
+// edit keeps a copy of the original beside it.
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace kerfmax {
+
+class XmlDocument;
+
+enum class WorkspaceEditStatus { Unchanged, Written, Failed };
+
+struct WorkspaceEditResult {
+    WorkspaceEditStatus status = WorkspaceEditStatus::Failed;
+    std::string problem;   // set when status is Failed
+};
+
+// The edit returns true when it changed the document.
+using WorkspaceEdit = std::function<bool(XmlDocument&)>;
+
+// keepBackup: before the first replacement, copy the original to
+// file + kBackupSuffix unless that copy already exists.
+WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit,
+                                      bool keepBackup);
+
+}  // namespace kerfmax

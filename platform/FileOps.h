@@ -1,0 +1,26 @@
+#pragma once
+// Folder and file operations of the host integration: creating folders that
+// are ours alone, and removing trees and files.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kerfmax {
+
+// Creates a new, empty folder named wanted, or, when that name is taken,
+// wanted + "-2", "-3", ... beside it. Never takes over an existing folder.
+// Returns the folder it created, or std::nullopt (with *error) on failure.
+std::optional<std::filesystem::path> CreateUniqueFolder(const std::filesystem::path& wanted,
+                                                        std::string* error = nullptr);
+
+// Deletes a folder with everything in it. Symbolic links inside are removed,
+// never followed. True when the folder itself is gone.
+bool DeleteFolderTree(const std::filesystem::path& folder);
+
+// Creates one folder level when it is missing. True when it exists afterwards.
+bool EnsureFolder(const std::filesystem::path& folder, std::string* error = nullptr);
+
+// Deletes one file. True when it is absent afterwards (also when it never existed).
+bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error = nullptr);
+
+}  // namespace kerfmax
