@@ -1,0 +1,107 @@
+#include "host/WorkspacePackage.h"
+
+#include "host/HostIdentifiers.h"
+#include "host/HostPaths.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
+#include "platform/ProcessRunner.h"
+
+namespace kerfmax {
+
+namespace {
+
+std::string DescribeFailure(const std::string& what, const ProcessOutcome& outcome)
+{
+    if (!outcome.started) return what + ": " + outcome.problem;
+    std::string text = what + ": 7-Zip ended with " +
+                       (outcome.exitCode >= 0 ? "exit code " + std::to_string(outcome.exitCode) : outcome.problem);
+    return text;
+}
+
+bool KeepPackageBackupOnce(const std::filesystem::path& package, std::string& problem)
+{
+    std::filesystem::path backup = package;
+    backup += std::string(kBackupSuffix);
+    std::error_code ec;
+    if (std::filesystem::exists(backup, ec)) return true;
+    std::string error;
+    if (CopyFileAtomically(package, backup, &error)) return true;
+    problem = "cannot keep a backup " + backup.string() + ": " + error;
+    return false;
+}
+
+// 7-Zip adds ".zip" to an archive name without an extension, so the copy
+// carries one.
+std::filesystem::path UpdateCopyOf(const std::filesystem::path& package)
+{
+    std::filesystem::path copy = TemporarySibling(package);
+    copy += ".zip";
+    return copy;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesystem::path& package,
+                                                            const std::string& sevenZipProgram,
+                                                            std::string& problem)
+{
+    std::filesystem::path absolutePackage = std::filesystem::absolute(package);
+    auto folder = CreateUniqueFolder(PackageWorkingFolder(absolutePackage), &problem);
+    if (!folder) return std::nullopt;
+    // Absolute paths throughout: the tool then stores and extracts entries
+    // relative to the working folder.
+    ProcessOutcome outcome =
+        RunHiddenProcess({sevenZipProgram, "x", "-r", "-y", absolutePackage.string(), "-o" + folder->string()});
+    if (!outcome.Succeeded()) {
+        problem = DescribeFailure("cannot unpack " + package.string(), outcome);
+        DeleteFolderTree(*folder);
+        return std::nullopt;
+    }
+    return folder;
+}
+
+bool RepackWorkspacePackage(const std::filesystem::path& package, const std::filesystem::path& workingFolder,
+                            const std::string& sevenZipProgram, std::string& problem)
+{
+    std::filesystem::path absolutePackage = std::filesystem::absolute(package);
+    if (!KeepPackageBackupOnce(absolutePackage, problem)) return false;
+    std::filesystem::path copy = UpdateCopyOf(absolutePackage);
+    std::error_code ec;
+    std::filesystem::copy_file(absolutePackage, copy, ec);
+    if (ec) {
+        problem = "cannot copy " + package.string() + ": " + ec.message();
+        return false;
+    }
+    std::string contents = (std::filesystem::absolute(workingFolder) / "*").string();
+    ProcessOutcome outcome = RunHiddenProcess({sevenZipProgram, "a", "-tzip", "-r", copy.string(), contents});
+    if (!outcome.Succeeded()) {
+        problem = DescribeFailure("cannot repack " + package.string(), outcome);
+        std::filesystem::remove(copy, ec);
+        return false;
+    }
+    std::filesystem::rename(copy, absolutePackage, ec);
+    if (ec) {
+        problem = "cannot replace " + package.string() + ": " + ec.message();
+        std::filesystem::remove(copy, ec);
+        return false;
+    }
+    return true;
+}
+
+bool CopyWorkspaceIcons(const std::filesystem::path& programFolder, const std::filesystem::path& workingFolder,
+                        std::string& problem)
+{
+    std::filesystem::path icons = PackageIconsFolder(workingFolder);
+    if (!EnsureFolder(icons.parent_path(), &problem) || !EnsureFolder(icons, &problem)) return false;
+    bool allCopied = true;
+    for (std::string_view name : kWorkspaceIconFiles) {
+        std::string error;
+        if (!CopyFileAtomically(programFolder / name, icons / name, &error)) {
+            problem = "cannot copy the icon " + std::string(name) + ": " + error;
+            allCopied = false;
+        }
+    }
+    return allCopied;
+}
+
+}  // namespace kerfmax
