@@ -132,14 +132,18 @@ void CIniFile::ReportOnce(const std::string& what, const std::string& reason)
     if (m_bFailureReported) return;
     m_bFailureReported = true;
     Notifier& notifier = m_notifier ? *m_notifier : DefaultNotifier();
-    notifier.Notify("Cannot " + what + " settings file " + m_strPath.string() + ": " + reason,
-                    NotifyIcon::Warning);
+    std::string where = m_strPath.empty() ? std::string() : " " + m_strPath.string();
+    notifier.Notify("Cannot " + what + " settings file" + where + ": " + reason, NotifyIcon::Warning);
 }
 
 bool CIniFile::LoadLines()
 {
     m_lines.clear();
     m_bLoaded = false;
+    if (m_strPath.empty()) {
+        ReportOnce("open", "the documents folder is unknown");
+        return false;
+    }
     // "a+" opens for reading and creates a missing file, never truncating it.
     std::FILE* file = std::fopen(m_strPath.string().c_str(), "a+b");
     if (!file) {

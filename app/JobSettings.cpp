@@ -94,6 +94,17 @@ std::int32_t LengthTextToUnits(const std::string& text)
     return TruncateToInt32(LeadingNumber(limited) * kUnitsPerMillimetre);
 }
 
+std::string StepLengthText(const std::string& text, int step)
+{
+    std::string read = text.substr(0, std::min(text.size(), kLengthTextLimit));
+    double stepped = LeadingNumber(read) + 0.1 * step;
+    if (!(stepped > 0.0)) return read;
+    char buffer[64];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, stepped, std::chars_format::fixed, 1);
+    if (error != std::errc()) return read;
+    return std::string(buffer, end);
+}
+
 std::int32_t JobSettings::BladeOffsetUnits() const
 {
     return bladeOffsetOn ? LengthTextToUnits(bladeOffsetText) : 0;
@@ -108,16 +119,18 @@ JobSettings ReadJobSettings(CIniFile& ini)
 {
     using namespace settings;
     JobSettings result;
+    // The order in which the main window reads them at start.
     result.portIndex = ini.ReadInt(kDeviceSection, kPortKey, kDefaultPort);
     result.portText = ini.ReadString(kDeviceSection, kPortTextKey, kDefaultPortText);
-    // Any value other than 1 means English.
-    result.language = ini.ReadInt(kDeviceSection, kLanguageKey, DefaultLanguage()) == 1 ? 1 : 0;
+    // Kept as stored: any value but 1 shows English, and the language list
+    // then shows no selection.
+    result.language = ini.ReadInt(kDeviceSection, kLanguageKey, DefaultLanguage());
     result.networkAddress = ini.ReadString(kDeviceSection, kNetworkAddressKey, kDefaultNetworkAddress);
-    result.virtualCom = ReadFlag(ini, kDeviceSection, kVirtualComKey, kDefaultVirtualCom);
     result.bladeOffsetOn = ReadFlag(ini, kOffsetSection, kBladeOffsetOnKey, kDefaultBladeOffsetOn);
     result.overCutOn = ReadFlag(ini, kOffsetSection, kOverCutOnKey, kDefaultOverCutOn);
     result.bladeOffsetText = ini.ReadString(kOffsetSection, kBladeOffsetKey, kDefaultBladeOffset);
     result.overCutText = ini.ReadString(kOffsetSection, kOverCutKey, kDefaultOverCut);
+    result.virtualCom = ReadFlag(ini, kDeviceSection, kVirtualComKey, kDefaultVirtualCom);
     result.cutOrder = ini.ReadInt(kOffsetSection, kCutOrderKey, kDefaultCutOrder);
     result.manufacturerRow = kDefaultManufacturerRow;
     return result;

@@ -12,7 +12,7 @@ namespace kerfmax {
 class CIniFile;
 
 struct JobSettings {
-    int language = 0;                       // 0 English, 1 Chinese
+    int language = 0;                       // 1 Chinese, any other value English
     bool bladeOffsetOn = true;
     std::string bladeOffsetText = "0.35";
     bool overCutOn = false;
@@ -39,6 +39,11 @@ struct JobSettings {
 // At most 9 characters, leading decimal number (none gives 0), times 40.0,
 // truncated toward zero.
 std::int32_t LengthTextToUnits(const std::string& text);
+
+// One arrow step on a length box: the leading number of at most 9 characters
+// plus 0.1 per step (+1 up, -1 down), written "%.1f". A result that is not
+// above zero gives back the text that was read, unchanged.
+std::string StepLengthText(const std::string& text, int step);
 
 // Fills the persisted settings from the settings file (defaults of a fresh file
 // where keys are missing). Mirror, rotation and frame always start afresh.

@@ -1,0 +1,98 @@
+#include "app/Texts.h"
+
+#include <array>
+#include <cstddef>
+
+namespace kerfmax {
+
+namespace {
+
+struct TextPair {
+    TextId id;
+    const char* english;
+    const char* chinese;
+};
+
+// In the order of TextId; the check below keeps the two in step.
+constexpr TextPair kTexts[] = {
+    {TextId::Rotate90, "Rotation 90 Degree", "旋转90度"},
+    {TextId::Rotate180, "Rotation 180 Degree", "旋转180度"},
+    {TextId::Rotate270, "Rotation 270 Degree", "旋转270度"},
+    {TextId::RotateDefault, "Default", "默认"},
+    {TextId::ConnectFail, "Connect to Cutter fail!", "连接设备失败!"},
+    {TextId::SaveTempError1, "SaveCutTempData Error1", "缓冲数据 失败1"},
+    {TextId::SaveTempError2, "SaveCutTempData Error2", "缓冲数据 失败2"},
+    {TextId::SendFinished, "Send finished!", "发送完成!"},
+    {TextId::OpenTempFail, "Open temp file fail!", "打开临时文件失败!"},
+    {TextId::SaveFinished, "Save finished!", "保存完成!"},
+    {TextId::SaveFail, "Save fail!", "保存失败!"},
+    {TextId::Edition, " for Elvoma", " for Elvoma"},
+    {TextId::NetworkPort, "Network Port", "网络端口"},
+    {TextId::AboutButton, "About Kerfmax", "关于 Kerfmax"},
+    {TextId::JobSizeGroup, "Job Size", "文档尺寸"},
+    {TextId::OffsetGroup, "Offset", "补偿"},
+    {TextId::BladeOffsetCheck, "Blade offset", "尖角补偿"},
+    {TextId::OverCutCheck, "OverCut", "闭合补偿"},
+    {TextId::ManufacturerLabel, "MFGR:", "厂商:"},
+    {TextId::PortGroup, "Port:", "端口:"},
+    {TextId::SendButton, "Send", "发送"},
+    {TextId::CancelButton, "Cancel", "取消"},
+    {TextId::MirrorButton, "Mirror", "镜像"},
+    {TextId::RotateButton, "Rotate", "旋转"},
+    {TextId::RefreshSerialButton, "Refresh Serial No.", "刷新串口号"},
+    {TextId::SaveToFileButton, "Save to File", "保存到文件"},
+    {TextId::FeatureButton, "Feature", "外框"},
+    {TextId::CuttingOrderButton, "Cutting Order", "切割顺序"},
+    {TextId::VirtualComCheck, "STM Virtual COM", "STM虚拟串口"},
+};
+
+constexpr bool TableFollowsIds()
+{
+    if (std::size(kTexts) != static_cast<std::size_t>(TextId::Count)) return false;
+    for (std::size_t i = 0; i < std::size(kTexts); ++i)
+        if (static_cast<std::size_t>(kTexts[i].id) != i) return false;
+    return true;
+}
+static_assert(TableFollowsIds(), "every TextId needs its row, in order");
+
+constexpr ControlCaption kControlCaptions[] = {
+    {1015, TextId::AboutButton},        {1019, TextId::JobSizeGroup},
+    {1024, TextId::OffsetGroup},        {1005, TextId::BladeOffsetCheck},
+    {1016, TextId::OverCutCheck},       {1021, TextId::ManufacturerLabel},
+    {1022, TextId::PortGroup},          {1, TextId::SendButton},
+    {2, TextId::CancelButton},          {1009, TextId::MirrorButton},
+    {1010, TextId::RotateButton},       {1025, TextId::RefreshSerialButton},
+    {1027, TextId::SaveToFileButton},   {1031, TextId::FeatureButton},
+    {1067, TextId::CuttingOrderButton}, {1060, TextId::VirtualComCheck},
+};
+
+}  // namespace
+
+bool IsChineseLanguage(int language)
+{
+    return language == kLanguageChinese;
+}
+
+const char* Text(TextId id, int language)
+{
+    auto index = static_cast<std::size_t>(id);
+    if (index >= std::size(kTexts)) return "";
+    return IsChineseLanguage(language) ? kTexts[index].chinese : kTexts[index].english;
+}
+
+std::span<const ControlCaption> ControlCaptions()
+{
+    return kControlCaptions;
+}
+
+std::string WindowCaption(int language)
+{
+    return std::string(kCaptionPrefix) + Text(TextId::Edition, language);
+}
+
+std::string WindowHeading(int language)
+{
+    return WindowCaption(language) + "\n" + kVersionText;
+}
+
+}  // namespace kerfmax

@@ -1,0 +1,76 @@
+#pragma once
+// The interface texts of the main window in its two languages, and the texts
+// that are the same in both. Language numbers are those of the settings file:
+// 1 is Chinese, every other value English.
+#include <span>
+#include <string>
+
+namespace kerfmax {
+
+enum class TextId {
+    // Menu and message texts.
+    Rotate90,            // rotation menu, first item
+    Rotate180,
+    Rotate270,
+    RotateDefault,       // rotation menu, last item: no rotation
+    ConnectFail,         // Send: the link does not open
+    SaveTempError1,      // Send, Save to File: the output file is not written
+    SaveTempError2,      // Send: the worker does not start
+    SendFinished,
+    OpenTempFail,        // the send worker cannot open the output file
+    SaveFinished,
+    SaveFail,
+    Edition,             // caption suffix, with its leading blank
+    NetworkPort,         // the network entry of the Port list
+    // Control captions.
+    AboutButton,
+    JobSizeGroup,
+    OffsetGroup,
+    BladeOffsetCheck,
+    OverCutCheck,
+    ManufacturerLabel,
+    PortGroup,
+    SendButton,
+    CancelButton,
+    MirrorButton,
+    RotateButton,
+    RefreshSerialButton,
+    SaveToFileButton,
+    FeatureButton,
+    CuttingOrderButton,
+    VirtualComCheck,
+    Count
+};
+
+inline constexpr int kLanguageEnglish = 0;
+inline constexpr int kLanguageChinese = 1;
+
+bool IsChineseLanguage(int language);
+
+// The text of id in the language (UTF-8).
+const char* Text(TextId id, int language);
+
+// Which control of the main window shows which caption.
+struct ControlCaption {
+    int controlId;
+    TextId text;
+};
+std::span<const ControlCaption> ControlCaptions();
+
+// Texts that do not depend on the language.
+inline constexpr const char* kAboutMenuText = "&About Kerfmax...";
+inline constexpr const char* kVersionText = "Ver3.1.7";
+inline constexpr const char* kSocketInitFailText = "Windows 套接字初始化失败!";
+inline constexpr const char* kLanguageNames[] = {"English", "中文"};   // combo index = language
+inline constexpr const char* kMillimetreLabel = "mm";
+inline constexpr const char* kCaptionPrefix = "Kerfmax  ";
+inline constexpr const char* kSaveDialogTitle = "Save to plt file";
+inline constexpr const char* kSaveDialogFilter = "Plt Files(*.plt)|*.plt|";
+inline constexpr const char* kSaveDialogExtension = "plt";
+
+// "Kerfmax  " followed by the edition text; built once at start.
+std::string WindowCaption(int language);
+// The caption, a line feed and the version.
+std::string WindowHeading(int language);
+
+}  // namespace kerfmax
