@@ -1,0 +1,39 @@
+#include "geometry/ArtObjects.h"
+
+#include "geometry/PointList.h"
+
+namespace kerfmax {
+namespace {
+
+void FinishObject(MC_ArtObj_& object, std::vector<MC_ArtObj_>& out) {
+    BoundBox box;
+    ComputeBounds(object.points, box);
+    object.xMin = box.xMin;
+    object.xMax = box.xMax;
+    object.yMax = box.yMax;
+    object.yMin = box.yMin;
+    const PointNode& first = object.points.front();
+    const PointNode& last = object.points.back();
+    object.closed = (first.x == last.x && first.y == last.y) ? 1 : 0;
+    out.push_back(std::move(object));
+    object = MC_ArtObj_{};
+}
+
+}  // namespace
+
+std::vector<MC_ArtObj_> BuildArtObjects(const PointList& points) {
+    std::vector<MC_ArtObj_> out;
+    MC_ArtObj_ open;
+    for (const PointNode& node : points) {
+        if (node.kind == KIND_PEN_UP) {
+            if (!open.points.empty()) FinishObject(open, out);
+            open.points.push_back(node);
+        } else if (node.kind == KIND_PEN_DOWN) {
+            open.points.push_back(node);
+        }
+    }
+    if (!open.points.empty()) FinishObject(open, out);
+    return out;
+}
+
+}  // namespace kerfmax

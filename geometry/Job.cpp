@@ -1,0 +1,101 @@
+#include "geometry/Job.h"
+
+#include <algorithm>
+
+#include "geometry/ArtObjects.h"
+#include "geometry/CuttingOrder.h"
+#include "geometry/JobFile.h"
+#include "geometry/PointList.h"
+#include "geometry/Transform.h"
+
+namespace kerfmax {
+namespace {
+
+double RotationAngle(Rotation rotation) {
+    switch (rotation) {
+        case Rotation::Quarter: return kQuarterTurn;
+        case Rotation::Half: return kHalfTurn;
+        case Rotation::ThreeQuarter: return kThreeQuarterTurn;
+        case Rotation::None: break;
+    }
+    return 0.0;
+}
+
+// Completes m so that the box, mapped by it, starts at (0, 0).
+void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box) {
+    BoundBox mapped = box;
+    TransformBox(mapped, m);
+    m.tx = WrappingNegate(mapped.xMin);
+    m.ty = WrappingNegate(mapped.yMin);
+}
+
+}  // namespace
+
+void Job::LoadJob(const std::string& path) {
+    m_paths.clear();
+    m_points.clear();
+    m_box = BoundBox{};
+    m_mirrored = false;
+    m_rotation = Rotation::None;
+    // An unreadable file leaves the lists empty, which is what "no job" means.
+    ReadJobFile(path, m_paths);
+    m_points = FlattenPaths(m_paths);
+    m_box = MoveToOrigin(m_points);
+    const bool anyCoordinateRecord = std::any_of(
+        m_paths.begin(), m_paths.end(), [](const PathRecord& r) { return r.kind != KIND_NONE; });
+    m_loaded = anyCoordinateRecord && !m_points.empty();
+    BuildArtObjects();
+}
+
+bool Job::HasJob() const { return m_loaded; }
+
+const ObjectOrder& Job::OrderedObjects() {
+    if (m_orderedObjects.empty()) m_orderedObjects = OrderReduceFeed(m_artObjects, m_box);
+    return m_orderedObjects;
+}
+
+void Job::ToggleMirror() {
+    if (!HasJob()) return;
+    m_mirrored = !m_mirrored;
+    MirrorJob();
+    CommonFinish();
+}
+
+void Job::SetRotation(Rotation rotation) {
+    if (!HasJob()) return;
+    m_rotation = rotation;
+    RebuildPlacement();
+}
+
+void Job::RebuildPlacement() {
+    if (!HasJob()) return;
+    // From the file's own coordinates, so turns never accumulate truncation.
+    m_points = FlattenPaths(m_paths);
+    ComputeBounds(m_points, m_box);
+    if (m_mirrored) {
+        MirrorJob();
+        ComputeBounds(m_points, m_box);
+    }
+    Transform turn = RotationTransform(RotationAngle(m_rotation));
+    MoveMappedBoxToOrigin(turn, m_box);
+    ApplyTransform(m_points, turn);
+    CommonFinish();
+}
+
+void Job::MirrorJob() {
+    Transform mirror = MirrorTransform();
+    MoveMappedBoxToOrigin(mirror, m_box);
+    ApplyTransform(m_points, mirror);
+}
+
+void Job::CommonFinish() {
+    ComputeBounds(m_points, m_box);
+    BuildArtObjects();
+}
+
+void Job::BuildArtObjects() {
+    m_artObjects = kerfmax::BuildArtObjects(m_points);
+    m_orderedObjects.clear();
+}
+
+}  // namespace kerfmax

@@ -1,0 +1,146 @@
+#include "geometry/JobFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace kerfmax {
+namespace {
+
+bool IsScanSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads one "%ld" at text: optional white space, optional sign, digits. Out-of-range
+// numbers saturate at the 32-bit limits (coordinates are 32-bit). Returns the
+// position after the number, or nullptr when no number is there.
+const char* ReadLong(const char* text, std::int32_t& value) {
+    while (IsScanSpace(*text)) ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    if (!IsDigit(*text)) return nullptr;
+    constexpr std::int64_t kLimit = std::int64_t{1} << 32;
+    std::int64_t magnitude = 0;
+    for (; IsDigit(*text); ++text) {
+        if (magnitude < kLimit) magnitude = magnitude * 10 + (*text - '0');
+    }
+    const std::int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<std::int32_t>::max()) {
+        value = std::numeric_limits<std::int32_t>::max();
+    } else if (signedValue < std::numeric_limits<std::int32_t>::min()) {
+        value = std::numeric_limits<std::int32_t>::min();
+    } else {
+        value = static_cast<std::int32_t>(signedValue);
+    }
+    return text;
+}
+
+// "%ld,%ld,..." into values[0..count): stops at the first failure, leaving the
+// remaining values as they were.
+void ReadCommaSeparated(const char* text, std::int32_t* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (*text != ',') return;
+            ++text;
+        }
+        text = ReadLong(text, values[i]);
+        if (text == nullptr) return;
+    }
+}
+
+}  // namespace
+
+JobTextReader::JobTextReader() {
+    std::memset(m_buffer, 0, sizeof m_buffer);
+    m_paths.push_back(PathRecord{});  // the record being filled is always the last
+}
+
+bool JobTextReader::Feed(const char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size && !m_ended; ++i) {
+        const char byte = data[i];
+        if (byte == '\r' || byte == '\n') continue;
+        StoreByte(byte == ' ' ? ',' : byte);
+        if (byte == ';') EndRecord();
+    }
+    return !m_ended;
+}
+
+void JobTextReader::StoreByte(char byte) {
+    if (m_length < kMaxRecordLength) {
+        m_buffer[m_length++] = byte;
+    } else {
+        m_overlong = true;
+    }
+}
+
+void JobTextReader::EndRecord() {
+    // A record that does not fit the 255-character limit is malformed: skipping it
+    // whole is safer than reading numbers cut off in the middle.
+    if (!m_overlong) Interpret();
+    std::memset(m_buffer, 0, m_length);
+    m_length = 0;
+    m_overlong = false;
+}
+
+void JobTextReader::Finish() {
+    if (!m_ended && (m_length > 0 || m_overlong)) EndRecord();
+}
+
+void JobTextReader::Interpret() {
+    // The record is read as C text: a NUL byte ends it.
+    const char* r = m_buffer;
+    if (r[0] == 'P' && r[1] == 'U' && r[2] != ';') {
+        AddRecord(KIND_PEN_UP, 2);
+    } else if (r[0] == 'P' && r[1] == 'D' && r[2] != ';') {
+        AddRecord(KIND_PEN_DOWN, 2);
+    } else if (r[0] == 'B' && r[1] == 'Z') {
+        AddRecord(KIND_BEZIER, 6);
+    } else if (std::strncmp(r, "SP0;", 4) == 0) {
+        m_paths.pop_back();  // the placeholder ahead is not needed any more
+        m_ended = true;
+    }
+}
+
+void JobTextReader::AddRecord(std::int32_t kind, int valueCount) {
+    // The buffer always has a NUL after the stored characters.
+    ReadCommaSeparated(m_buffer + 2, m_values, valueCount);
+    PathRecord& record = m_paths.back();
+    record.kind = kind;
+    for (int i = 0; i < valueCount; ++i) record.points[i] = m_values[i];
+    m_paths.push_back(PathRecord{});
+}
+
+PathList JobTextReader::TakePaths() { return std::move(m_paths); }
+
+PathList ParseJobText(std::string_view text) {
+    JobTextReader reader;
+    reader.Feed(text.data(), text.size());
+    reader.Finish();
+    return reader.TakePaths();
+}
+
+int ReadJobFile(const std::string& path, PathList& paths) {
+    if (path.empty()) return 1;
+    // Binary mode: line ends are dropped by the record rules anyway, and the result
+    // must not depend on the platform's text-mode conventions.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) return 1;
+    JobTextReader reader;
+    std::vector<char> chunk(1 << 16);
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (got > 0 && !reader.Feed(chunk.data(), got)) break;
+        // A read error (a folder, a vanished device) ends the file like its end
+        // does; waiting for an end-of-file that never comes would hang.
+        if (got < chunk.size()) break;
+    }
+    reader.Finish();
+    paths = reader.TakePaths();
+    return 0;
+}
+
+}  // namespace kerfmax

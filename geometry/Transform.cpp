@@ -1,0 +1,68 @@
+#include "geometry/Transform.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace kerfmax {
+
+std::int32_t TruncateToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    if (value >= kMax) return std::numeric_limits<std::int32_t>::max();
+    if (value <= kMin) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+Transform TranslationTransform(std::int32_t tx, std::int32_t ty) {
+    Transform m;
+    m.tx = tx;
+    m.ty = ty;
+    return m;
+}
+
+Transform RotationTransform(double theta) {
+    Transform m;
+    m.a = std::cos(theta);
+    m.b = std::sin(theta);
+    m.c = -std::sin(theta);
+    m.d = std::cos(theta);
+    return m;
+}
+
+Transform MirrorTransform() {
+    Transform m;
+    m.a = -1.0;
+    return m;
+}
+
+void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y) {
+    const double dx = x;
+    const double dy = y;
+    const std::int32_t nx = TruncateToInt32(m.a * dx + m.c * dy);
+    const std::int32_t ny = TruncateToInt32(m.b * dx + m.d * dy);
+    x = WrappingAdd(nx, m.tx);
+    y = WrappingAdd(ny, m.ty);
+}
+
+void ApplyTransform(PointList& points, const Transform& m) {
+    for (PointNode& node : points) {
+        if (node.kind == KIND_PEN_UP || node.kind == KIND_PEN_DOWN) MapPoint(m, node.x, node.y);
+    }
+}
+
+void TransformBox(BoundBox& box, const Transform& m) {
+    std::int32_t x1 = box.xMin, y1 = box.yMax;
+    std::int32_t x2 = box.xMax, y2 = box.yMin;
+    MapPoint(m, x1, y1);
+    MapPoint(m, x2, y2);
+    box.xMin = x1;
+    box.yMax = y1;
+    box.xMax = x2;
+    box.yMin = y2;
+    if (box.xMin > box.xMax) std::swap(box.xMin, box.xMax);
+    if (box.yMin > box.yMax) std::swap(box.yMin, box.yMax);
+}
+
+}  // namespace kerfmax

@@ -1,0 +1,50 @@
+#pragma once
+// The placement transform: a 2x3 matrix with a double linear part and an
+// integer translation, and the two ways it is applied (points and boxes).
+#include <cstdint>
+
+#include "geometry/PathTypes.h"
+
+namespace kerfmax {
+
+// x' = truncate(a*x + c*y) + tx, y' = truncate(b*x + d*y) + ty.
+struct Transform {
+    double a = 1.0;
+    double b = 0.0;
+    double c = 0.0;
+    double d = 1.0;
+    std::int32_t tx = 0;
+    std::int32_t ty = 0;
+};
+
+// The rotation angles of the Rotate menu. These truncated constants are the ones
+// the cutter output has always been made with; exact multiples of pi would move
+// turned points by one unit.
+inline constexpr double kQuarterTurn = 1.5707963;
+inline constexpr double kHalfTurn = 3.1415926;
+inline constexpr double kThreeQuarterTurn = 4.7123889;
+
+// Truncates toward zero. Values outside the 32-bit range (only hostile coordinates
+// get there) saturate instead of being undefined; NaN gives 0.
+std::int32_t TruncateToInt32(double value);
+
+// 32-bit sum that wraps like the plotter's two's-complement arithmetic instead of
+// overflowing (only hostile coordinates get near the limits).
+inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+inline std::int32_t WrappingNegate(std::int32_t a) {
+    return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
+}
+
+Transform TranslationTransform(std::int32_t tx, std::int32_t ty);
+Transform RotationTransform(double theta);
+Transform MirrorTransform();
+
+void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y);
+// Maps every pen-up and pen-down node in place; placeholders keep (0, 0).
+void ApplyTransform(PointList& points, const Transform& m);
+// Maps the corners (xMin, yMax) and (xMax, yMin), then puts min and max in order.
+void TransformBox(BoundBox& box, const Transform& m);
+
+}  // namespace kerfmax
