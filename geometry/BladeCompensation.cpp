@@ -1,0 +1,267 @@
+#include "geometry/BladeCompensation.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "geometry/OutputSink.h"
+
+namespace kerfmax {
+
+namespace {
+
+// The right angle used for axis-parallel corners: the program's own constant,
+// not the exact half of pi, so that arcs come out as they always have.
+constexpr double kAxisRightAngle = 1.5707963;
+constexpr double kArcSteps = 5.0;
+// Six points span the sweep (t = 0 .. 5 steps); the loop never needs more.
+constexpr int kMaxArcPoints = 6;
+// Computed points are clamped here before they become integers.
+constexpr double kComputedLimit = 4611686018427387904.0;   // 2^62
+
+bool IsScanSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// One "%ld" conversion: white space, optional sign, decimal digits. Saturates at
+// the coordinate limit. False (value untouched) when no digit follows.
+bool ScanLong(std::string_view text, std::size_t& pos, std::int64_t& value)
+{
+    std::size_t i = pos;
+    while (i < text.size() && IsScanSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::size_t digitsStart = i;
+    std::int64_t magnitude = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        if (magnitude < kPenCoordinateLimit) magnitude = magnitude * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (i == digitsStart) return false;
+    if (magnitude > kPenCoordinateLimit) magnitude = kPenCoordinateLimit;
+    value = negative ? -magnitude : magnitude;
+    pos = i;
+    return true;
+}
+
+double Distance(PenPoint a, PenPoint b)
+{
+    double dx = static_cast<double>(a.x - b.x);
+    double dy = static_cast<double>(a.y - b.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A distance used as a divisor: 1.0 instead of 0.
+double Divisor(PenPoint a, PenPoint b)
+{
+    double d = Distance(a, b);
+    return d == 0.0 ? 1.0 : d;
+}
+
+// Truncation toward zero that stays defined for any double.
+std::int64_t Truncate(double value)
+{
+    if (std::isnan(value)) return 0;
+    if (value >= kComputedLimit) return static_cast<std::int64_t>(kComputedLimit);
+    if (value <= -kComputedLimit) return -static_cast<std::int64_t>(kComputedLimit);
+    return static_cast<std::int64_t>(value);
+}
+
+// base + truncate(((toward - base) * numerator) / denominator), per coordinate:
+// multiply first, then divide, so "b past the corner" comes out exact.
+PenPoint Along(PenPoint base, PenPoint toward, double numerator, double denominator)
+{
+    double dx = static_cast<double>(toward.x - base.x);
+    double dy = static_cast<double>(toward.y - base.y);
+    return {base.x + Truncate(dx * numerator / denominator), base.y + Truncate(dy * numerator / denominator)};
+}
+
+bool IsAxisRightAngle(PenPoint a, PenPoint b, PenPoint c)
+{
+    return (b.x == a.x && c.y == a.y) || (b.y == a.y && c.x == a.x);
+}
+
+// Cosine of the angle at A by the law of cosines, in the program's order of operations.
+double CornerCosine(double ac, double ab, double cb)
+{
+    return (ac * ac + ab * ab - cb * cb) / (2.0 * ac * ab);
+}
+
+}  // namespace
+
+int ParsePenPoint(std::string_view prefix, std::string_view text, PenPoint& point)
+{
+    std::size_t at = text.find(prefix);
+    if (at == std::string_view::npos) return 0;
+    std::size_t pos = at + prefix.size();
+    if (ScanLong(text, pos, point.x) && pos < text.size() && text[pos] == ',') {
+        ++pos;
+        ScanLong(text, pos, point.y);
+    }
+    return 2;
+}
+
+int IsSharpCorner(PenPoint a, PenPoint b, PenPoint c)
+{
+    double ab = Distance(a, b);
+    double cb = Distance(c, b);
+    double ac = Distance(a, c);
+    if (ab == 0.0 || cb == 0.0 || ac == 0.0) return 0;
+    if (IsAxisRightAngle(a, b, c)) return 1;
+    return CornerCosine(ac, ab, cb) > -0.5 ? 1 : 0;
+}
+
+double CornerAngle(PenPoint a, PenPoint b, PenPoint c)
+{
+    double ab = Distance(a, b);
+    double cb = Distance(c, b);
+    double ac = Distance(a, c);
+    if (ab == 0.0 || cb == 0.0 || ac == 0.0) return 0.0;
+    if (IsAxisRightAngle(a, b, c)) return kAxisRightAngle;
+    return std::acos(CornerCosine(ac, ab, cb));
+}
+
+int TurnSign(PenPoint b, PenPoint a, PenPoint c)
+{
+    // Coordinates are within 2^53, so the differences fit 64 bits but their
+    // products need 128 (64 bits already overflow on jobs of a few metres).
+    __int128 inX = a.x - b.x, inY = a.y - b.y, outX = c.x - a.x, outY = c.y - a.y;
+    __int128 cross = inX * outY - inY * outX;
+    return (cross > 0) - (cross < 0);
+}
+
+void BladeCompensator::CompensateCommand(std::string_view text, std::int32_t bladeOffset,
+                                         std::int32_t overCut, int isDmpl)
+{
+    if (bladeOffset == 0 && overCut == 0) {
+        WriteOut(text);
+        return;
+    }
+    m_isDmpl = isDmpl == 1;
+    PenPoint point;
+    if (ParsePenPoint(m_isDmpl ? "U" : "PU", text, point) == 2) {
+        if (m_pathOpen) FinishPath(bladeOffset, overCut);
+        m_startPoint = m_prevPoint = point;
+        m_pathOpen = false;
+        m_knifeUp = true;
+        WriteOut(text);
+        return;
+    }
+    if (ParsePenPoint(m_isDmpl ? "D" : "PD", text, point) == 2) {
+        PenDown(point, bladeOffset);
+        return;
+    }
+    // Any other text (the empty text of a placeholder) ends the path under way.
+    // Closing it here keeps the final pen-up from finishing it a second time,
+    // which would recut the closing corner and cut back from the over-cut point.
+    if (m_pathOpen) {
+        FinishPath(bladeOffset, overCut);
+        m_pathOpen = false;
+    }
+    if (text.find("SP0") != std::string_view::npos) m_pathOpen = false;
+    WriteOut(text);
+}
+
+void BladeCompensator::PenDown(PenPoint n, std::int32_t bladeOffset)
+{
+    if (!m_pathOpen) {
+        // The first cut of a path is only known once the next point shows its corner.
+        m_firstDown = m_cornerPoint = n;
+        m_pathOpen = true;
+        return;
+    }
+    PenPoint b = m_prevPoint;
+    PenPoint a = m_cornerPoint;
+    if (m_knifeUp) {
+        WritePoint(b);   // lower the knife where the pen-up left it
+        m_knifeUp = false;
+    }
+    if (bladeOffset != 0 && IsSharpCorner(a, b, n))
+        TurnCorner(b, a, n, bladeOffset);
+    else
+        WritePoint(a);
+    m_prevPoint = a;
+    m_cornerPoint = n;
+}
+
+void BladeCompensator::TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset)
+{
+    double d1 = Divisor(a, b);
+    PenPoint past = Along(b, a, bladeOffset + d1, d1);
+    WritePoint(past);
+    PenPoint onNext = Along(a, c, bladeOffset, Divisor(c, a));
+    EmitCornerArc(past, onNext, a, TurnSign(b, a, c));
+    WritePoint(onNext);
+}
+
+void BladeCompensator::FinishPath(std::int32_t bladeOffset, std::int32_t overCut)
+{
+    PenPoint last = m_cornerPoint;
+    PenPoint beforeLast = m_prevPoint;
+    PenPoint start = m_startPoint;
+    PenPoint first = m_firstDown;
+    if (last == start) {
+        double firstSide = Divisor(first, start);
+        if (bladeOffset != 0 && IsSharpCorner(start, beforeLast, first)) {
+            TurnCorner(beforeLast, start, first, bladeOffset);
+            if (overCut > 0)
+                WritePoint(Along(start, first, static_cast<double>(bladeOffset) + overCut, firstSide));
+        } else {
+            WritePoint(last);
+            WritePoint(start);
+            if (overCut > 0) WritePoint(Along(start, first, overCut, firstSide));
+        }
+        return;
+    }
+    if (overCut > 0) {
+        double d = Divisor(last, beforeLast);
+        WritePoint(Along(beforeLast, last, overCut + d, d));
+    } else {
+        WritePoint(last);
+    }
+}
+
+void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int turn)
+{
+    double alpha = CornerAngle(r, p, q);
+    double sweep = turn > 0 ? std::fabs(alpha) : (alpha > 0 ? -alpha : alpha);
+    double step = sweep / kArcSteps;
+    double dx = static_cast<double>(p.x - r.x);
+    double dy = static_cast<double>(p.y - r.y);
+    double rx = static_cast<double>(r.x);
+    double ry = static_cast<double>(r.y);
+    double t = 0.0;
+    // A NaN sweep writes nothing; a zero sweep writes the start point once.
+    for (int i = 0; i < kMaxArcPoints && std::fabs(t) <= std::fabs(sweep); ++i) {
+        WritePoint({Truncate(rx + dx * std::cos(t) - dy * std::sin(t)),
+                    Truncate(ry + dx * std::sin(t) + dy * std::cos(t))});
+        if (step == 0.0) break;
+        t += step;
+    }
+}
+
+void BladeCompensator::WritePoint(PenPoint point)
+{
+    char buffer[64];
+    char* out = buffer;
+    if (!m_isDmpl) *out++ = 'P';
+    *out++ = 'D';
+    out = std::to_chars(out, buffer + sizeof buffer, point.x).ptr;
+    *out++ = ',';
+    out = std::to_chars(out, buffer + sizeof buffer, point.y).ptr;
+    *out++ = ';';
+    WriteOut(std::string_view(buffer, static_cast<std::size_t>(out - buffer)));
+}
+
+void BladeCompensator::WriteOut(std::string_view text)
+{
+    if (m_out && !text.empty()) m_out->Write(text);
+}
+
+BladeCompensator& ProcessCompensator()
+{
+    static BladeCompensator compensator;
+    return compensator;
+}
+
+}  // namespace kerfmax

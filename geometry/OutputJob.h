@@ -1,0 +1,33 @@
+#pragma once
+// Output job assembly: turns the loaded job into the complete command stream of
+// the chosen dialect (header, one command per point, the frame, the final
+// pen-up, trailer and end filler), plain or through the blade-offset filter.
+#include <cstdint>
+#include <vector>
+
+#include "app/JobSettings.h"
+#include "cutter/Dialect.h"
+#include "geometry/BladeCompensation.h"
+#include "geometry/Job.h"
+#include "geometry/OutputSink.h"
+#include "geometry/PathTypes.h"
+
+namespace kerfmax {
+
+enum class OutputResult {
+    Written,        // the whole stream went to the sink
+    NothingToCut,   // no job, or no pen point in the chosen order; nothing written
+    WriteFailed,    // the sink failed (or was cancelled) part way
+};
+
+// Copies (kind, x, y) of the nodes of the objects in the given order, object
+// after object. Empty when the order is empty.
+PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrder& order);
+
+// Assembles the output of job for the settings and dialect into sink. The
+// "Reduce Feed" order is computed on demand (settings.cutOrder 1). Cutter
+// coordinates are computed in 64 bits, so no job coordinate can overflow them.
+OutputResult BuildOutputJob(Job& job, const JobSettings& settings, const CutterDialect& dialect,
+                            OutputSink& sink, BladeCompensator& compensator = ProcessCompensator());
+
+}  // namespace kerfmax

@@ -1,0 +1,127 @@
+#include "geometry/OutputSink.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "platform/AtomicFile.h"
+
+namespace kerfmax {
+
+namespace {
+// Large enough that a million-point job costs a few hundred write calls.
+constexpr std::size_t kFlushThreshold = 256 * 1024;
+constexpr int kNameAttempts = 16;
+}  // namespace
+
+FileSink::FileSink(std::filesystem::path target, const std::atomic<int>* cancel)
+    : m_target(std::move(target)), m_cancel(cancel)
+{
+}
+
+FileSink::~FileSink()
+{
+    Discard();
+}
+
+bool FileSink::Open()
+{
+    if (m_file) return true;
+    for (int attempt = 0; attempt < kNameAttempts && !m_file; ++attempt) {
+        m_temp = TemporarySibling(m_target);
+        m_file = std::fopen(m_temp.string().c_str(), "wbx");   // exclusive: never reuse a name
+        if (!m_file && errno != EEXIST) break;
+    }
+    if (!m_file) {
+        Fail(std::strerror(errno));
+        m_temp.clear();
+        return false;
+    }
+    m_buffer.reserve(kFlushThreshold + 4096);
+    return true;
+}
+
+bool FileSink::Cancelled() const
+{
+    return m_cancel && m_cancel->load(std::memory_order_relaxed) != 0;
+}
+
+void FileSink::Write(std::string_view bytes)
+{
+    if (m_failed) return;
+    if (!m_file) {
+        Fail("output file is not open");
+        return;
+    }
+    if (Cancelled()) {
+        Fail("cancelled");
+        return;
+    }
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= kFlushThreshold) Flush();
+}
+
+bool FileSink::Flush()
+{
+    if (m_buffer.empty()) return true;
+    if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
+        Fail(std::strerror(errno ? errno : EIO));
+        return false;
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool FileSink::Commit()
+{
+    if (!m_file) {
+        if (!m_failed) Fail("output file is not open");
+        return false;
+    }
+    if (!m_failed && Cancelled()) Fail("cancelled");
+    if (m_failed || !Flush()) {
+        Discard();
+        return false;
+    }
+    errno = 0;
+    bool ok = std::fflush(m_file) == 0;
+    int savedErrno = errno;
+    ok = (std::fclose(m_file) == 0) && ok;
+    m_file = nullptr;
+    if (!ok) {
+        Fail(std::strerror(savedErrno ? savedErrno : EIO));
+        Discard();
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(m_temp, m_target, ec);
+    if (ec) {
+        Fail(ec.message());
+        Discard();
+        return false;
+    }
+    m_temp.clear();
+    return true;
+}
+
+void FileSink::Fail(const std::string& reason)
+{
+    if (!m_failed) m_error = reason;
+    m_failed = true;
+}
+
+void FileSink::Discard()
+{
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_temp.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(m_temp, ignored);
+        m_temp.clear();
+    }
+    m_buffer.clear();
+}
+
+}  // namespace kerfmax
