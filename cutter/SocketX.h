@@ -3,6 +3,7 @@
 // the last text the peer sent, tells the user when the peer closes, and
 // formats socket errors for message boxes.
 #include <atomic>
+#include <chrono>
 #include <string>
 
 #include "platform/TcpSocket.h"
@@ -47,7 +48,9 @@ public:
 
 private:
     Notifier& Notify();
-    void TakeIncoming(bool& peerClosed);
+    // Takes one arrival (waiting at most `wait`); true when data came.
+    bool TakeIncoming(bool& peerClosed, std::chrono::milliseconds wait);
+    void WaitForPeer(const std::atomic<int>* cancel);
 
     TcpSocket m_socket;
     Notifier* m_pNotifier;

@@ -40,6 +40,8 @@ public:
     ReceiveResult Receive(void* buffer, std::size_t length, std::chrono::milliseconds wait);
 
     bool PeerHasClosed() const { return m_peerClosed; }
+    // Bytes sent but not yet acknowledged by the peer; -1 when the platform cannot tell.
+    long UnacknowledgedBytes();
 
     // Ends our sending direction; the peer reads end-of-stream after our data.
     bool ShutdownSend();
