@@ -1,20 +1,351 @@
 #include "xml/XmlDocument.h"
 
-namespace kerfmax {
+#include <fstream>
+#include <iterator>
 
-bool XmlDocument::LoadFile(const std::filesystem::path&) { return false; }
-bool XmlDocument::SaveFile(const std::filesystem::path&) { return false; }
-bool XmlDocument::LoadFromBytes(std::string_view) { return false; }
-bool XmlDocument::SaveToBytes(std::string&) { return false; }
-bool XmlDocument::FindSibling(std::string_view) { return false; }
-bool XmlDocument::EnterElement() { return false; }
-bool XmlDocument::LeaveElement() { return false; }
-std::string XmlDocument::GetAttribute(std::string_view) const { return {}; }
-bool XmlDocument::SetAttribute(std::string_view, std::string_view) { return false; }
-bool XmlDocument::AppendElement(std::string_view) { return false; }
-bool XmlDocument::InsertElement(std::string_view) { return false; }
-bool XmlDocument::SetElementText(std::string_view) { return false; }
-bool XmlDocument::RemoveElement() { return false; }
-std::string XmlDocument::GetTagName() const { return {}; }
+#include "platform/AtomicFile.h"
+#include "xml/XmlEscaping.h"
+#include "xml/XmlParser.h"
+#include "xml/XmlStartTag.h"
+
+namespace kerfmax {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+// Names go into the text unescaped, so only a plain name may be written:
+// anything else would break the tag around it.
+bool IsPlainName(std::string_view name)
+{
+    return !name.empty() && IsXmlNameStart(name[0]) && XmlNameLength(name, 0) == name.size();
+}
+
+// The attribute of that name in the start tag of `element`, if any.
+bool FindAttribute(std::string_view text, const XmlElement& element, std::string_view name,
+                   XmlAttributeSpan* found, std::size_t* lastAttributeEnd = nullptr)
+{
+    const std::string_view tag = text.substr(0, element.start + element.startTagLength);
+    XmlAttributeCursor cursor(tag, element.start + 1 + XmlNameLength(tag, element.start + 1));
+    XmlAttributeSpan attribute;
+    while (cursor.Next(&attribute)) {
+        if (tag.substr(attribute.nameStart, attribute.nameLength) == name) {
+            *found = attribute;
+            return true;
+        }
+    }
+    if (lastAttributeEnd)
+        *lastAttributeEnd = cursor.LastAttributeEnd();
+    return false;
+}
+
+}  // namespace
+
+void XmlDocument::Clear()
+{
+    m_text.clear();
+    m_index.Clear();
+    m_parent = m_current = m_child = kNoElement;
+    m_flags = {};
+    m_encodingName.clear();
+    m_result.Clear();
+    m_wellFormed = false;
+}
+
+bool XmlDocument::LoadFile(const std::filesystem::path& path)
+{
+    Clear();
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    if (in)
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        m_result.Add("file_error", {}, "cannot read " + path.string());
+        return false;
+    }
+    return LoadBytes(bytes);
+}
+
+bool XmlDocument::LoadFromBytes(std::string_view fileBytes)
+{
+    Clear();
+    return LoadBytes(fileBytes);
+}
+
+bool XmlDocument::LoadBytes(std::string_view fileBytes)
+{
+    XmlDecodedText decoded = DecodeXmlBytes(fileBytes, &m_result);
+    m_text = std::move(decoded.text);
+    m_flags = decoded.flags;
+    m_encodingName = std::move(decoded.encodingName);
+    m_wellFormed = ParseXmlText(m_text, &m_index, &m_result);
+    return m_wellFormed;
+}
+
+bool XmlDocument::SaveToBytes(std::string& fileBytes)
+{
+    m_result.Clear();
+    XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
+    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(encoded.bytes.size())}});
+    fileBytes = std::move(encoded.bytes);
+    return true;
+}
+
+bool XmlDocument::SaveFile(const std::filesystem::path& path)
+{
+    m_result.Clear();
+    const XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
+    std::string error;
+    if (!WriteFileAtomically(path, encoded.bytes, &error)) {
+        m_result.Add("file_error", {}, "cannot write " + path.string() + ": " + error);
+        return false;
+    }
+    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(encoded.bytes.size())}});
+    return true;
+}
+
+std::string_view XmlDocument::TagNameOf(int32_t element) const
+{
+    const std::size_t nameStart = m_index[element].start + 1;
+    return std::string_view(m_text).substr(nameStart, XmlNameLength(m_text, nameStart));
+}
+
+int32_t XmlDocument::FirstChildOf(int32_t parent) const
+{
+    return parent == kNoElement ? m_index.FirstTopLevel() : m_index[parent].firstChild;
+}
+
+int32_t XmlDocument::LastChildOf(int32_t parent) const
+{
+    int32_t last = FirstChildOf(parent);
+    while (last != kNoElement && m_index[last].next != kNoElement)
+        last = m_index[last].next;
+    return last;
+}
+
+void XmlDocument::SetFirstChild(int32_t parent, int32_t element)
+{
+    if (parent == kNoElement)
+        m_index.SetFirstTopLevel(element);
+    else
+        m_index[parent].firstChild = element;
+}
+
+std::string XmlDocument::GetTagName() const
+{
+    return m_current == kNoElement ? std::string() : std::string(TagNameOf(m_current));
+}
+
+bool XmlDocument::FindSibling(std::string_view elementName)
+{
+    int32_t id = m_current != kNoElement ? m_index[m_current].next : FirstChildOf(m_parent);
+    for (; id != kNoElement; id = m_index[id].next) {
+        if (TagNameOf(id) == elementName) {
+            m_current = id;
+            m_child = kNoElement;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool XmlDocument::EnterElement()
+{
+    if (m_current == kNoElement)
+        return false;
+    m_parent = m_current;
+    m_current = m_child = kNoElement;
+    return true;
+}
+
+bool XmlDocument::LeaveElement()
+{
+    if (m_parent == kNoElement)
+        return false;
+    m_child = m_current;
+    m_current = m_parent;
+    m_parent = m_index[m_parent].parent;
+    return true;
+}
+
+std::string XmlDocument::GetAttribute(std::string_view attributeName) const
+{
+    XmlAttributeSpan attribute;
+    if (m_current == kNoElement || !FindAttribute(m_text, m_index[m_current], attributeName, &attribute))
+        return {};
+    return DecodeCharacterReferences(std::string_view(m_text).substr(attribute.valueStart, attribute.valueLength));
+}
+
+bool XmlDocument::SetAttribute(std::string_view attributeName, std::string_view value)
+{
+    if (m_current == kNoElement || !IsPlainName(attributeName))
+        return false;
+    const std::string quoted = "\"" + EscapeAttributeValue(value) + "\"";
+    XmlAttributeSpan attribute;
+    std::size_t lastAttributeEnd = 0;
+    std::size_t pos;
+    std::size_t oldLength = 0;
+    std::string replacement;
+    if (!FindAttribute(m_text, m_index[m_current], attributeName, &attribute, &lastAttributeEnd)) {
+        pos = lastAttributeEnd;
+        replacement = " " + std::string(attributeName) + "=" + quoted;
+    } else if (!attribute.hasValue) {  // a bare name gains its value
+        pos = attribute.end;
+        replacement = "=" + quoted;
+    } else {
+        pos = attribute.quote != 0 ? attribute.valueStart - 1 : attribute.valueStart;
+        oldLength = attribute.end - pos;
+        replacement = quoted;
+    }
+    Splice(pos, oldLength, replacement, m_current);
+    m_index[m_current].startTagLength =
+        static_cast<uint32_t>(m_index[m_current].startTagLength - oldLength + replacement.size());
+    return true;
+}
+
+bool XmlDocument::AppendElement(std::string_view elementName)
+{
+    return AddElement(elementName, true);
+}
+
+bool XmlDocument::InsertElement(std::string_view elementName)
+{
+    return AddElement(elementName, false);
+}
+
+// Where a new element goes: after the current element, before it (ahead of
+// the white space that leads up to it), or at either end of the parent's content.
+std::size_t XmlDocument::NewElementPosition(bool append) const
+{
+    if (m_current != kNoElement) {
+        const XmlElement& current = m_index[m_current];
+        if (append)
+            return current.End();
+        std::size_t pos = current.start;
+        while (pos > 0 && IsXmlSpace(m_text[pos - 1]))
+            --pos;
+        return pos;
+    }
+    if (m_parent == kNoElement)
+        return m_text.size();
+    const XmlElement& parent = m_index[m_parent];
+    if (!append)
+        return parent.ContentStart();
+    std::size_t pos = parent.ContentEnd();
+    while (pos > parent.ContentStart() && IsXmlSpace(m_text[pos - 1]))
+        --pos;
+    return pos;
+}
+
+bool XmlDocument::AddElement(std::string_view elementName, bool append)
+{
+    if (!IsPlainName(elementName))
+        return false;
+    // A document has one root: nothing is added beside it.
+    if (m_parent == kNoElement && m_index.FirstTopLevel() != kNoElement)
+        return false;
+    if (m_parent != kNoElement && m_current == kNoElement && m_index[m_parent].Has(kXmlEmptyElementTag))
+        ExpandEmptyElement(m_parent);
+
+    const std::size_t pos = NewElementPosition(append);
+    const std::string tag = "<" + std::string(elementName) + "/>";
+    std::string piece = pos == 0 ? tag : std::string(kLineBreak) + tag;
+    if (pos < m_text.size() && !IsXmlSpace(m_text[pos]))
+        piece += kLineBreak;
+    Splice(pos, 0, piece, m_parent);
+
+    XmlElement element;
+    element.start = pos + piece.find('<');
+    element.length = element.startTagLength = static_cast<uint32_t>(tag.size());
+    element.flags = kXmlEmptyElementTag;
+    const int32_t id = m_index.Add(element);
+    int32_t prev;
+    int32_t next;
+    if (m_current != kNoElement) {
+        prev = append ? m_current : m_index[m_current].prev;
+        next = append ? m_index[m_current].next : m_current;
+    } else {
+        prev = append ? LastChildOf(m_parent) : kNoElement;
+        next = append ? kNoElement : FirstChildOf(m_parent);
+    }
+    Link(id, m_parent, prev, next);
+    m_current = id;
+    m_child = kNoElement;
+    return true;
+}
+
+// "<name a='1'/>" becomes "<name a='1'></name>", so that it can take content.
+void XmlDocument::ExpandEmptyElement(int32_t element)
+{
+    const std::string name(TagNameOf(element));
+    const std::size_t slash = m_index[element].start + m_index[element].startTagLength - 2;
+    Splice(slash, 2, "></" + name + ">", element);
+    XmlElement& expanded = m_index[element];
+    expanded.startTagLength -= 1;
+    expanded.endTagLength = static_cast<uint32_t>(name.size() + 3);
+    expanded.flags &= static_cast<uint8_t>(~kXmlEmptyElementTag);
+}
+
+bool XmlDocument::SetElementText(std::string_view text)
+{
+    if (m_current == kNoElement || m_index[m_current].firstChild != kNoElement)
+        return false;
+    if (m_index[m_current].Has(kXmlEmptyElementTag))
+        ExpandEmptyElement(m_current);
+    const XmlElement& element = m_index[m_current];
+    Splice(element.ContentStart(), element.ContentEnd() - element.ContentStart(), EscapeText(text), m_current);
+    return true;
+}
+
+bool XmlDocument::RemoveElement()
+{
+    if (m_current == kNoElement)
+        return false;
+    const XmlElement element = m_index[m_current];
+    std::size_t end = element.End();
+    std::size_t afterSpace = end;
+    while (afterSpace < m_text.size() && IsXmlSpace(m_text[afterSpace]))
+        ++afterSpace;
+    // The white space goes with the element only when markup follows it;
+    // before text it is part of that text.
+    if (afterSpace == m_text.size() || m_text[afterSpace] == '<')
+        end = afterSpace;
+    Unlink(m_current);
+    Splice(element.start, end - element.start, {}, element.parent);
+    m_current = element.prev;
+    m_child = kNoElement;
+    return true;
+}
+
+void XmlDocument::Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement,
+                         int32_t container)
+{
+    m_text.replace(pos, oldLength, replacement);
+    m_index.ShiftAfterSplice(pos, oldLength, replacement.size(), container);
+}
+
+void XmlDocument::Link(int32_t element, int32_t parent, int32_t prev, int32_t next)
+{
+    XmlElement& linked = m_index[element];
+    linked.parent = parent;
+    linked.prev = prev;
+    linked.next = next;
+    if (prev != kNoElement)
+        m_index[prev].next = element;
+    else
+        SetFirstChild(parent, element);
+    if (next != kNoElement)
+        m_index[next].prev = element;
+}
+
+void XmlDocument::Unlink(int32_t element)
+{
+    const XmlElement& unlinked = m_index[element];
+    if (unlinked.prev != kNoElement)
+        m_index[unlinked.prev].next = unlinked.next;
+    else
+        SetFirstChild(unlinked.parent, unlinked.next);
+    if (unlinked.next != kNoElement)
+        m_index[unlinked.next].prev = unlinked.prev;
+}
 
 }  // namespace kerfmax

@@ -13,18 +13,10 @@
 #include <vector>
 
 #include "xml/XmlElementIndex.h"
+#include "xml/XmlEncoding.h"
 #include "xml/XmlResultLog.h"
 
 namespace kerfmax {
-
-// How the loaded file was stored; saving writes it back the same way.
-struct XmlFileFlags {
-    bool utf16LittleEndian = false;
-    bool utf16BigEndian = false;
-    bool utf8ByteOrderMark = false;
-    bool byteOrderMark = false;  // any byte-order mark was present (UTF-16 may lack one)
-    bool readAsAnsi = false;     // no declared encoding and not valid UTF-8
-};
 
 class XmlDocument {
 public:
@@ -73,15 +65,16 @@ public:
 
 private:
     void Clear();
-    bool NeedsCurrent() const { return m_current != kNoElement; }
+    bool LoadBytes(std::string_view fileBytes);
+    std::string_view TagNameOf(int32_t element) const;
     int32_t FirstChildOf(int32_t parent) const;
     int32_t LastChildOf(int32_t parent) const;
+    void SetFirstChild(int32_t parent, int32_t element);
     bool AddElement(std::string_view elementName, bool append);
-    bool ExpandEmptyElement(int32_t element);
-    void Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement,
-                int32_t container);
-    void LinkBefore(int32_t element, int32_t next, int32_t parent);
-    void LinkAfter(int32_t element, int32_t prev, int32_t parent);
+    std::size_t NewElementPosition(bool append) const;
+    void ExpandEmptyElement(int32_t element);
+    void Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement, int32_t container);
+    void Link(int32_t element, int32_t parent, int32_t prev, int32_t next);
     void Unlink(int32_t element);
 
     std::string m_text;

@@ -1,0 +1,31 @@
+#pragma once
+// Conversion between UTF-8 and 8-bit or multi-byte code pages (ISO-8859-x,
+// windows-125x, GBK, Shift_JIS, ...). One implementation per platform: iconv
+// from the C library here; the Win32 code-page calls can take its place.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kerfmax {
+
+struct CodePageConversion {
+    bool supported = false;  // false: the encoding is unknown, nothing was converted
+    std::size_t lost = 0;    // characters that could not be converted and were replaced
+};
+
+class CodePageConverter {
+public:
+    virtual ~CodePageConverter() = default;
+    // Undecodable bytes become U+FFFD.
+    virtual CodePageConversion ToUtf8(std::string_view bytes, std::string_view encoding,
+                                      std::string* out) const = 0;
+    // Unrepresentable characters (and malformed UTF-8) become '?'.
+    virtual CodePageConversion FromUtf8(std::string_view text, std::string_view encoding,
+                                        std::string* out) const = 0;
+    // The code page for bytes that carry no encoding and are not UTF-8.
+    virtual std::string AnsiEncodingName() const = 0;
+};
+
+const CodePageConverter& SystemCodePageConverter();
+
+}  // namespace kerfmax
