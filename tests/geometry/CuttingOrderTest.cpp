@@ -1,0 +1,188 @@
+// The "Reduce Feed" order: fixed cases, and the indexed ordering against the
+// straightforward quadratic procedure on many random layouts full of ties.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+#include "geometry/CuttingOrder.h"
+#include "geometry/Job.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+MC_ArtObj_ Box(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax) {
+    MC_ArtObj_ o;
+    o.xMin = xMin;
+    o.xMax = xMax;
+    o.yMin = yMin;
+    o.yMax = yMax;
+    return o;
+}
+
+// The procedure exactly as stated: linear scans, erase from the middle, swap
+// into place. Slow, obviously right, the yardstick for the indexed version.
+ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox) {
+    struct C { double x, y; };
+    auto dist = [](C a, C b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y)); };
+    auto tr = [&](std::size_t i) { return C{double(objects[i].xMax), double(objects[i].yMax)}; };
+    auto tl = [&](std::size_t i) { return C{double(objects[i].xMin), double(objects[i].yMax)}; };
+    ObjectOrder result;
+    if (objects.empty()) return result;
+    std::vector<std::size_t> remaining(objects.size());
+    for (std::size_t i = 0; i < remaining.size(); ++i) remaining[i] = i;
+    C here{double(std::llabs(std::int64_t(jobBox.xMax) - jobBox.xMin)), 0.0};
+    int ltr = 0;
+    std::int64_t bandTop = 0;
+    auto exitC = [&](std::size_t i) { return ltr ? tr(i) : tl(i); };
+    auto entryC = [&](std::size_t i) { return ltr ? tl(i) : tr(i); };
+    while (!remaining.empty()) {
+        const bool first = bandTop == 0;
+        if (!first) here = exitC(result.back());
+        std::size_t best = 0;
+        for (std::size_t k = 1; k < remaining.size(); ++k) {
+            if (dist(tr(remaining[k]), here) < dist(tr(remaining[best]), here)) best = k;
+        }
+        const std::size_t leader = remaining[best];
+        if (first) {
+            here = tl(leader);
+        } else {
+            ltr = dist(tl(leader), here) <= dist(tr(leader), here) ? 1 : 0;
+        }
+        bandTop = objects[leader].yMax;
+        remaining.erase(remaining.begin() + std::ptrdiff_t(best));
+        result.push_back(leader);
+        std::vector<std::size_t> band, rest;
+        for (std::size_t i : remaining) (objects[i].yMax <= bandTop + 200 ? band : rest).push_back(i);
+        remaining = rest;
+        if (band.empty()) continue;
+        here = exitC(result.back());
+        for (std::size_t i = 0; i + 1 < band.size(); ++i) {
+            std::size_t j = i;
+            for (std::size_t k = i + 1; k < band.size(); ++k) {
+                if (dist(entryC(band[k]), here) < dist(entryC(band[j]), here)) j = k;
+            }
+            std::swap(band[i], band[j]);
+            here = exitC(band[i]);
+        }
+        result.insert(result.end(), band.begin(), band.end());
+    }
+    return result;
+}
+
+BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects) {
+    BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
+    for (const auto& o : objects) {
+        box.xMin = std::min(box.xMin, o.xMin);
+        box.xMax = std::max(box.xMax, o.xMax);
+        box.yMax = std::max(box.yMax, o.yMax);
+        box.yMin = std::min(box.yMin, o.yMin);
+    }
+    return box;
+}
+
+// Coarse coordinates so that equal distances, shared corners and whole duplicate
+// boxes are common; some tops at 0 and below.
+std::vector<MC_ArtObj_> RandomLayout(std::mt19937& rng, std::size_t count, int spread, int step) {
+    std::uniform_int_distribution<int> cell(0, spread);
+    std::uniform_int_distribution<int> size(0, 3);
+    std::uniform_int_distribution<int> pick(0, 9);
+    std::vector<MC_ArtObj_> objects;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!objects.empty() && pick(rng) == 0) {
+            objects.push_back(objects[std::uniform_int_distribution<std::size_t>(0, objects.size() - 1)(rng)]);
+            continue;
+        }
+        const int x = cell(rng) * step, y = (cell(rng) - spread / 4) * step;
+        const int w = size(rng) * step, h = size(rng) * step;
+        MC_ArtObj_ o = Box(x, x + w, y, y + h);
+        if (pick(rng) == 1) o.yMax = 0;
+        objects.push_back(o);
+    }
+    return objects;
+}
+
+TEST(ReduceFeedOrder, EmptyAndSingleObject) {
+    EXPECT_TRUE(OrderReduceFeed({}, BoundBox{}).empty());
+    EXPECT_EQ(OrderReduceFeed({Box(5, 9, 0, 300)}, BoundBox{0, 9, 300, 0}), (ObjectOrder{0}));
+}
+
+TEST(ReduceFeedOrder, OneBandIsCutFromRightToLeft) {
+    // All tops within 5 mm of the leader's: one band, nearest first from the right.
+    const std::vector<MC_ArtObj_> objects{Box(0, 100, 0, 1000), Box(400, 500, 0, 1150),
+                                          Box(800, 900, 0, 1000), Box(200, 300, 0, 1199)};
+    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{2, 1, 3, 0}));
+}
+
+TEST(ReduceFeedOrder, BandTakesEveryLowObjectWhateverItsX) {
+    // Leader is nearest the bottom-right start; the band reaches the far left
+    // object and the high one waits for the next band.
+    const std::vector<MC_ArtObj_> objects{Box(0, 10, 0, 50), Box(5000, 5100, 0, 260),
+                                          Box(4900, 5000, 0, 100), Box(2000, 2100, 0, 301)};
+    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{2, 1, 0, 3}));
+}
+
+TEST(ReduceFeedOrder, EqualDistancesGoToTheEarlierObject) {
+    // Two identical boxes: the earlier one in the file leads.
+    const std::vector<MC_ArtObj_> twins{Box(0, 100, 0, 100), Box(0, 100, 0, 100)};
+    EXPECT_EQ(OrderReduceFeed(twins, JobBoxOf(twins)), (ObjectOrder{0, 1}));
+    // Mirror-image corners at the same distance from the start (200, 0).
+    const std::vector<MC_ArtObj_> mirrored{Box(0, 300, 0, 400), Box(0, 100, 0, 400)};
+    EXPECT_EQ(OrderReduceFeed(mirrored, BoundBox{0, 200, 400, 0}), (ObjectOrder{0, 1}));
+}
+
+TEST(ReduceFeedOrder, DirectionTurnsWhenTheNextLeaderLiesToTheRight) {
+    // Band one ends at the left; the next leader's top-left corner is no farther
+    // than its top-right one, so its band runs left to right.
+    const std::vector<MC_ArtObj_> objects{Box(900, 1000, 0, 100), Box(0, 100, 0, 100),
+                                          Box(0, 100, 500, 600), Box(900, 1000, 500, 600),
+                                          Box(400, 500, 500, 600)};
+    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{0, 1, 2, 4, 3}));
+}
+
+TEST(ReduceFeedOrder, MatchesTheQuadraticProcedureOnRandomLayouts) {
+    for (std::uint32_t seed = 1; seed <= 400; ++seed) {
+        std::mt19937 rng(seed);
+        const std::size_t count = 1 + seed % 97;
+        const int spread = 2 + static_cast<int>(seed % 13);
+        const int step = (seed % 3 == 0) ? 100 : 40;
+        const auto objects = RandomLayout(rng, count, spread, step);
+        const BoundBox box = JobBoxOf(objects);
+        ASSERT_EQ(OrderReduceFeed(objects, box), QuadraticReduceFeed(objects, box)) << "seed " << seed;
+    }
+}
+
+TEST(ReduceFeedOrder, MatchesTheQuadraticProcedureOnLargeBandsAndGrids) {
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        std::mt19937 rng(seed);
+        // Wide and flat: a few big bands with many ties inside each.
+        const auto band = RandomLayout(rng, 1500, 60, 10);
+        ASSERT_EQ(OrderReduceFeed(band, JobBoxOf(band)), QuadraticReduceFeed(band, JobBoxOf(band))) << seed;
+    }
+    // A regular grid: every step is a tie between several neighbours.
+    std::vector<MC_ArtObj_> grid;
+    for (int row = 0; row < 30; ++row) {
+        for (int col = 0; col < 40; ++col) grid.push_back(Box(col * 300, col * 300 + 200, row * 150, row * 150 + 100));
+    }
+    EXPECT_EQ(OrderReduceFeed(grid, JobBoxOf(grid)), QuadraticReduceFeed(grid, JobBoxOf(grid)));
+}
+
+TEST(ReduceFeedOrder, JobComputesTheOrderAfresh) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "job.hb", "PU0,0;PD100,0;PD100,100;PU500,0;PD600,0;PD600,100;SP0;");
+    Job job;
+    job.LoadJob((dir / "job.hb").string());
+    EXPECT_FALSE(job.HasOrderedObjects());
+    EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{1, 0}));
+    EXPECT_TRUE(job.HasOrderedObjects());
+    job.ToggleMirror();
+    EXPECT_FALSE(job.HasOrderedObjects());
+    EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{0, 1}));
+    job.SetRotation(Rotation::Half);
+    EXPECT_FALSE(job.HasOrderedObjects());
+}
+
+}  // namespace
+}  // namespace kerfmax
