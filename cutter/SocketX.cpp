@@ -41,7 +41,8 @@ bool CSocketX::Create()
 
 bool CSocketX::Connect(const std::string& hostAddress, int port)
 {
-    return m_socket.Connect(hostAddress, port, std::chrono::milliseconds(kConnectTimeoutMs));
+    m_bConnected = m_socket.Connect(hostAddress, port, std::chrono::milliseconds(kConnectTimeoutMs));
+    return m_bConnected;
 }
 
 int CSocketX::Send(const void* buffer, int length, const std::atomic<int>* cancel)
@@ -54,7 +55,7 @@ int CSocketX::Send(const void* buffer, int length, const std::atomic<int>* cance
 
 void CSocketX::PumpNotifications()
 {
-    if (!m_socket.IsValid()) return;
+    if (!m_bConnected) return;
     for (int round = 0; round < kMaxPumpRounds; ++round) {
         bool peerClosed = false;
         if (!TakeIncoming(peerClosed, std::chrono::milliseconds(0))) {
@@ -88,9 +89,11 @@ void CSocketX::OnClose(int /*errorCode*/)
 
 void CSocketX::Close(const std::atomic<int>* cancel)
 {
-    if (!m_socket.IsValid()) return;
-    PumpNotifications();
-    if (!m_socket.PeerHasClosed() && m_socket.ShutdownSend()) WaitForPeer(cancel);
+    if (m_bConnected) {
+        PumpNotifications();
+        if (!m_socket.PeerHasClosed() && m_socket.ShutdownSend()) WaitForPeer(cancel);
+    }
+    m_bConnected = false;
     m_socket.Close();
 }
 

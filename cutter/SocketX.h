@@ -54,6 +54,7 @@ private:
 
     TcpSocket m_socket;
     Notifier* m_pNotifier;
+    bool m_bConnected = false;
     bool m_bCloseReported = false;
 };
 
