@@ -60,6 +60,8 @@ public:
     const XmlFileFlags& FileFlags() const { return m_flags; }
     // Short XML text with one element per event of the last load or save.
     const std::string& ResultText() const { return m_result.Text(); }
+    // Where each element lies in the text (kept in step with every edit).
+    const XmlElementIndex& ElementIndex() const { return m_index; }
     // True when the last load found no syntax fault and exactly one root.
     bool IsWellFormed() const { return m_wellFormed; }
 

@@ -38,3 +38,36 @@ inline std::string XmllintComplaint(const std::string& bytes)
 #define EXPECT_WELL_FORMED(bytes) EXPECT_EQ(::kerfmax::test::XmllintComplaint(bytes), "") << (bytes)
 
 }  // namespace kerfmax::test
+
+namespace kerfmax::test {
+
+// The element tree as positions and links, for comparing an edited index with
+// one built by parsing the edited text afresh.
+inline void DumpElements(const std::string& text, const XmlElementIndex& index, int32_t id, std::string* out)
+{
+    for (; id != kNoElement; id = index[id].next) {
+        const XmlElement& e = index[id];
+        *out += text.substr(e.start, e.startTagLength) + "@" + std::to_string(e.start) + "+" +
+                std::to_string(e.length) + "/" + std::to_string(e.endTagLength) + "f" +
+                std::to_string(e.flags) + "{";
+        DumpElements(text, index, e.firstChild, out);
+        *out += "}";
+    }
+}
+
+inline std::string ElementTree(const XmlDocument& doc)
+{
+    std::string out;
+    DumpElements(doc.Text(), doc.ElementIndex(), doc.ElementIndex().FirstTopLevel(), &out);
+    return out;
+}
+
+// The index kept through edits equals the index of the text parsed anew.
+#define EXPECT_INDEX_IN_STEP(doc)                                                   \
+    do {                                                                            \
+        ::kerfmax::XmlDocument fresh;                                               \
+        fresh.LoadFromBytes((doc).Text());                                          \
+        EXPECT_EQ(::kerfmax::test::ElementTree(doc), ::kerfmax::test::ElementTree(fresh)); \
+    } while (0)
+
+}  // namespace kerfmax::test

@@ -1,0 +1,124 @@
+// Reading and writing attributes of the current element.
+#include <gtest/gtest.h>
+
+#include "XmlTestHelpers.h"
+#include "xml/XmlEntities.h"
+
+namespace kerfmax::test {
+namespace {
+
+XmlDocument AtRoot(std::string_view text)
+{
+    XmlDocument doc = Loaded(text);
+    doc.FindSibling("a");
+    return doc;
+}
+
+TEST(XmlAttributes, GetAcceptsEitherQuoteAndDecodesReferences)
+{
+    XmlDocument doc = AtRoot("<a one='x \"q\"' two = \"&lt;&gt;&amp;&quot;&apos;\" three=\"&#65;&#x42;&#X43;\""
+                             " four=\"&eacute;&euro;&nbsp;&thetasym;\" bare five=unquoted/>");
+    EXPECT_EQ(doc.GetAttribute("one"), "x \"q\"");
+    EXPECT_EQ(doc.GetAttribute("two"), "<>&\"'");
+    EXPECT_EQ(doc.GetAttribute("three"), "ABC");
+    EXPECT_EQ(doc.GetAttribute("four"), "\u00e9\u20ac\u00a0\u03d1");
+    EXPECT_EQ(doc.GetAttribute("five"), "unquoted");
+    EXPECT_EQ(doc.GetAttribute("bare"), "");
+    EXPECT_EQ(doc.GetAttribute("missing"), "");
+    EXPECT_EQ(doc.GetAttribute("One"), "") << "names are case-sensitive";
+}
+
+TEST(XmlAttributes, ReferencesThatNameNoCharacterStayAsWritten)
+{
+    XmlDocument doc = AtRoot("<a v=\"&bogus; &#0; &#xD800; &#x110000; &#; & &amp\"/>");
+    EXPECT_EQ(doc.GetAttribute("v"), "&bogus; &#0; &#xD800; &#x110000; &#; & &amp");
+}
+
+TEST(XmlAttributes, NamedReferenceTableHasTheHtml401NamesAndApos)
+{
+    EXPECT_EQ(NamedEntityCount(), 253u);
+    const std::pair<std::string_view, char32_t> samples[] = {
+        {"nbsp", 160}, {"yuml", 255}, {"fnof", 402}, {"Omega", 937}, {"sigmaf", 962}, {"piv", 982},
+        {"hellip", 8230}, {"alefsym", 8501}, {"hArr", 8660}, {"sdot", 8901}, {"rang", 9002},
+        {"diams", 9830}, {"OElig", 338}, {"euro", 8364}, {"apos", 39}, {"quot", 34}};
+    for (const auto& [name, expected] : samples) {
+        char32_t cp = 0;
+        EXPECT_TRUE(LookupNamedEntity(name, &cp)) << name;
+        EXPECT_EQ(cp, expected) << name;
+    }
+    char32_t cp = 0;
+    EXPECT_FALSE(LookupNamedEntity("Nbsp", &cp));
+}
+
+struct SetCase {
+    const char* input;
+    const char* name;
+    const char* value;
+    const char* expected;
+};
+
+TEST(XmlAttributes, SetReplacesInPlaceOrAddsAfterTheLastAttribute)
+{
+    const SetCase cases[] = {
+        // existing value, either quote, is replaced in double quotes; order kept
+        {"<a x='1' y=\"2\"></a>", "x", "new", "<a x=\"new\" y=\"2\"></a>"},
+        {"<a  x = \"1\"  ></a>", "x", "9", "<a  x = \"9\"  ></a>"},
+        // new attribute after the last one, before ">" or "/>"
+        {"<a x=\"1\"></a>", "y", "2", "<a x=\"1\" y=\"2\"></a>"},
+        {"<a/>", "y", "2", "<a y=\"2\"/>"},
+        {"<a x=\"1\" />", "y", "2", "<a x=\"1\" y=\"2\" />"},
+        {"<a\n  x=\"1\"\n/>", "y", "2", "<a\n  x=\"1\" y=\"2\"\n/>"},
+        // escaping of all five characters
+        {"<a/>", "v", "<&>\"'", "<a v=\"&lt;&amp;&gt;&quot;&apos;\"/>"},
+        // an unquoted or bare attribute gets a quoted value
+        {"<a x=1 b></a>", "x", "2", "<a x=\"2\" b></a>"},
+        {"<a b x=1></a>", "b", "on", "<a b=\"on\" x=1></a>"},
+    };
+    for (const SetCase& c : cases) {
+        XmlDocument doc = AtRoot(c.input);
+        ASSERT_TRUE(doc.SetAttribute(c.name, c.value)) << c.input;
+        EXPECT_EQ(doc.Text(), c.expected) << c.input;
+        EXPECT_EQ(doc.GetAttribute(c.name), c.value) << c.input;
+    }
+}
+
+TEST(XmlAttributes, AttributesAppearInTheOrderAdded)
+{
+    XmlDocument doc = Loaded("<r><a/></r>");
+    doc.FindSibling("r");
+    doc.EnterElement();
+    doc.FindSibling("a");
+    doc.SetAttribute("guid", "g");
+    doc.SetAttribute("type", "toolbar");
+    doc.SetAttribute("guid", "h");
+    EXPECT_EQ(doc.Text(), "<r><a guid=\"h\" type=\"toolbar\"/></r>");
+    EXPECT_WELL_FORMED(Saved(doc));
+}
+
+TEST(XmlAttributes, NamesThatWouldBreakTheTagAreRefused)
+{
+    XmlDocument doc = AtRoot("<a/>");
+    for (const char* name : {"", "x y", "x=\"1\"", "x>", "1x", "x/"})
+        EXPECT_FALSE(doc.SetAttribute(name, "v")) << name;
+    EXPECT_EQ(doc.Text(), "<a/>");
+}
+
+TEST(XmlAttributes, SetMovesTheElementsThatFollow)
+{
+    XmlDocument doc = Loaded("<r><a/><b k=\"1\"/><c k=\"2\"/></r>");
+    doc.FindSibling("r");
+    doc.EnterElement();
+    doc.FindSibling("a");
+    doc.SetAttribute("long", std::string(100, 'z'));
+    ASSERT_TRUE(doc.FindSibling("c"));
+    EXPECT_EQ(doc.GetAttribute("k"), "2");
+    doc.SetAttribute("k", "");
+    doc.LeaveElement();
+    doc.EnterElement();
+    ASSERT_TRUE(doc.FindSibling("b"));
+    EXPECT_EQ(doc.GetAttribute("k"), "1");
+    EXPECT_EQ(doc.Text(), "<r><a long=\"" + std::string(100, 'z') + "\"/><b k=\"1\"/><c k=\"\"/></r>");
+}
+
+}  // namespace
+}  // namespace kerfmax::test
