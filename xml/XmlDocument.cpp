@@ -1,7 +1,8 @@
 #include "xml/XmlDocument.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "xml/XmlEscaping.h"
@@ -38,6 +39,26 @@ bool FindAttribute(std::string_view text, const XmlElement& element, std::string
     return false;
 }
 
+// Stdio rather than streams: a folder or a read error must come back as a
+// result, not as an exception.
+bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::string* error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *error = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes->append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    if (failed)
+        *error = std::strerror(errno);
+    std::fclose(file);
+    return !failed;
+}
+
 }  // namespace
 
 void XmlDocument::Clear()
@@ -54,12 +75,10 @@ void XmlDocument::Clear()
 bool XmlDocument::LoadFile(const std::filesystem::path& path)
 {
     Clear();
-    std::ifstream in(path, std::ios::binary);
     std::string bytes;
-    if (in)
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) {
-        m_result.Add("file_error", {}, "cannot read " + path.string());
+    std::string error;
+    if (!ReadWholeFile(path, &bytes, &error)) {
+        m_result.Add("file_error", {}, "cannot read " + path.string() + ": " + error);
         return false;
     }
     return LoadBytes(bytes);
