@@ -1,5 +1,7 @@
 #include "WorkspaceFixtures.h"
 
+#include <regex>
+
 #include "host/HostIdentifiers.h"
 #include "support/TestSupport.h"
 
@@ -27,6 +29,7 @@ std::string WorkspaceXml(const WorkspaceShape& shape)
         xml += "\t\t<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n";
     xml += "\t\t<commandBarData guid=\"bar-3\" type=\"menu\"/>\r\n\t</commandBars>\r\n";
     xml += "\t<items>\r\n\t\t<itemData guid=\"i1\" dynamicCommand=\"A.B.C\"/>\r\n\t</items>\r\n</uiConfig>\r\n";
+    if (!shape.indented) std::erase(xml, '\t');
     return xml;
 }
 
@@ -38,6 +41,11 @@ std::string XPath(const std::string& xml, const std::string& expression)
     std::string out = result.out;
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
+}
+
+std::string WithoutIndentation(const std::string& xml)
+{
+    return std::regex_replace(xml, std::regex(">[ \t\r\n]+<"), "><");
 }
 
 bool WellFormed(const std::string& xml)
