@@ -105,18 +105,18 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
     int fifoReader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fifoReader, 0);
     bool haveSocat = test::HaveProgram("socat");
-    std::unique_ptr<test::SocatPtyPair> pair;
-    if (haveSocat) pair = std::make_unique<test::SocatPtyPair>();
+    std::unique_ptr<linktest::SocatPtyPair> pair;
+    if (haveSocat) pair = std::make_unique<linktest::SocatPtyPair>();
     RecordingNotifier notes;
     std::atomic<int> cancel{0};
     char drain[4096];
 
-    int before = test::OpenDescriptorCount();
+    int before = linktest::OpenDescriptorCount();
     for (int round = 0; round < 4; ++round) {
         CHpglCutter cutter;
         cutter.SetNotifier(&notes);
 
-        test::LoopbackListener peer([](int fd) { test::ReadUntilClosed(fd); });
+        linktest::LoopbackListener peer([](int fd) { linktest::ReadUntilClosed(fd); });
         LinkSettings net;
         net.linkType = LINK_NETWORK;
         net.hostAddress = "127.0.0.1";
@@ -125,7 +125,7 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
         EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
         cutter.Close();
         peer.Join();
-        net.tcpPort = test::RefusingPort();
+        net.tcpPort = linktest::RefusingPort();
         EXPECT_EQ(cutter.Open(net), 0);
 
         LinkSettings usb;
@@ -144,12 +144,12 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
             serial.serialDevicePath = pair->CutterSide();
             ASSERT_EQ(cutter.Open(serial), 1);
             EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
-            EXPECT_EQ(test::ReadExactly(pair->FarEnd(), 3), "IN;");
+            EXPECT_EQ(linktest::ReadExactly(pair->FarEnd(), 3), "IN;");
             serial.serialDevicePath = fifo;   // opens, but is no serial port
             EXPECT_EQ(cutter.Open(serial), 0);
         }
     }
-    EXPECT_EQ(test::OpenDescriptorCount(), before);
+    EXPECT_EQ(linktest::OpenDescriptorCount(), before);
     ::close(fifoReader);
 }
 

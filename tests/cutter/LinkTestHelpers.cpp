@@ -16,7 +16,7 @@
 
 extern char** environ;
 
-namespace kerfmax::test {
+namespace kerfmax::linktest {
 
 namespace {
 
@@ -171,4 +171,4 @@ int OpenDescriptorCount()
     return count;
 }
 
-}  // namespace kerfmax::test
+}  // namespace kerfmax::linktest

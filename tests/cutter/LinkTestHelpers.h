@@ -11,7 +11,11 @@
 
 #include "support/TestSupport.h"
 
-namespace kerfmax::test {
+// Own namespace: other test files in this program keep same-named helpers.
+namespace kerfmax::linktest {
+
+using test::TempDir;
+using test::ReadFileBytes;
 
 // Two ptys joined by socat: the cutter opens CutterSide(), the test reads and
 // writes FarEnd(). A keeper descriptor on each side keeps socat from seeing a
@@ -73,4 +77,4 @@ int RefusingPort();
 
 int OpenDescriptorCount();
 
-}  // namespace kerfmax::test
+}  // namespace kerfmax::linktest

@@ -13,7 +13,7 @@ namespace kerfmax {
 namespace {
 
 using namespace std::chrono_literals;
-using test::SocatPtyPair;
+using linktest::SocatPtyPair;
 
 // CTS stays low until the test raises it.
 class HeldCts final : public ModemStatusSource {
@@ -60,7 +60,7 @@ TEST_F(SerialLink, EachChunkArrivesAsWritten)
     for (const std::string chunk : {"IN;", "SP1;", "PU-40,0;", "PD1200,-35;"}) {
         ASSERT_EQ(cutter.Write(chunk.data(), static_cast<int>(chunk.size()), &cancel, 1),
                   static_cast<int>(chunk.size()));
-        EXPECT_EQ(test::ReadExactly(pair.FarEnd(), chunk.size()), chunk);
+        EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), chunk.size()), chunk);
     }
     cutter.Close();
     EXPECT_EQ(cutter.IsOpen(), 0);
@@ -71,7 +71,7 @@ TEST_F(SerialLink, SlowReaderStillGetsEveryByteAfterClose)
     std::string job;
     for (int i = 0; job.size() < 100'000; ++i) job += "PD" + std::to_string(i) + "," + std::to_string(-i) + ";";
     std::string received;
-    std::thread reader([&] { received = test::ReadExactly(pair.FarEnd(), job.size(), 5s, 1ms); });
+    std::thread reader([&] { received = linktest::ReadExactly(pair.FarEnd(), job.size(), 5s, 1ms); });
     {
         CHpglCutter cutter;
         ASSERT_EQ(cutter.Open(SerialSettings(pair.CutterSide(), LINK_VCOM)), 1);
@@ -103,7 +103,7 @@ TEST_F(SerialLink, SerialWriteWaitsForCtsAndCancelEndsTheWaitWithoutWriting)
     cancel = 1;
     writer.join();
     EXPECT_EQ(result.load(), 0);
-    EXPECT_EQ(test::ReadExactly(pair.FarEnd(), 1, 100ms), "");
+    EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), 1, 100ms), "");
 
     // Already cancelled: nothing is attempted, not even a look at the line.
     int before = cts.polls.load();
@@ -120,11 +120,11 @@ TEST_F(SerialLink, RaisedCtsReleasesTheChunk)
     std::atomic<int> result{-2};
     std::thread writer([&] { result = cutter.Write("PD5,5;", 6, &cancel, 1); });
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(test::ReadExactly(pair.FarEnd(), 1, 50ms), "");
+    EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), 1, 50ms), "");
     cts.ctsOn = true;
     writer.join();
     EXPECT_EQ(result.load(), 6);
-    EXPECT_EQ(test::ReadExactly(pair.FarEnd(), 6), "PD5,5;");
+    EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), 6), "PD5,5;");
 }
 
 TEST_F(SerialLink, VirtualComPortIgnoresCts)
@@ -134,7 +134,7 @@ TEST_F(SerialLink, VirtualComPortIgnoresCts)
     ASSERT_EQ(cutter.Open(SerialSettings(pair.CutterSide(), LINK_VCOM)), 1);
     cutter.SerialLink().SetModemStatusSource(&cts);
     EXPECT_EQ(cutter.Write("PG;", 3, &cancel, 1), 3);
-    EXPECT_EQ(test::ReadExactly(pair.FarEnd(), 3), "PG;");
+    EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), 3), "PG;");
     EXPECT_EQ(cts.polls.load(), 0);
 }
 
@@ -182,7 +182,7 @@ TEST_F(SerialLink, EchoReadWritesEveryByteBack)
     char buffer[5] = {};
     EXPECT_EQ(link.Read(buffer, 5), 5);
     EXPECT_EQ(std::string(buffer, 5), "HELLO");
-    EXPECT_EQ(test::ReadExactly(pair.FarEnd(), 5), "HELLO");
+    EXPECT_EQ(linktest::ReadExactly(pair.FarEnd(), 5), "HELLO");
     EXPECT_EQ(link.Read(nullptr, 5), 0);
     EXPECT_EQ(link.Write(nullptr, 5), 0);
     link.Close();
@@ -217,14 +217,14 @@ TEST(SerialLinkSettings, NonSerialDeviceFailsToOpenAndIsReleasedByDestruction)
 {
     test::TempDir dir;
     test::WriteFileBytes(dir / "plain", "x");
-    int before = test::OpenDescriptorCount();
+    int before = linktest::OpenDescriptorCount();
     {
         CHpglCutter cutter;
         EXPECT_EQ(cutter.Open(SerialSettings((dir / "plain").string())), 0);
         EXPECT_EQ(cutter.IsOpen(), 0);
         EXPECT_EQ(cutter.Open(SerialSettings((dir / "missing").string())), 0);
     }
-    EXPECT_EQ(test::OpenDescriptorCount(), before);
+    EXPECT_EQ(linktest::OpenDescriptorCount(), before);
 }
 
 }  // namespace

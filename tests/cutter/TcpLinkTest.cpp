@@ -13,7 +13,7 @@ namespace kerfmax {
 namespace {
 
 using namespace std::chrono_literals;
-using test::LoopbackListener;
+using linktest::LoopbackListener;
 
 LinkSettings NetworkSettings(int port)
 {
@@ -47,7 +47,7 @@ int SendInChunks(CCutter& cutter, const std::string& job, std::size_t chunk, con
 TEST(TcpLink, JobArrivesWholeAndInOrderEvenAtASlowReader)
 {
     std::string received;
-    LoopbackListener peer([&](int fd) { received = test::ReadUntilClosed(fd, 2ms); }, 8192);
+    LoopbackListener peer([&](int fd) { received = linktest::ReadUntilClosed(fd, 2ms); }, 8192);
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
@@ -70,7 +70,7 @@ TEST(TcpLink, RefusedConnectionShowsTheSystemReasonAndDoesNotOpen)
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
-    EXPECT_EQ(cutter.Open(NetworkSettings(test::RefusingPort())), 0);
+    EXPECT_EQ(cutter.Open(NetworkSettings(linktest::RefusingPort())), 0);
     EXPECT_EQ(cutter.IsOpen(), 0);
     EXPECT_EQ(notes.messages, "Warning: Connection refused\n");
     EXPECT_EQ(cutter.Socket(), nullptr);
@@ -91,7 +91,7 @@ TEST(TcpLink, AddressThatIsNotDottedIPv4FailsWithAWarning)
 
 TEST(TcpLink, PeerClosingMidJobIsReportedAndFailsTheSend)
 {
-    LoopbackListener peer([](int fd) { test::ReadExactly(fd, 1024); });
+    LoopbackListener peer([](int fd) { linktest::ReadExactly(fd, 1024); });
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
@@ -156,7 +156,7 @@ TEST(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
         ::send(fd, "first", 5, MSG_NOSIGNAL);
         while (step < 1) std::this_thread::sleep_for(2ms);
         ::send(fd, "second\0tail", 11, MSG_NOSIGNAL);
-        test::ReadExactly(fd, 6);
+        linktest::ReadExactly(fd, 6);
     });
     RecordingNotifier notes;
     CHpglCutter cutter;
@@ -187,8 +187,8 @@ TEST(TcpLink, OpeningAnOpenCutterClosesTheOldConnectionFirst)
 {
     std::string first;
     std::string second;
-    LoopbackListener peerA([&](int fd) { first = test::ReadUntilClosed(fd); });
-    LoopbackListener peerB([&](int fd) { second = test::ReadUntilClosed(fd); });
+    LoopbackListener peerA([&](int fd) { first = linktest::ReadUntilClosed(fd); });
+    LoopbackListener peerB([&](int fd) { second = linktest::ReadUntilClosed(fd); });
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);

@@ -30,7 +30,7 @@ TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
     std::string received;
     std::thread reader([&] {
         int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
-        received = test::ReadUntilClosed(fd);
+        received = linktest::ReadUntilClosed(fd);
         ::close(fd);
     });
     CHpglCutter cutter;
