@@ -80,7 +80,7 @@ Failed:
 End Function
 
 ' Groups are walked member by member; curves are written as they are; other
-' shapes (rectangles, ellipses, text...) through a curve curveCopy that is removed again.
+' shapes (rectangles, ellipses, text...) through a curve copy that is removed again.
 Private Sub WriteShape(ByVal fileNumber As Integer, ByVal s As Shape)
     Select Case s.Type
     Case cdrGroupShape
