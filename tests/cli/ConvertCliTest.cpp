@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/JobSettings.h"
+#include "cutter/Dialect.h"
+#include "geometry/Job.h"
+#include "geometry/OutputJob.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using test::ReadFileBytes;
+using test::RunCli;
+using test::SourcePath;
+using test::TempDir;
+using test::WriteFileBytes;
+
+const std::string kFiller = "@@@@@@@@@@@@@@@@@@@;";
+const std::string kLineJob = "PU0,0;PD4000,0;SP0;";
+const std::string kLinePlain = "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;" + kFiller;
+
+class ConvertCli : public ::testing::Test {
+protected:
+    ConvertCli()
+    {
+        WriteFileBytes(dir / "line.hb", kLineJob);
+        job = (dir / "line.hb").string();
+        out = (dir / "out.plt").string();
+    }
+
+    // Runs convert on the line job with the options; returns the output file.
+    std::string ConvertLine(const std::vector<std::string>& options)
+    {
+        std::vector<std::string> args{"convert", job, "-o", out};
+        args.insert(args.end(), options.begin(), options.end());
+        auto result = RunCli(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return ReadFileBytes(out);
+    }
+
+    // What the assembly itself writes for the sample with default settings.
+    static std::string InProcess(const std::string& path, bool mirror, Rotation rotation)
+    {
+        Job loaded;
+        loaded.LoadJob(path);
+        if (mirror) loaded.ToggleMirror();
+        if (rotation != Rotation::None) loaded.SetRotation(rotation);
+        BladeCompensator fresh;
+        StringSink sink;
+        EXPECT_EQ(BuildOutputJob(loaded, JobSettings{}, CutterDialect{}, sink, fresh), OutputResult::Written);
+        return sink.Text();
+    }
+
+    int FilesIn(const std::filesystem::path& folder)
+    {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) count += entry.is_regular_file();
+        return count;
+    }
+
+    TempDir dir;
+    std::string job;
+    std::string out;
+};
+
+TEST_F(ConvertCli, DefaultsAreThoseOfAFreshSettingsFile)
+{
+    // A single segment is not changed by the 0.35 mm blade offset.
+    EXPECT_EQ(ConvertLine({}), kLinePlain);
+    // The user's own settings file is never read without --settings.
+    std::filesystem::create_directories(dir / "home" / "Documents" / "Kerfmax");
+    WriteFileBytes(dir / "home" / "Documents" / "Kerfmax" / "Kerfmax.ini",
+                   "[Offset]\nChkOverCut=1\nOverCut=9\n");
+    auto result = RunCli({"convert", job, "-o", out}, {"HOME=" + (dir / "home").string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadFileBytes(out), kLinePlain);
+}
+
+TEST_F(ConvertCli, SampleMatchesTheAssemblyAndLeavesNoTemporaryFile)
+{
+    std::string sample = SourcePath("resources/samples/sign.hb").string();
+    auto result = RunCli({"convert", sample, "-o", out});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadFileBytes(out), InProcess(sample, false, Rotation::None));
+    EXPECT_EQ(FilesIn(dir.Path()), 2);   // line.hb and out.plt
+}
+
+TEST_F(ConvertCli, MirrorThenRotationAsTheMainWindowPlacesThem)
+{
+    std::string sample = SourcePath("resources/samples/sign.hb").string();
+    auto result = RunCli({"convert", sample, "-o", out, "--rotate", "90", "--mirror"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::string turned = ReadFileBytes(out);
+    EXPECT_EQ(turned, InProcess(sample, true, Rotation::Quarter));
+    EXPECT_NE(turned, InProcess(sample, false, Rotation::Quarter));
+}
+
+TEST_F(ConvertCli, OptionsChangeTheStream)
+{
+    EXPECT_EQ(ConvertLine({"--overcut", "1"}), "IN;SP1;PU0,4000;PD0,-40;PU0,0;PG;" + kFiller);
+    EXPECT_EQ(ConvertLine({"--no-blade-offset", "--frame", "1,1,1,1"}),
+              "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;" + kFiller);
+    EXPECT_EQ(ConvertLine({"--dialect", "dmpl"}), ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ " + kFiller);
+    // Left 2, right 0, bottom 3, top 0: the job moves 80 along the first axis and
+    // 120 along the second.
+    EXPECT_EQ(ConvertLine({"--frame", "2,0,3,0", "--no-blade-offset"}),
+              "IN;SP1;PU80,4000;PD80,0;PU80,0;PD80,4120;PD0,4120;PD0,0;PD80,0;PU80,0;PG;" + kFiller);
+}
+
+TEST_F(ConvertCli, SettingsFileIsReadAndCommandLineOverridesIt)
+{
+    auto ini = dir / "settings.ini";
+    WriteFileBytes(ini, "[Offset]\nChkBladeOffset=0\nChkOverCut=1\nOverCut=2.0\n");
+    EXPECT_EQ(ConvertLine({"--settings", ini.string()}), "IN;SP1;PU0,4000;PD0,-80;PU0,0;PG;" + kFiller);
+    EXPECT_EQ(ConvertLine({"--overcut", "0.5", "--settings", ini.string()}),
+              "IN;SP1;PU0,4000;PD0,-20;PU0,0;PG;" + kFiller);
+}
+
+TEST_F(ConvertCli, UsageErrorsWriteNothing)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"convert", job, "-o", out, "--rotate", "45"},
+        {"convert", job, "-o", out, "--frame", "1,2"},
+        {"convert", job, "-o", out, "--frame", "1,2,3,-4"},
+        {"convert", job, "-o", out, "--dialect", "gcode"},
+        {"convert", job, "-o", out, "--overcut", "abc"},
+        {"convert", job, "-o", out, "--order", "random"},
+        {"convert", job, "-o", out, "--bogus"},
+        {"convert", job, "-o", out, "--settings", (dir / "missing.ini").string()},
+        {"convert", job, "-o", out, "--blade-offset"},
+        {"convert", job},
+        {"convert", "-o", out},
+        {"convert", job, job, "-o", out},
+    };
+    for (const auto& args : bad) {
+        auto result = RunCli(args);
+        EXPECT_EQ(result.exitCode, 1) << args.back();
+        EXPECT_NE(result.err.find("usage:"), std::string::npos) << args.back();
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(ConvertCli, NothingToCutAndOutputFailures)
+{
+    WriteFileBytes(dir / "empty.hb", "SP0;PU0,0;");
+    auto empty = RunCli({"convert", (dir / "empty.hb").string(), "-o", out});
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_EQ(std::count(empty.err.begin(), empty.err.end(), '\n'), 1);
+    EXPECT_EQ(RunCli({"convert", (dir / "absent.hb").string(), "-o", out}).exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    EXPECT_EQ(RunCli({"convert", job, "-o", (dir / "no-folder" / "out.plt").string()}).exitCode, 3);
+}
+
+TEST_F(ConvertCli, HelpDescribesEveryOption)
+{
+    auto result = RunCli({"convert", "--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    for (const char* option : {"-o", "--dialect", "--blade-offset", "--no-blade-offset", "--overcut", "--order",
+                               "--mirror", "--rotate", "--frame", "--settings"})
+        EXPECT_NE(result.out.find(option), std::string::npos) << option;
+}
+
+TEST(InfoCli, SizeAndCountsOfTheSample)
+{
+    auto result = RunCli({"info", SourcePath("resources/samples/sign.hb").string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "width: 120.00 mm\nheight: 50.00 mm\nrecords: 39\npoints: 303\nobjects: 6\n");
+}
+
+TEST(InfoCli, MissingJobAndUsage)
+{
+    TempDir dir;
+    EXPECT_EQ(RunCli({"info", (dir / "absent.hb").string()}).exitCode, 2);
+    EXPECT_EQ(RunCli({"info"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"info", "a.hb", "--mirror"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace kerfmax
