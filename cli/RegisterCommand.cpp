@@ -5,9 +5,7 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "host/AppFolder.h"
 #include "host/HostRun.h"
-#include "platform/Registry.h"
 
 namespace kerfmax::cli {
 
@@ -59,14 +57,8 @@ int RunRegister(const Args& args, bool install)
         std::fputs(kRegisterUsage, stdout);
         return kExitDone;
     }
-    if (options.programFolder.empty()) options.programFolder = GetAppFolder();
-
-    std::unique_ptr<Registry> registry = OpenCurrentUserRegistry();
-    if (std::string problem = registry->LoadProblem(); !problem.empty())
-        std::fprintf(stderr, "kerfmax-cli: %s\n", problem.c_str());
-    HostEnvironment environment{*registry, options.programFolder, DefaultSevenZipProgram(options.programFolder)};
-    HostRunReport report = RunHostIntegration(install, environment);
-
+    HostRunReport report = RunHostIntegrationForCurrentUser(install, options.programFolder);
+    if (!report.registryProblem.empty()) std::fprintf(stderr, "kerfmax-cli: %s\n", report.registryProblem.c_str());
     for (const auto& problem : report.problems) std::fprintf(stderr, "kerfmax-cli: %s\n", problem.c_str());
     std::printf("%s\n", report.closingMessage.c_str());
     return report.failed ? kExitOutputFailure : kExitDone;

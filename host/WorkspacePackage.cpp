@@ -30,6 +30,16 @@ bool KeepPackageBackupOnce(const std::filesystem::path& package, std::string& pr
     return false;
 }
 
+// Zip entries can be symbolic links; editing or copying through one could
+// write outside the working folder, and the host never puts any in a package.
+bool HoldsLinks(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_symlink(ec)) return true;
+    return static_cast<bool>(ec);
+}
+
 // 7-Zip adds ".zip" to an archive name without an extension, so the copy
 // carries one.
 std::filesystem::path UpdateCopyOf(const std::filesystem::path& package)
@@ -54,6 +64,11 @@ std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesyste
         RunHiddenProcess({sevenZipProgram, "x", "-r", "-y", absolutePackage.string(), "-o" + folder->string()});
     if (!outcome.Succeeded()) {
         problem = DescribeFailure("cannot unpack " + package.string(), outcome);
+        DeleteFolderTree(*folder);
+        return std::nullopt;
+    }
+    if (HoldsLinks(*folder)) {
+        problem = "left " + package.string() + " alone: it holds symbolic links";
         DeleteFolderTree(*folder);
         return std::nullopt;
     }

@@ -174,6 +174,30 @@ TEST_F(HostRunTest, PackageThatCannotBeHandledStaysUntouched)
     EXPECT_EQ(FolderListing(m_host.WorkspacePath(19).parent_path()), (std::vector<std::string>{"Mine.cdws"}));
 }
 
+TEST_F(HostRunTest, PackageWithLinksIsRefused)
+{
+    m_host.InstallVersion(18);
+    m_host.WriteRegistry();
+    // A package whose "content" folder is a link to a folder outside it.
+    test::TempDir outside, stage;
+    std::filesystem::create_directory_symlink(outside.Path(), stage / "content");
+    WriteFileBytes(outside / "workspace.xml", m_host.OriginalXml(18));
+    std::filesystem::remove(m_host.WorkspacePath(18));
+    ASSERT_EQ(test::RunProgram({"7z", "a", "-tzip", "-snl", m_host.WorkspacePath(18).string(),
+                                (stage.Path() / "*").string()})
+                  .exitCode,
+              0);
+    const std::string package = ReadFileBytes(m_host.WorkspacePath(18));
+
+    auto report = m_host.Run(true);
+    EXPECT_EQ(report.closingMessage, "Install CorelDraw X8 Failed !");
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_NE(report.problems[0].find("symbolic links"), std::string::npos) << report.problems[0];
+    EXPECT_EQ(ReadFileBytes(outside / "workspace.xml"), m_host.OriginalXml(18));
+    EXPECT_FALSE(std::filesystem::exists(outside / "icons"));
+    EXPECT_EQ(ReadFileBytes(m_host.WorkspacePath(18)), package);
+}
+
 TEST_F(HostRunTest, ShortFolderValueAndMissingFilesAreHandledQuietly)
 {
     m_host.SetValue("Software\\Corel\\CorelDRAW\\13.0\\CorelDRAW", "LastWorkspaceUsed", "C:\\");
