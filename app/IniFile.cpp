@@ -88,6 +88,49 @@ std::string OneLine(std::string text)
     return text;
 }
 
+// Opens for reading, creating a missing file empty and never truncating one.
+std::FILE* OpenCreatingIfMissing(const std::filesystem::path& path, int* error)
+{
+    std::FILE* file = std::fopen(path.string().c_str(), "a+b");
+    if (file) {
+        std::rewind(file);
+        return file;
+    }
+    int createError = errno;
+    file = std::fopen(path.string().c_str(), "rb");   // a read-only file still reads
+    if (!file) *error = errno == ENOENT ? createError : errno;
+    return file;
+}
+
+// Appends every line without its LF or CR LF; a last line without one counts.
+bool ReadLines(std::FILE* file, std::vector<std::string>& lines, int* error)
+{
+    std::string line;
+    char buffer[4096];
+    std::size_t count = 0;
+    do {
+        count = std::fread(buffer, 1, sizeof buffer, file);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (buffer[i] != '\n') {
+                line.push_back(buffer[i]);
+                continue;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(std::move(line));
+            line.clear();
+        }
+    } while (count == sizeof buffer);
+    if (std::ferror(file)) {
+        *error = errno;
+        return false;
+    }
+    if (!line.empty()) {
+        if (line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return true;
+}
+
 std::string SystemReason(int error)
 {
     return error ? std::strerror(error) : "unknown error";
@@ -144,45 +187,17 @@ bool CIniFile::LoadLines()
         ReportOnce("open", "the documents folder is unknown");
         return false;
     }
-    // "a+" opens for reading and creates a missing file, never truncating it.
-    std::FILE* file = std::fopen(m_strPath.string().c_str(), "a+b");
+    int error = 0;
+    std::FILE* file = OpenCreatingIfMissing(m_strPath, &error);
     if (!file) {
-        int createError = errno;
-        file = std::fopen(m_strPath.string().c_str(), "rb");   // a read-only file still reads
-        if (!file) {
-            ReportOnce("open", SystemReason(errno == ENOENT ? createError : errno));
-            return false;
-        }
+        ReportOnce("open", SystemReason(error));
+        return false;
     }
-    std::rewind(file);
-    std::string line;
-    char buffer[4096];
-    bool ok = true;
-    for (;;) {
-        std::size_t count = std::fread(buffer, 1, sizeof buffer, file);
-        for (std::size_t i = 0; i < count; ++i) {
-            if (buffer[i] != '\n') {
-                line.push_back(buffer[i]);
-                continue;
-            }
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            m_lines.push_back(std::move(line));
-            line.clear();
-        }
-        if (count < sizeof buffer) {
-            ok = !std::ferror(file);
-            break;
-        }
-    }
-    int readError = errno;
+    bool ok = ReadLines(file, m_lines, &error);
     std::fclose(file);
-    if (!line.empty()) {
-        if (line.back() == '\r') line.pop_back();
-        m_lines.push_back(std::move(line));
-    }
     if (!ok) {
         m_lines.clear();
-        ReportOnce("read", SystemReason(readError));
+        ReportOnce("read", SystemReason(error));
         return false;
     }
     m_bLoaded = true;

@@ -52,6 +52,14 @@ TEST_F(IniFileTest, LfAndCrLfLinesReadAlikeAndAreWrittenWithCrLf)
     EXPECT_EQ(m_ini.ReadString("Device", "IP", ""), "10.0.0.2");
     ASSERT_TRUE(m_ini.WriteInt("Device", "VCOM", 0));
     EXPECT_EQ(FileText(), "[Device]\r\nIP=10.0.0.2\r\nVCOM=0\r\n");
+
+    std::string big = "[Big]\r\n";   // the first 4096-byte boundary falls between a CR and its LF
+    for (int i = 0; i < 3000; ++i) big += "K" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    WriteFileBytes(Ini(), big);
+    for (int i : {0, 455, 456, 457, 2999}) EXPECT_EQ(m_ini.ReadInt("Big", "K" + std::to_string(i), -1), i);
+    EXPECT_EQ(m_ini.Lines().size(), 3001u);
+    ASSERT_TRUE(m_ini.WriteInt("Big", "K0", 0));
+    EXPECT_EQ(FileText(), big);
 }
 
 TEST_F(IniFileTest, IntegersTakeOnlyTheLeadingNumber)
