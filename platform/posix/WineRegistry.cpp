@@ -4,6 +4,8 @@
 #include "platform/Registry.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -184,7 +186,7 @@ struct StoredValue {
 
 class WineRegistry final : public Registry {
 public:
-    WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix)) { Load(); }
+    explicit WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix)) { Load(); }
 
     std::optional<std::string> ReadString(const std::string& keyPath, const std::string& valueName) const override
     {
@@ -215,7 +217,7 @@ void WineRegistry::Load()
     auto file = m_prefix / "user.reg";
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        m_problem = "cannot read " + file.string();
+        m_problem = "cannot read " + file.string() + ": " + std::strerror(errno);
         return;
     }
     std::string header;

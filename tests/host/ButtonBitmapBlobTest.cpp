@@ -2,7 +2,6 @@
 // base64 line layout it writes.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 
 #include "host/ButtonBitmapBlob.h"
 #include "support/TestSupport.h"
@@ -10,45 +9,26 @@
 namespace kerfmax {
 namespace {
 
-std::uint32_t U32At(const std::string& bytes, std::size_t offset)
+std::string FromHex(const std::string& hex)
 {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[offset + i]);
-    return value;
-}
-
-std::uint16_t U16At(const std::string& bytes, std::size_t offset)
-{
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |
-                                      static_cast<std::uint8_t>(bytes[offset + 1]) << 8);
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
 }
 
 TEST(ButtonBitmapBlob, RecordHasTheHostLayout)
 {
     std::string record = ButtonBitmapRecord();
     ASSERT_EQ(record.size(), 1378u);
-    EXPECT_EQ(record.substr(0, 2), "\xFF\xFF");
-    EXPECT_EQ(U16At(record, 2), 1);
-    EXPECT_EQ(U16At(record, 4), 16);
-    EXPECT_EQ(record.substr(6, 16), "WCmnUI_UIItemBmp");
-    EXPECT_EQ(record.substr(22, 8), std::string(8, '\0'));
-    EXPECT_EQ(U32At(record, 30), 40u);
-    EXPECT_EQ(U32At(record, 34), 1024u);
-    EXPECT_EQ(U32At(record, 38), 256u);
-    // Bitmap information header.
-    EXPECT_EQ(U32At(record, 42), 40u);
-    EXPECT_EQ(U32At(record, 46), 16u);
-    EXPECT_EQ(U32At(record, 50), 16u);
-    EXPECT_EQ(U16At(record, 54), 1);
-    EXPECT_EQ(U16At(record, 56), 8);
-    EXPECT_EQ(U32At(record, 58), 0u);
-    EXPECT_EQ(U32At(record, 62), 256u);
-    EXPECT_EQ(U32At(record, 66), 0u);
-    EXPECT_EQ(U32At(record, 70), 0u);
-    EXPECT_EQ(U32At(record, 74), 256u);
-    EXPECT_EQ(U32At(record, 78), 256u);
+    // Marker, version 1, tag length 16, tag, 8 zero bytes, then the three sizes 40, 1024, 256.
+    EXPECT_EQ(record.substr(0, 42), FromHex("ffff01001000") + "WCmnUI_UIItemBmp" +
+                                        FromHex("0000000000000000" "28000000" "00040000" "00010000"));
+    // Bitmap information header: 16x16, 1 plane, 8 bits, uncompressed, 256 bytes, 256 colours.
+    EXPECT_EQ(record.substr(42, 40), FromHex("28000000" "10000000" "10000000" "0100" "0800" "00000000" "00010000"
+                                             "00000000" "00000000" "00010000" "00010000"));
     for (std::size_t entry = 0; entry < 256; ++entry) EXPECT_EQ(record[82 + entry * 4 + 3], '\0') << entry;
-    EXPECT_EQ(record.substr(1362), std::string("\xF0\xF0\xF0\x00\xA0\xA0\xA0\x00\xF0\xF0\xF0\x00\x00\x00\x00\x00", 16));
+    EXPECT_EQ(record.substr(1362), FromHex("f0f0f000" "a0a0a000" "f0f0f000" "00000000"));
     // The picture uses more than the background colour.
     std::string pixels = record.substr(1106, 256);
     EXPECT_NE(pixels.find_first_not_of(pixels[0]), std::string::npos);

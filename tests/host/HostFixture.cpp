@@ -94,7 +94,8 @@ void HostFixture::SetValue(const std::string& key, const std::string& name, cons
 
 void HostFixture::WriteRegistry() const
 {
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-1-2-3-1000\n\n#arch=win64\n";
+    std::string text =
+        "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-1-2-3-1000\n\n#arch=win64\n";
     for (const auto& [key, values] : m_values) {
         text += "\n[" + EscapeRegText(key) + "] 1700000000\n#time=1d9d1a2b3c4d5e6\n";
         for (const auto& [name, value] : values) text += "\"" + name + "\"=\"" + EscapeRegText(value) + "\"\n";

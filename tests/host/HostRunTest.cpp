@@ -64,7 +64,8 @@ TEST_F(HostRunTest, CliRegistersAndRemovesEveryVersion)
         }
     }
     // Our shipped files stay for the next registration.
-    for (std::string_view icon : kWorkspaceIconFiles) EXPECT_TRUE(std::filesystem::exists(m_host.ProgramFolder() / icon));
+    for (std::string_view icon : kWorkspaceIconFiles)
+        EXPECT_TRUE(std::filesystem::exists(m_host.ProgramFolder() / icon));
 
     auto removed = m_host.RunCli(false);
     EXPECT_EQ(removed.exitCode, 0) << removed.err;

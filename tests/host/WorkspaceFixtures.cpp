@@ -10,7 +10,8 @@ namespace kerfmax::test {
 std::string WorkspaceXml(const WorkspaceShape& shape)
 {
     const std::string group = shape.corelVersion < 17 ? "container" : "toolbar";
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- host workspace -->\r\n<uiConfig>\r\n\t<frame>\r\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- host workspace -->\r\n<uiConfig>\r\n\t<frame>\r\n";
     for (int i = 0; i < shape.dockBarsBeforeFloat; ++i)
         xml += "\t\t<dockBar position=\"top\">\r\n\t\t\t<cmdBarLane>\r\n\t\t\t\t<commandBar guidRef=\"dock-" +
                std::to_string(i) + "\"/>\r\n\t\t\t</cmdBarLane>\r\n\t\t</dockBar>\r\n";
