@@ -1,7 +1,8 @@
 #include "app/Texts.h"
 
-#include <array>
+#include <algorithm>
 #include <cstddef>
+#include <string_view>
 
 namespace kerfmax {
 
@@ -66,6 +67,25 @@ constexpr ControlCaption kControlCaptions[] = {
     {1067, TextId::CuttingOrderButton}, {1060, TextId::VirtualComCheck},
 };
 
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size()) return false;
+    return std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+}
+
+int FindEntryStartingWith(const std::vector<std::string>& list, std::string_view prefix)
+{
+    auto found = std::find_if(list.begin(), list.end(),
+                              [&](const std::string& item) { return StartsWithIgnoringCase(item, prefix); });
+    return found == list.end() ? -1 : static_cast<int>(found - list.begin());
+}
+
 }  // namespace
 
 bool IsChineseLanguage(int language)
@@ -93,6 +113,18 @@ std::string WindowCaption(int language)
 std::string WindowHeading(int language)
 {
     return WindowCaption(language) + "\n" + kVersionText;
+}
+
+int ReplaceNetworkPortEntry(std::vector<std::string>& portList, int selected, int language)
+{
+    int removed = FindEntryStartingWith(portList, Text(TextId::NetworkPort, kLanguageChinese));
+    if (removed < 0) removed = FindEntryStartingWith(portList, Text(TextId::NetworkPort, kLanguageEnglish));
+    if (removed >= 0) portList.erase(portList.begin() + removed);
+    portList.emplace_back(Text(TextId::NetworkPort, language));
+    if (selected < 0) return -1;
+    if (removed < 0 || selected < removed) return selected;
+    if (selected == removed) return static_cast<int>(portList.size()) - 1;
+    return selected - 1;
 }
 
 }  // namespace kerfmax

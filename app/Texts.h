@@ -4,6 +4,7 @@
 // 1 is Chinese, every other value English.
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kerfmax {
 
@@ -72,5 +73,12 @@ inline constexpr const char* kSaveDialogExtension = "plt";
 std::string WindowCaption(int language);
 // The caption, a line feed and the version.
 std::string WindowHeading(int language);
+
+// A language change on the Port list: the first network entry (the Chinese
+// one searched first, then the English one; prefixes compared ignoring case)
+// is removed and the entry of the new language appended at the end. Returns
+// the index to select afterwards: the same item as selected (the new network
+// entry when the old one was), -1 when nothing was selected.
+int ReplaceNetworkPortEntry(std::vector<std::string>& portList, int selected, int language);
 
 }  // namespace kerfmax
