@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Notifier.h"
+#include "app/Texts.h"
 #include "cutter/Dialect.h"
 
 namespace kerfmax {
@@ -66,12 +67,13 @@ void SetSerial(LinkSettings& settings, bool virtualCom)
 
 const char* NetworkPortText(int language)
 {
-    return language == 1 ? kNetworkPortChinese : kNetworkPortEnglish;
+    return Text(TextId::NetworkPort, language);
 }
 
 bool IsNetworkPortText(const std::string& portText)
 {
-    return portText == kNetworkPortEnglish || portText == kNetworkPortChinese;
+    return portText == Text(TextId::NetworkPort, kLanguageEnglish) ||
+           portText == Text(TextId::NetworkPort, kLanguageChinese);
 }
 
 void CompleteSerialInfo(SSerInfo& info)
@@ -171,7 +173,7 @@ std::vector<std::string> ManufacturerLabels(int language)
 {
     std::vector<std::string> labels;
     for (const CutterDevice& row : ManufacturerTable())
-        labels.push_back(language == 1 ? row.chineseLabel : row.englishLabel);
+        labels.push_back(IsChineseLanguage(language) ? row.chineseLabel : row.englishLabel);
     return labels;
 }
 

@@ -23,9 +23,6 @@ struct SSerInfo {
     std::string description;    // USB Serial Port
 };
 
-inline constexpr char kNetworkPortEnglish[] = "Network Port";
-inline constexpr char kNetworkPortChinese[] = "网络端口";
-
 // The network entry in the given interface language (1 Chinese, else English).
 const char* NetworkPortText(int language);
 // True for the network entry in either language: the IP address field is

@@ -18,6 +18,17 @@ struct DeviceTreeRoots {
     std::filesystem::path udevData = "/run/udev/data";
 };
 
+// The same layout below another folder: root/sys, root/dev, root/run/udev/data.
+inline DeviceTreeRoots DeviceTreeRootsUnder(const std::filesystem::path& root)
+{
+    return DeviceTreeRoots{root / "sys", root / "dev", root / "run" / "udev" / "data"};
+}
+
+// The tree below overrideRoot when it is not empty, else below the folder named
+// by the environment variable KERFMAX_DEVICE_ROOT when set (both for testing),
+// else the system's own.
+DeviceTreeRoots DeviceTreeRootsFor(const std::string& overrideRoot);
+
 // One serial port as the platform reports it. Fields left empty are completed
 // by the caller from the others.
 struct SerialPortRecord {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <system_error>
 
@@ -154,6 +155,14 @@ bool IsUnpopulatedLegacyPort(const std::string& name, const fs::path& classEntry
 }
 
 }  // namespace
+
+DeviceTreeRoots DeviceTreeRootsFor(const std::string& overrideRoot)
+{
+    if (!overrideRoot.empty()) return DeviceTreeRootsUnder(overrideRoot);
+    const char* fromEnvironment = std::getenv("KERFMAX_DEVICE_ROOT");
+    if (fromEnvironment && *fromEnvironment) return DeviceTreeRootsUnder(fromEnvironment);
+    return DeviceTreeRoots{};
+}
 
 bool EnumerateSerialPorts(const DeviceTreeRoots& roots, std::vector<SerialPortRecord>& ports,
                           std::string* error)

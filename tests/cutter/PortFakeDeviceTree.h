@@ -12,11 +12,8 @@ namespace kerfmax::test {
 
 class FakeDeviceTree {
 public:
-    explicit FakeDeviceTree(const std::filesystem::path& root) : m_root(root)
+    explicit FakeDeviceTree(const std::filesystem::path& root) : m_root(root), m_roots(DeviceTreeRootsUnder(root))
     {
-        m_roots.sysfs = root / "sys";
-        m_roots.dev = root / "dev";
-        m_roots.udevData = root / "udev";
         for (const auto& p : {m_roots.sysfs / "class" / "tty", m_roots.sysfs / "class" / "usbmisc",
                               m_roots.dev / "usb", m_roots.udevData})
             std::filesystem::create_directories(p);

@@ -1,0 +1,259 @@
+#pragma once
+// Real far ends for send tests: a socat pty pair (the test reads the far pty),
+// a TCP listener on 127.0.0.1 that records, trickles, stalls or resets, a CTS
+// line the test holds, and the process's open descriptor count.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/SerialDevice.h"
+#include "support/TestSupport.h"
+
+// Own namespace: the link tests in this program keep same-named helpers.
+namespace kerfmax::sendtest {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+using Clock = std::chrono::steady_clock;
+
+inline int OpenDescriptorCount()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+// Whatever arrives on fd until `quiet` passes without a byte, waiting at most
+// `first` for the first one.
+inline std::string ReadUntilQuiet(int fd, std::chrono::milliseconds first, std::chrono::milliseconds quiet)
+{
+    std::string bytes;
+    char buffer[4096];
+    auto wait = first;
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        int ready = ::poll(&p, 1, static_cast<int>(wait.count()));
+        if (ready <= 0 || !(p.revents & POLLIN)) return bytes;
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) return bytes;
+        bytes.append(buffer, static_cast<size_t>(n));
+        wait = quiet;
+    }
+}
+
+// socat -d -d pty,raw,echo=0 pty,raw,echo=0: two linked ptys. The cutter opens
+// Near(); the test reads Far().
+class SocatPtyPair {
+public:
+    SocatPtyPair()
+    {
+        auto log = m_dir / "socat.log";
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fd, 2);
+            ::execlp("socat", "socat", "-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0", (char*)nullptr);
+            _exit(127);
+        }
+        for (auto until = Clock::now() + std::chrono::seconds(5); Clock::now() < until && m_far.empty();) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ParseLog(ReadFileBytes(log));
+        }
+        if (m_far.empty()) return;
+        m_farFd = ::open(m_far.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios t{};
+        if (m_farFd >= 0 && ::tcgetattr(m_farFd, &t) == 0) {
+            ::cfmakeraw(&t);
+            ::tcsetattr(m_farFd, TCSANOW, &t);
+        }
+    }
+    ~SocatPtyPair()
+    {
+        if (m_farFd >= 0) ::close(m_farFd);
+        Kill();
+    }
+    SocatPtyPair(const SocatPtyPair&) = delete;
+    SocatPtyPair& operator=(const SocatPtyPair&) = delete;
+
+    bool Ready() const { return m_farFd >= 0; }
+    const std::string& Near() const { return m_near; }
+    int FarFd() const { return m_farFd; }
+    std::string ReadFar(std::chrono::milliseconds first = std::chrono::seconds(2),
+                        std::chrono::milliseconds quiet = std::chrono::milliseconds(100))
+    {
+        return ReadUntilQuiet(m_farFd, first, quiet);
+    }
+    // The "device" goes away: the near pty's other side closes.
+    void Kill()
+    {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+private:
+    void ParseLog(const std::string& text)
+    {
+        const std::string marker = "PTY is ";
+        std::string names[2];
+        std::size_t pos = 0;
+        for (int i = 0; i < 2; ++i) {
+            pos = text.find(marker, pos);
+            if (pos == std::string::npos) return;
+            pos += marker.size();
+            std::size_t end = text.find('\n', pos);
+            if (end == std::string::npos) return;
+            names[i] = text.substr(pos, end - pos);
+        }
+        m_near = names[0];
+        m_far = names[1];
+    }
+
+    TempDir m_dir;
+    pid_t m_pid = -1;
+    std::string m_near, m_far;
+    int m_farFd = -1;
+};
+
+enum class TcpPeerMode {
+    Record,      // reads everything until the sender closes
+    NeverRead,   // accepts and holds the connection without reading
+    Reset,       // reads resetAfter bytes, then resets the connection
+};
+struct TcpPeerOptions {
+    TcpPeerMode mode = TcpPeerMode::Record;
+    std::chrono::microseconds delayPerRead{0};   // a slow reader
+    std::size_t readSize = 65536;
+    std::size_t resetAfter = 0;
+};
+
+// One-connection TCP peer on 127.0.0.1, on a free port.
+class TcpPeer {
+public:
+    using Mode = TcpPeerMode;
+    using Options = TcpPeerOptions;
+
+    explicit TcpPeer(Options options = {}) : m_options(options)
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_options.mode == Mode::NeverRead) {
+            int small = 4096;   // inherited by the accepted socket: the sender stalls soon
+            ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 1);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~TcpPeer()
+    {
+        m_stop.store(true);
+        m_thread.join();
+        ::close(m_listener);
+    }
+
+    int Port() const { return m_port; }
+    // Waits until the sender has closed (Record), then gives every byte.
+    std::string Received(std::chrono::seconds timeout = std::chrono::seconds(10))
+    {
+        for (auto until = Clock::now() + timeout; Clock::now() < until && !m_ended.load();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bytes;
+    }
+    bool Accepted() const { return m_accepted.load(); }
+
+private:
+    bool WaitReadable(int fd)
+    {
+        while (!m_stop.load()) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) return true;
+        }
+        return false;
+    }
+    void Serve()
+    {
+        if (!WaitReadable(m_listener)) return;
+        int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        m_accepted.store(true);
+        if (m_options.mode == Mode::NeverRead) {
+            while (!m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } else {
+            ReadAll(fd);
+        }
+        ::close(fd);
+        m_ended.store(true);
+    }
+    void ReadAll(int fd)
+    {
+        std::string buffer(m_options.readSize, '\0');
+        while (WaitReadable(fd)) {
+            ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            if (n <= 0) return;
+            std::size_t total;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_bytes.append(buffer.data(), static_cast<size_t>(n));
+                total = m_bytes.size();
+            }
+            if (m_options.mode == Mode::Reset && total >= m_options.resetAfter) {
+                linger hard{1, 0};
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                return;
+            }
+            if (m_options.delayPerRead.count() > 0) std::this_thread::sleep_for(m_options.delayPerRead);
+        }
+    }
+
+    Options m_options;
+    int m_listener = -1;
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_accepted{false};
+    std::atomic<bool> m_ended{false};
+    std::mutex m_mutex;
+    std::string m_bytes;
+};
+
+// A CTS line the test holds; onPoll (when set) runs at every look, on the
+// worker thread.
+class HeldCtsLine final : public ModemStatusSource {
+public:
+    bool ReadModemStatus(std::uint32_t& status, int& /*errorCode*/) override
+    {
+        polls.fetch_add(1);
+        if (onPoll) onPoll();
+        status = ctsOn.load() ? kModemCtsOn : 0;
+        return true;
+    }
+    std::atomic<bool> ctsOn{true};
+    std::atomic<int> polls{0};
+    std::function<void()> onPoll;
+};
+
+}  // namespace kerfmax::sendtest

@@ -1,0 +1,329 @@
+// The send worker: chunking, progress, cancel, failures, and that every byte
+// reaches a real far end (a socat pty, a TCP peer on 127.0.0.1).
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <random>
+
+#include "app/Notifier.h"
+#include "cutter/Cutter.h"
+#include "cutter/SendTestPeers.h"
+#include "cutter/SendWorker.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using namespace std::chrono_literals;
+using sendtest::Clock;
+using sendtest::HeldCtsLine;
+using sendtest::SocatPtyPair;
+using sendtest::TcpPeer;
+using test::TempDir;
+
+std::vector<std::string> Chunks(const std::string& text, std::size_t size, bool semicolons)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+    std::fwrite(text.data(), 1, text.size(), file.get());
+    std::rewind(file.get());
+    ChunkReader reader(file.get(), text.size(), size, semicolons);
+    std::vector<std::string> chunks;
+    std::string chunk;
+    while (reader.Next(chunk)) chunks.push_back(chunk);
+    return chunks;
+}
+
+std::string RandomBytes(std::size_t size)
+{
+    std::mt19937 random(7);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+// What the callbacks saw, and a worker to run with them.
+struct WorkerRun {
+    std::mutex mutex;
+    std::vector<int> percents;
+    std::string messages;
+    std::optional<SendOutcome> outcome;
+    Clock::time_point doneAt;
+    std::atomic<int> cancel{0};
+    SendWorker worker;
+
+    bool Start(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& file)
+    {
+        SendWorkerCallbacks callbacks;
+        callbacks.progress = [this](const SendProgress& p) {
+            std::lock_guard<std::mutex> lock(mutex);
+            percents.push_back(p.percent);
+        };
+        callbacks.message = [this](const std::string& text, NotifyIcon) {
+            std::lock_guard<std::mutex> lock(mutex);
+            messages += text + "\n";
+        };
+        callbacks.done = [this](SendOutcome o) {
+            std::lock_guard<std::mutex> lock(mutex);
+            outcome = o;
+            doneAt = Clock::now();
+        };
+        return worker.Start(cutter, linkType, file, cancel, "Open temp file fail!", callbacks);
+    }
+    // Cancels and gives the time until done ran.
+    Clock::duration CancelAndWait()
+    {
+        auto asked = Clock::now();
+        cancel.store(1);
+        worker.Wait();
+        return doneAt - asked;
+    }
+};
+
+LinkSettings NetworkLink(int port)
+{
+    LinkSettings link;
+    link.linkType = LINK_NETWORK;
+    link.hostAddress = "127.0.0.1";
+    link.tcpPort = port;
+    link.noAckWait = 1;
+    return link;
+}
+
+LinkSettings SerialLink(const std::string& device, std::int32_t type = LINK_SERIAL)
+{
+    LinkSettings link;
+    link.linkType = type;
+    link.baudRate = 38400;
+    link.serialDevicePath = device;
+    return link;
+}
+
+TEST(SendChunks, SerialChunksEndAfterEachSemicolonOrAtFortyBytes)
+{
+    EXPECT_EQ(Chunks("IN;SP1;PU0,0;", kSerialChunkSize, true),
+              (std::vector<std::string>{"IN;", "SP1;", "PU0,0;"}));
+    std::string longCommand = "PD" + std::string(43, '1') + ";";
+    EXPECT_EQ(Chunks(longCommand + "PG", 40, true),
+              (std::vector<std::string>{longCommand.substr(0, 40), longCommand.substr(40), "PG"}));
+    EXPECT_EQ(ChunkSizeFor(LINK_SERIAL), 40u);
+    for (std::int32_t type : {LINK_USB, LINK_VCOM, LINK_NETWORK}) {
+        EXPECT_EQ(ChunkSizeFor(type), 512u);
+        EXPECT_FALSE(ChunksEndAfterSemicolon(type));
+    }
+}
+
+TEST(SendChunks, BlockChunksIgnoreSemicolonsAndAShortFileIsNoticed)
+{
+    std::string text(1300, ';');
+    std::vector<std::string> chunks = Chunks(text, kBlockChunkSize, false);
+    ASSERT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(chunks[0].size(), 512u);
+    EXPECT_EQ(chunks[2].size(), 276u);
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+    std::fputs("12345", file.get());
+    std::rewind(file.get());
+    ChunkReader reader(file.get(), 10, 512, false);
+    std::string chunk;
+    EXPECT_FALSE(reader.Next(chunk));
+    EXPECT_TRUE(reader.ShortRead());
+}
+
+TEST(SendWorker, SerialSendHandshakesBeforeEveryChunkAndDeliversTheBytesSplitAsChunks)
+{
+    SocatPtyPair pty;
+    ASSERT_TRUE(pty.Ready());
+    TempDir dir;
+    const std::string longCommand = "PD" + std::string(45, '9') + ";";
+    const std::string text = "IN;SP1;PU0,0;" + longCommand + "PG;";
+    test::WriteFileBytes(dir / "out.hb", text);
+
+    CHpglCutter cutter;
+    HeldCtsLine cts;
+    std::vector<std::string> seen;   // what reached the far end before each handshake
+    cts.onPoll = [&] {
+        if (cts.polls.load() > 1) seen.push_back(pty.ReadFar(2s, 40ms));
+    };
+    cutter.SerialLink().SetModemStatusSource(&cts);
+    ASSERT_EQ(cutter.Open(SerialLink(pty.Near())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_SERIAL, dir / "out.hb"));
+    run.worker.Wait();
+    cutter.Close();
+    seen.push_back(pty.ReadFar(2s, 40ms));
+
+    EXPECT_EQ(run.outcome, SendOutcome::Finished);
+    EXPECT_EQ(seen, (std::vector<std::string>{"IN;", "SP1;", "PU0,0;", longCommand.substr(0, 40),
+                                              longCommand.substr(40), "PG;"}));
+    EXPECT_EQ(cts.polls.load(), 6);
+    EXPECT_EQ(run.percents.back(), 100);
+    EXPECT_TRUE(run.messages.empty()) << run.messages;
+}
+
+TEST(SendWorker, NetworkSendGoesOutInBlocksWithTruncatedPercentages)
+{
+    TcpPeer peer;
+    TempDir dir;
+    const std::string text = RandomBytes(1300);
+    test::WriteFileBytes(dir / "out.hb", text);
+    CHpglCutter cutter;
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+    run.worker.Wait();
+    cutter.Close();
+    EXPECT_EQ(run.outcome, SendOutcome::Finished);
+    EXPECT_EQ(run.percents, (std::vector<int>{39, 78, 100}));
+    EXPECT_EQ(peer.Received(), text);
+}
+
+TEST(SendWorker, AnEmptyFileFinishesAtOnceAndAMissingFileIsAFailure)
+{
+    TcpPeer peer;
+    TempDir dir;
+    test::WriteFileBytes(dir / "empty.hb", "");
+    CHpglCutter cutter;
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+
+    WorkerRun empty;
+    ASSERT_TRUE(empty.Start(cutter, LINK_NETWORK, dir / "empty.hb"));
+    empty.worker.Wait();
+    EXPECT_EQ(empty.outcome, SendOutcome::Finished);
+    EXPECT_EQ(empty.percents, std::vector<int>{100});
+
+    WorkerRun missing;
+    ASSERT_TRUE(missing.Start(cutter, LINK_NETWORK, dir / "absent.hb"));
+    missing.worker.Wait();
+    EXPECT_EQ(missing.outcome, SendOutcome::Failed);
+    EXPECT_EQ(FailureFlag(*missing.outcome), 1);
+    EXPECT_EQ(missing.messages, "Open temp file fail!\n");
+    EXPECT_TRUE(missing.percents.empty());
+    cutter.Close();
+    EXPECT_EQ(peer.Received(), "");
+}
+
+TEST(SendWorker, CancelEndsAWaitForCtsPromptlyWithoutAWarningOrAByteSent)
+{
+    SocatPtyPair pty;
+    ASSERT_TRUE(pty.Ready());
+    TempDir dir;
+    test::WriteFileBytes(dir / "out.hb", "IN;SP1;PU0,0;PG;");
+    CHpglCutter cutter;
+    HeldCtsLine cts;
+    cts.ctsOn.store(false);
+    cutter.SerialLink().SetModemStatusSource(&cts);
+    ASSERT_EQ(cutter.Open(SerialLink(pty.Near())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_SERIAL, dir / "out.hb"));
+    while (cts.polls.load() < 3) std::this_thread::sleep_for(1ms);
+    auto took = run.CancelAndWait();
+    cutter.Close();
+
+    EXPECT_LT(took, 500ms);
+    EXPECT_EQ(run.outcome, SendOutcome::Cancelled);
+    EXPECT_EQ(FailureFlag(*run.outcome), 0);
+    EXPECT_TRUE(run.messages.empty()) << run.messages;
+    EXPECT_EQ(pty.ReadFar(100ms, 20ms), "");
+}
+
+TEST(SendWorker, CancelEndsASendBlockedOnAPeerThatNeverReads)
+{
+    TcpPeer peer({TcpPeer::Mode::NeverRead});
+    TempDir dir;
+    test::WriteFileBytes(dir / "out.hb", std::string(8 << 20, 'x'));
+    CHpglCutter cutter;
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+    std::this_thread::sleep_for(300ms);   // long enough to fill every buffer
+    auto took = run.CancelAndWait();
+    auto closing = Clock::now();
+    cutter.Close();
+    auto closeTook = Clock::now() - closing;
+
+    EXPECT_LT(took, 500ms);
+    EXPECT_LT(closeTook, 500ms);
+    EXPECT_EQ(run.outcome, SendOutcome::Cancelled);
+    EXPECT_TRUE(run.messages.empty()) << run.messages;
+    std::lock_guard<std::mutex> lock(run.mutex);
+    ASSERT_FALSE(run.percents.empty());
+    EXPECT_LT(run.percents.back(), 100);
+}
+
+TEST(SendWorker, ASlowReaderReceivesEveryByteBeforeTheLinkCloses)
+{
+    TcpPeer::Options slow;
+    slow.readSize = 4096;
+    slow.delayPerRead = 500us;
+    TcpPeer peer(slow);
+    TempDir dir;
+    const std::string text = RandomBytes(1 << 20);
+    test::WriteFileBytes(dir / "out.hb", text);
+    CHpglCutter cutter;
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+    run.worker.Wait();
+    cutter.Close();
+    EXPECT_EQ(run.outcome, SendOutcome::Finished);
+    std::string received = peer.Received();
+    EXPECT_EQ(received.size(), text.size());
+    EXPECT_TRUE(received == text);
+}
+
+TEST(SendWorker, APeerThatResetsEndsTheSendWithTheWarning)
+{
+    TcpPeer peer({TcpPeer::Mode::Reset, {}, 65536, 64 * 1024});
+    TempDir dir;
+    test::WriteFileBytes(dir / "out.hb", std::string(16 << 20, 'x'));
+    RecordingNotifier linkMessages;
+    CHpglCutter cutter;
+    cutter.SetNotifier(&linkMessages);
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+
+    WorkerRun run;
+    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+    run.worker.Wait();
+    cutter.Close();
+    EXPECT_EQ(run.outcome, SendOutcome::Failed);
+    EXPECT_EQ(run.messages.rfind("Warning: ", 0), 0u) << run.messages;
+    EXPECT_NE(run.messages.find("\nylen:"), std::string::npos);
+    EXPECT_NE(run.messages.find(", readed:512, nWResult:-1"), std::string::npos) << run.messages;
+    EXPECT_NE(linkMessages.messages.find("SendMsg Error!!!"), std::string::npos);
+}
+
+TEST(SendWorker, ADeviceThatDisappearsEndsTheSendAndReleasesThePort)
+{
+    const int descriptorsBefore = sendtest::OpenDescriptorCount();
+    {
+        SocatPtyPair pty;
+        ASSERT_TRUE(pty.Ready());
+        TempDir dir;
+        std::string text;
+        for (int i = 0; i < 2000; ++i) text += "PD" + std::to_string(i) + ",0;";
+        test::WriteFileBytes(dir / "out.hb", text);
+        CHpglCutter cutter;
+        HeldCtsLine cts;
+        cts.onPoll = [&] {
+            if (cts.polls.load() == 20) pty.Kill();
+        };
+        cutter.SerialLink().SetModemStatusSource(&cts);
+        ASSERT_EQ(cutter.Open(SerialLink(pty.Near())), 1);
+
+        WorkerRun run;
+        ASSERT_TRUE(run.Start(cutter, LINK_SERIAL, dir / "out.hb"));
+        run.worker.Wait();
+        cutter.Close();
+        EXPECT_EQ(run.outcome, SendOutcome::Failed);
+        EXPECT_NE(run.messages.find("nWResult:-1"), std::string::npos) << run.messages;
+    }
+    EXPECT_EQ(sendtest::OpenDescriptorCount(), descriptorsBefore);
+}
+
+}  // namespace
+}  // namespace kerfmax
