@@ -1,7 +1,9 @@
 #include "geometry/JobFile.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -69,6 +71,13 @@ bool JobTextReader::Feed(const char* data, std::size_t size) {
     return !m_ended;
 }
 
+void JobTextReader::ExpectBytes(std::uint64_t bytes) {
+    // Real jobs spend 10 to 20 bytes on a record; the cap keeps a huge file of
+    // junk from reserving memory it will never fill.
+    constexpr std::uint64_t kMostRecordsReserved = std::uint64_t{1} << 21;
+    m_paths.reserve(static_cast<std::size_t>(std::min(bytes / 12 + 1, kMostRecordsReserved)));
+}
+
 void JobTextReader::StoreByte(char byte) {
     if (m_length < kMaxRecordLength) {
         m_buffer[m_length++] = byte;
@@ -118,6 +127,7 @@ PathList JobTextReader::TakePaths() { return std::move(m_paths); }
 
 PathList ParseJobText(std::string_view text) {
     JobTextReader reader;
+    reader.ExpectBytes(text.size());
     reader.Feed(text.data(), text.size());
     reader.Finish();
     return reader.TakePaths();
@@ -130,6 +140,9 @@ int ReadJobFile(const std::string& path, PathList& paths) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) return 1;
     JobTextReader reader;
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError) reader.ExpectBytes(size);
     std::vector<char> chunk(1 << 16);
     for (;;) {
         const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());

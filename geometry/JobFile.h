@@ -21,6 +21,8 @@ public:
     JobTextReader();
     // Returns false once the end record has been read: the rest is never looked at.
     bool Feed(const char* data, std::size_t size);
+    // Makes room for the records of about this many bytes of text (a hint only).
+    void ExpectBytes(std::uint64_t bytes);
     // Interprets a last record that has no ";" (end of input).
     void Finish();
     bool Ended() const { return m_ended; }

@@ -94,7 +94,12 @@ void ComputeBounds(const PointList& points, BoundBox& box) {
 PointList CopyPointList(const PointList& points) { return points; }
 
 void TranslatePoints(PointList& points, std::int32_t dx, std::int32_t dy) {
-    ApplyTransform(points, TranslationTransform(dx, dy));
+    // Same result as the identity transform with (dx, dy), without the doubles.
+    for (PointNode& node : points) {
+        if (node.kind != KIND_PEN_UP && node.kind != KIND_PEN_DOWN) continue;
+        node.x = WrappingAdd(node.x, dx);
+        node.y = WrappingAdd(node.y, dy);
+    }
 }
 
 BoundBox MoveToOrigin(PointList& points) {
