@@ -37,7 +37,9 @@ struct JobSettings {
 };
 
 // At most 9 characters, leading decimal number (none gives 0), times 40.0,
-// truncated toward zero.
+// truncated toward zero. The number is read as the C library reads it in the
+// "C" locale, whatever the process locale; results beyond the 32-bit range
+// are clamped to it and a not-a-number text gives 0.
 std::int32_t LengthTextToUnits(const std::string& text);
 
 // One arrow step on a length box: the leading number of at most 9 characters
@@ -46,7 +48,8 @@ std::int32_t LengthTextToUnits(const std::string& text);
 std::string StepLengthText(const std::string& text, int step);
 
 // Fills the persisted settings from the settings file (defaults of a fresh file
-// where keys are missing). Mirror, rotation and frame always start afresh.
+// where keys are missing), reading the keys in the order of the window's start.
+// The language is kept as stored. Mirror, rotation and frame start afresh.
 JobSettings ReadJobSettings(CIniFile& ini);
 
 // The settings that Send and Save to File write, in their order: "Type", "Port",
