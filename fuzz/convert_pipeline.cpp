@@ -1,0 +1,120 @@
+// The whole convert pipeline on arbitrary job text: load, optional mirror and
+// rotation, then the output assembly plain and compensated into memory. The
+// first three bytes choose the options; the rest is the job file.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/JobSettings.h"
+#include "cutter/Dialect.h"
+#include "geometry/BladeCompensation.h"
+#include "geometry/Job.h"
+#include "geometry/OutputJob.h"
+#include "geometry/OutputSink.h"
+
+namespace {
+
+using namespace kerfmax;
+
+// Keeps one input well under a second: the text is short and every curve can
+// flatten into tens of thousands of points, so curves are limited too.
+constexpr std::size_t kMaxInput = 2048;
+constexpr std::size_t kMaxCurves = 4;
+constexpr std::size_t kOptionBytes = 3;
+
+std::size_t Count(std::string_view text, std::string_view word)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) ++count;
+    return count;
+}
+
+const std::string& JobPath()
+{
+    static const std::string path = "/tmp/kerfmax-fuzz-convert-" + std::to_string(getpid()) + ".hb";
+    return path;
+}
+
+bool WriteJob(std::string_view text)
+{
+    std::FILE* file = std::fopen(JobPath().c_str(), "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+JobSettings SettingsFrom(const std::uint8_t* options)
+{
+    JobSettings settings;
+    settings.bladeOffsetOn = options[0] & 0x10;
+    settings.overCutOn = options[0] & 0x20;
+    settings.frameEnabled = (options[0] & 0x40) ? 1 : 0;
+    settings.cutOrder = (options[0] & 0x80) ? 1 : 0;
+    settings.bladeOffsetText = std::to_string(options[1] / 10.0);
+    settings.overCutText = std::to_string(options[2] / 10.0);
+    settings.marginLeft = options[1] % 7;
+    settings.marginRight = options[2] % 5;
+    return settings;
+}
+
+void CheckFraming(const std::string& out, const CutterDialect& dialect)
+{
+    const std::string end = dialect.trailer + kEndFiller;
+    if (out.compare(0, dialect.initCommand.size(), dialect.initCommand) != 0) __builtin_trap();
+    if (out.size() < end.size() || out.compare(out.size() - end.size(), end.size(), end) != 0) __builtin_trap();
+}
+
+void Assemble(Job& job, const JobSettings& settings, const CutterDialect& dialect)
+{
+    BladeCompensator compensator;
+    StringSink sink;
+    if (BuildOutputJob(job, settings, dialect, sink, compensator) == OutputResult::Written) {
+        CheckFraming(sink.Text(), dialect);
+        // Every path is finished by the final pen-up.
+        if ((settings.bladeOffsetOn || settings.overCutOn) && compensator.PathOpen()) __builtin_trap();
+    }
+}
+
+// The filter on raw command texts, hostile numbers included.
+void FilterRawCommands(std::string_view text, std::uint8_t option)
+{
+    BladeCompensator compensator;
+    StringSink sink;
+    CompensatorOutput registered(compensator, sink);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(';', start);
+        std::size_t stop = end == std::string_view::npos ? text.size() : end + 1;
+        compensator.CompensateCommand(text.substr(start, stop - start), option % 50, option % 3 * 20, option & 1);
+        start = stop;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < kOptionBytes || size > kMaxInput) return 0;
+    std::string_view text(reinterpret_cast<const char*>(data) + kOptionBytes, size - kOptionBytes);
+    if (Count(text, "Z") > kMaxCurves) return 0;
+    FilterRawCommands(text, data[1]);
+    if (!WriteJob(text)) return 0;
+
+    Job job;
+    job.LoadJob(JobPath());
+    if (!job.HasJob()) return 0;
+    if (data[0] & 0x01) job.ToggleMirror();
+    if (data[0] & 0x06) job.SetRotation(static_cast<Rotation>((data[0] >> 1) & 0x03));
+
+    CutterDialect dialect;
+    dialect.SetLanguage((data[0] & 0x08) ? 1 : 0);
+    JobSettings settings = SettingsFrom(data);
+    Assemble(job, settings, dialect);
+    settings.bladeOffsetOn = settings.overCutOn = false;
+    Assemble(job, settings, dialect);
+    return 0;
+}
