@@ -1,0 +1,172 @@
+// kerfmax-cli send to real far ends: a socat pty pair and a TCP listener on
+// 127.0.0.1. What arrives must be byte for byte what convert writes.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <future>
+
+#include "cutter/SendTestPeers.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using namespace std::chrono_literals;
+using sendtest::Clock;
+using sendtest::SocatPtyPair;
+using sendtest::TcpPeer;
+using test::RunCli;
+using test::TempDir;
+
+const char kJob[] =
+    "PU0,0;PD4000,0;PD4000,4000;PD0,4000;PD0,0;"
+    "PU1000,1000;BZ1500,2000,2500,2000,3000,1000;PD1000,1000;SP0;";
+
+// Each run gets its own temporary folder (the output file lives there) and
+// home, so parallel runs cannot meet and no real settings file is touched.
+struct CliFixture {
+    TempDir dir;
+    std::vector<std::string> env;
+
+    CliFixture()
+    {
+        test::WriteFileBytes(dir / "job.hb", kJob);
+        std::filesystem::create_directory(dir / "tmp");
+        env = {"TMPDIR=" + (dir / "tmp").string(), "HOME=" + dir.Path().string(), "LANG=C", "LC_ALL=",
+               "XDG_CONFIG_HOME=" + (dir / "config").string(), "XDG_DOCUMENTS_DIR="};
+    }
+    std::string Job() const { return (dir / "job.hb").string(); }
+    std::string Converted(const std::vector<std::string>& options)
+    {
+        std::vector<std::string> args = {"convert", Job(), "-o", (dir / "converted.plt").string()};
+        args.insert(args.end(), options.begin(), options.end());
+        auto result = RunCli(args, env);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return test::ReadFileBytes(dir / "converted.plt");
+    }
+    test::ProcessResult Send(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"send", Job()});
+        return RunCli(args, env);
+    }
+};
+
+TEST(SendCommand, SerialSendToAPtyDeliversWhatConvertWrites)
+{
+    SocatPtyPair pty;
+    ASSERT_TRUE(pty.Ready());
+    CliFixture f;
+    auto received = std::async(std::launch::async, [&] { return pty.ReadFar(10s, 500ms); });
+    auto result = f.Send({"--port", pty.Near()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(received.get(), f.Converted({}));
+    EXPECT_NE(result.err.find("100%"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Send finished!"), std::string::npos) << result.err;
+}
+
+TEST(SendCommand, NetworkSendWithGeometryOptionsDeliversWhatConvertWrites)
+{
+    CliFixture f;
+    const std::vector<std::string> options = {"--mirror", "--rotate", "90", "--frame", "1,2,3,4",
+                                              "--order", "reduce-feed", "--overcut", "1.5", "--dialect", "dmpl"};
+    TcpPeer peer;
+    std::vector<std::string> args = {"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port())};
+    args.insert(args.end(), options.begin(), options.end());
+    auto result = f.Send(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(peer.Received(), f.Converted(options));
+    // Without --settings nothing is saved anywhere below the home folder.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(f.dir.Path()))
+        EXPECT_NE(entry.path().extension(), ".ini") << entry.path();
+}
+
+TEST(SendCommand, ANamedSettingsFileIsReadAndSavedAsTheWindowSavesIt)
+{
+    CliFixture f;
+    const auto ini = f.dir / "Kerfmax.ini";
+    test::WriteFileBytes(ini, "[Device]\nIP=127.0.0.1\n[Offset]\nChkBladeOffset=0\nChkOverCut=1\nOverCut=2.0\n");
+    TcpPeer peer;
+    auto result = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port()),
+                          "--settings", ini.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(peer.Received(), f.Converted({"--no-blade-offset", "--overcut", "2.0"}));
+    const std::string saved = test::ReadFileBytes(ini);
+    EXPECT_NE(saved.find("PortS=Network Port"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("ChkOverCut=1"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Type=3"), std::string::npos) << saved;
+}
+
+TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
+{
+    CliFixture f;
+    int refusedPort = 0;   // a port that was ours and is no longer listening
+    {
+        TcpPeer gone;
+        refusedPort = gone.Port();
+    }
+    auto refused = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(refusedPort)});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_NE(refused.err.find("Warning: "), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("Connect to Cutter fail!"), std::string::npos) << refused.err;
+
+    auto noDevice = f.Send({"--port", "ttyNOSUCH<x>"});
+    EXPECT_EQ(noDevice.exitCode, 3);
+    EXPECT_NE(noDevice.err.find("Connect to Cutter fail!"), std::string::npos);
+
+    test::WriteFileBytes(f.dir / "empty.hb", "SP0;");
+    EXPECT_EQ(RunCli({"send", (f.dir / "empty.hb").string(), "--port", "Network Port"}, f.env).exitCode, 2);
+    EXPECT_EQ(RunCli({"send", (f.dir / "absent.hb").string(), "--port", "Network Port"}, f.env).exitCode, 2);
+
+    EXPECT_EQ(f.Send({}).exitCode, 1);                                        // no --port
+    EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3"}).exitCode, 1);
+    EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3.4:0"}).exitCode, 1);
+    EXPECT_EQ(f.Send({"--port", "Network Port", "--rotate", "45"}).exitCode, 1);
+    EXPECT_EQ(f.Send({"--port", "Network Port", "--bogus"}).exitCode, 1);
+}
+
+TEST(SendCommand, InterruptCancelsAStalledSendCleanly)
+{
+    CliFixture f;
+    std::string big = "PU0,0;";
+    for (int i = 0; i < 300000; ++i) big += "PD" + std::to_string(i % 5000) + "," + std::to_string(i % 11) + ";";
+    test::WriteFileBytes(f.dir / "job.hb", big + "SP0;");
+    TcpPeer peer({TcpPeer::Mode::NeverRead});
+    const std::string address = "127.0.0.1:" + std::to_string(peer.Port());
+
+    // Everything the child needs is built before fork: the peer's thread runs.
+    std::vector<std::string> words = {KERFMAX_CLI_PATH, "send", f.Job(), "--port", "Network Port", "--ip", address};
+    std::vector<char*> argv, envp;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    for (auto& entry : f.env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, 0);
+        ::dup2(devNull, 1);
+        ::dup2(devNull, 2);
+        ::execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    for (auto until = Clock::now() + 10s; Clock::now() < until && !peer.Accepted();)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(peer.Accepted());
+    std::this_thread::sleep_for(300ms);   // the worker is now blocked on the full connection
+    ::kill(pid, SIGINT);
+    auto asked = Clock::now();
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0 && Clock::now() - asked < 5s) std::this_thread::sleep_for(5ms);
+    auto took = Clock::now() - asked;
+    if (took >= 5s) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 4);
+    EXPECT_LT(took, 1s);
+}
+
+}  // namespace
+}  // namespace kerfmax
