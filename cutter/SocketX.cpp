@@ -104,10 +104,10 @@ void CSocketX::WaitForPeer(const std::atomic<int>* cancel)
     // until the peer closes or has acknowledged everything.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
     while (!IsSet(cancel) && std::chrono::steady_clock::now() < deadline) {
+        if (m_socket.UnacknowledgedBytes() == 0) return;
         bool peerClosed = false;
         if (TakeIncoming(peerClosed, kCloseSlice)) OnReceive(0);
         if (peerClosed) return;
-        if (m_socket.UnacknowledgedBytes() == 0) return;
     }
 }
 
