@@ -32,13 +32,18 @@ void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box) {
 }  // namespace
 
 void Job::LoadJob(const std::string& path) {
-    m_paths.clear();
-    m_points.clear();
-    m_box = BoundBox{};
+    // An unreadable file leaves the list empty, which is what "no job" means.
+    PathList paths;
+    ReadJobFile(path, paths);
+    LoadPaths(std::move(paths));
+}
+
+void Job::LoadJobText(std::string_view text) { LoadPaths(ParseJobText(text)); }
+
+void Job::LoadPaths(PathList paths) {
+    m_paths = std::move(paths);
     m_mirrored = false;
     m_rotation = Rotation::None;
-    // An unreadable file leaves the lists empty, which is what "no job" means.
-    ReadJobFile(path, m_paths);
     m_points = FlattenPaths(m_paths);
     m_box = MoveToOrigin(m_points);
     const bool anyCoordinateRecord = std::any_of(

@@ -2,6 +2,7 @@
 // The loaded job and its placement: what the main window (and the command-line
 // tool) holds for one cutting run.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geometry/PathTypes.h"
@@ -16,6 +17,8 @@ public:
     // succeeds in the sense of the original program; HasJob() tells whether
     // anything to cut was found.
     void LoadJob(const std::string& path);
+    // The same for job text already in memory.
+    void LoadJobText(std::string_view text);
     bool HasJob() const;
 
     const PathList& Paths() const { return m_paths; }
@@ -39,6 +42,7 @@ public:
     void RebuildPlacement();
 
 private:
+    void LoadPaths(PathList paths);
     void MirrorJob();
     void CommonFinish();
     void BuildArtObjects();
