@@ -89,7 +89,8 @@ private:
     CRS232 m_serial;
     std::unique_ptr<CSocketX> m_pSocket;
     UsbLink m_usb;
-    // The last send's cancel flag; bounds the end-of-job drain in Close.
+    // The last send's cancel flag: a set flag cuts short the end-of-job drain
+    // in Close. The flag's owner keeps it alive until the cutter is closed.
     const std::atomic<int>* m_pCancel = nullptr;
 };
 
