@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
@@ -110,6 +111,22 @@ TEST_F(WineRegistryTest, MapsDrivesIntoThePrefix)
     EXPECT_EQ(registry->ToLocalPath("C:\\..\\..\\etc\\passwd"), m_prefix / "drive_c/etc/passwd");
     EXPECT_EQ(registry->ToLocalPath("\\\\server\\share\\x"), std::nullopt);
     EXPECT_EQ(registry->ToLocalPath("relative\\x"), std::nullopt);
+}
+
+TEST_F(WineRegistryTest, DamagedFilesAreReadWithoutHarm)
+{
+    // Cut and mutated copies of a valid file: every prefix and random byte flips.
+    std::mt19937 random(7);
+    const std::string valid = kUserReg;
+    for (int round = 0; round < 300; ++round) {
+        std::string damaged = valid.substr(0, random() % (valid.size() + 1));
+        for (int flips = random() % 8; flips > 0 && !damaged.empty(); --flips)
+            damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
+        WriteUserReg(damaged);
+        auto registry = Open();
+        registry->ReadString(kKey, "LastWorkspaceUsed");
+        registry->ReadString(kKey, "HexText");
+    }
 }
 
 TEST_F(WineRegistryTest, CurrentUserRegistryFollowsWinePrefix)
