@@ -48,15 +48,8 @@ TEST(BladeCompensation, ClosedPathOverCutRunsBladeOffsetPlusOverCutAlongTheFirst
 
 TEST(BladeCompensation, DmplUsesItsOwnWords)
 {
-    std::string expected =
-        "U0,0;D0,0;"
-        "D1014,0;D1014,0;D1013,4;D1011,8;D1008,11;D1004,13;D1000,13;D1000,14;"
-        "D1000,1014;D1000,1014;D995,1013;D991,1011;D988,1008;D986,1004;D986,1000;D986,1000;"
-        "D-14,1000;D-14,1000;D-13,995;D-11,991;D-8,988;D-4,986;D0,986;D0,986;"
-        "D0,-14;D0,-14;D4,-13;D8,-11;D11,-8;D13,-4;D13,0;D14,0;"
-        "D54,0;U0,0;";
-    EXPECT_EQ(Compensate({"U0,0;", "D1000,0;", "D1000,1000;", "D0,1000;", "D0,0;", "U0,0;"}, kBlade, kOverCut, 1),
-              expected);
+    EXPECT_EQ(Compensate({"U0,0;", "D1000,0;", "D1000,1000;", "U0,0;"}, kBlade, kOverCut, 1),
+              "U0,0;D0,0;D1014,0;D1014,0;D1013,4;D1011,8;D1008,11;D1004,13;D1000,13;D1000,14;D1000,1040;U0,0;");
 }
 
 TEST(BladeCompensation, BluntCornersAreWrittenAsPlainVertices)
@@ -104,11 +97,6 @@ TEST(BladeCompensation, PlaceholderFinishesThePathOnce)
     EXPECT_EQ(Compensate(withPlaceholder, kBlade, kOverCut), kSquareCorners + "PD54,0;" + "PU0,0;");
 }
 
-TEST(BladeCompensation, OffWhenBothLengthsAreZero)
-{
-    EXPECT_EQ(Compensate(kSquare, 0, 0), "PU0,0;PD1000,0;PD1000,1000;PD0,1000;PD0,0;PU0,0;");
-}
-
 TEST(BladeCompensation, StateCarriesToTheNextJob)
 {
     BladeCompensator compensator;
@@ -124,14 +112,6 @@ TEST(BladeCompensation, StateCarriesToTheNextJob)
     EXPECT_EQ(sink.Text().substr(firstJob), "PU7,7;PD7,7;PD50,7;PD50,100;PU0,0;");
 }
 
-TEST(BladeCompensation, WritesNothingWithoutARegisteredOutput)
-{
-    BladeCompensator compensator;
-    compensator.CompensateCommand("PU0,0;", kBlade, 0, 0);
-    compensator.CompensateCommand("PD10,0;", kBlade, 0, 0);
-    EXPECT_TRUE(compensator.PathOpen());
-}
-
 TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
 {
     EXPECT_EQ(IsSharpCorner({0, 0}, {10, 0}, {0, 10}), 1);               // axis right angle
@@ -143,13 +123,6 @@ TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
     // A leg of length 0 is never sharp.
     EXPECT_EQ(IsSharpCorner({5, 5}, {5, 5}, {0, 10}), 0);
     EXPECT_EQ(IsSharpCorner({5, 5}, {0, 10}, {0, 10}), 0);
-}
-
-TEST(CornerTest, AngleUsesTheProgramsRightAngleConstant)
-{
-    EXPECT_EQ(CornerAngle({0, 0}, {10, 0}, {0, 10}), 1.5707963);
-    EXPECT_EQ(CornerAngle({0, 0}, {0, 0}, {0, 10}), 0.0);
-    EXPECT_NEAR(CornerAngle({1000, 0}, {0, 0}, {1866, 500}), 2.618, 1e-3);
 }
 
 TEST(CornerTest, TurnIsExactOnJobsOfSeveralMetres)

@@ -157,19 +157,6 @@ TEST_F(OutputJobTest, ReduceFeedOrderCutsTheNearerObjectFirst)
               "IN;SP1;PU0,100;PD0,0;PD100,0;PU0,1100;PD0,1000;PD100,1000;PU100,0;PG;" + kFiller);
 }
 
-TEST_F(OutputJobTest, JoinArtObjectsCopiesTheObjectsInTheGivenOrder)
-{
-    std::vector<MC_ArtObj_> objects(2);
-    objects[0].points = {{KIND_PEN_UP, 1, 2}, {KIND_PEN_DOWN, 3, 4}};
-    objects[1].points = {{KIND_PEN_UP, 5, 6}};
-    PointList joined = JoinArtObjects(objects, {1, 0});
-    ASSERT_EQ(joined.size(), 3u);
-    EXPECT_EQ(joined[0].x, 5);
-    EXPECT_EQ(joined[1].x, 1);
-    EXPECT_EQ(joined[2].kind, KIND_PEN_DOWN);
-    EXPECT_TRUE(JoinArtObjects(objects, {}).empty());
-}
-
 TEST_F(OutputJobTest, NothingToCutWritesNothing)
 {
     EXPECT_EQ(Assemble("XX;SP0;PU0,0;", PlainSettings()), "");
