@@ -13,9 +13,9 @@ enum class Rotation { None = 0, Quarter = 1, Half = 2, ThreeQuarter = 3 };
 
 class Job {
 public:
-    // Reads, flattens, moves to the origin and groups the job file. Always
-    // succeeds in the sense of the original program; HasJob() tells whether
-    // anything to cut was found.
+    // Reads, flattens, moves to the origin and groups the job file. Never fails
+    // as such: HasJob() tells whether a coordinate record was found (a missing or
+    // unreadable file gives no job). Resets mirror and rotation.
     void LoadJob(const std::string& path);
     // The same for job text already in memory.
     void LoadJobText(std::string_view text);
