@@ -14,6 +14,7 @@ constexpr std::size_t kReceiveBytes = 1024;
 // A peer that keeps talking cannot hold a pump forever.
 constexpr int kMaxPumpRounds = 64;
 constexpr auto kCloseSlice = std::chrono::milliseconds(20);
+constexpr auto kPumpInterval = std::chrono::milliseconds(20);
 
 bool IsSet(const std::atomic<int>* flag)
 {
@@ -48,9 +49,17 @@ bool CSocketX::Connect(const std::string& hostAddress, int port)
 int CSocketX::Send(const void* buffer, int length, const std::atomic<int>* cancel)
 {
     // Notices a peer that has gone, so its bytes are not sent into the void.
-    PumpNotifications();
+    // Looking costs a system call, so it is done at most every kPumpInterval.
+    auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPump >= kPumpInterval) {
+        m_lastPump = now;
+        PumpNotifications();
+    }
     if (buffer == nullptr || length <= 0) return 0;
-    return static_cast<int>(m_socket.SendAll(buffer, static_cast<std::size_t>(length), cancel));
+    long sent = m_socket.SendAll(buffer, static_cast<std::size_t>(length), cancel);
+    // A peer that went away is reported before the failed send is.
+    if (sent < 0) PumpNotifications();
+    return static_cast<int>(sent);
 }
 
 void CSocketX::PumpNotifications()

@@ -54,6 +54,7 @@ private:
 
     TcpSocket m_socket;
     Notifier* m_pNotifier;
+    std::chrono::steady_clock::time_point m_lastPump{};
     bool m_bConnected = false;
     bool m_bCloseReported = false;
 };
