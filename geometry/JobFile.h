@@ -39,7 +39,8 @@ private:
     bool m_overlong = false;
     bool m_ended = false;
     // Shared by every record: a number that fails to read leaves the value of
-    // the previous coordinate record in place.
+    // the previous coordinate record in place (0 before any record was read, so
+    // a broken first record lands at the origin instead of on garbage).
     std::int32_t m_values[6] = {0, 0, 0, 0, 0, 0};
     PathList m_paths;
 };

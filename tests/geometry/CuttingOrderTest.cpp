@@ -109,19 +109,15 @@ TEST(ReduceFeedOrder, EmptyAndSingleObject) {
     EXPECT_EQ(OrderReduceFeed({Box(5, 9, 0, 300)}, BoundBox{0, 9, 300, 0}), (ObjectOrder{0}));
 }
 
-TEST(ReduceFeedOrder, OneBandIsCutFromRightToLeft) {
+TEST(ReduceFeedOrder, BandsTakeEveryLowObjectAndRunRightToLeftAtFirst) {
     // All tops within 5 mm of the leader's: one band, nearest first from the right.
-    const std::vector<MC_ArtObj_> objects{Box(0, 100, 0, 1000), Box(400, 500, 0, 1150),
-                                          Box(800, 900, 0, 1000), Box(200, 300, 0, 1199)};
-    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{2, 1, 3, 0}));
-}
-
-TEST(ReduceFeedOrder, BandTakesEveryLowObjectWhateverItsX) {
-    // Leader is nearest the bottom-right start; the band reaches the far left
-    // object and the high one waits for the next band.
-    const std::vector<MC_ArtObj_> objects{Box(0, 10, 0, 50), Box(5000, 5100, 0, 260),
-                                          Box(4900, 5000, 0, 100), Box(2000, 2100, 0, 301)};
-    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{2, 1, 0, 3}));
+    const std::vector<MC_ArtObj_> row{Box(0, 100, 0, 1000), Box(400, 500, 0, 1150), Box(800, 900, 0, 1000),
+                                      Box(200, 300, 0, 1199)};
+    EXPECT_EQ(OrderReduceFeed(row, JobBoxOf(row)), (ObjectOrder{2, 1, 3, 0}));
+    // The band reaches the far-left object; the one 301 units up waits.
+    const std::vector<MC_ArtObj_> spread{Box(0, 10, 0, 50), Box(5000, 5100, 0, 260), Box(4900, 5000, 0, 100),
+                                         Box(2000, 2100, 0, 301)};
+    EXPECT_EQ(OrderReduceFeed(spread, JobBoxOf(spread)), (ObjectOrder{2, 1, 0, 3}));
 }
 
 TEST(ReduceFeedOrder, EqualDistancesGoToTheEarlierObject) {
