@@ -53,8 +53,10 @@ public:
     SendJob(const SendJob&) = delete;
     SendJob& operator=(const SendJob&) = delete;
 
-    // Runs the Send step. A message callback left empty goes to the notifier.
-    // Failures are shown through the notifier in the settings' language.
+    // Runs the Send step. Failures before the worker starts are shown through
+    // the notifier in the settings' language. A message callback left empty
+    // sends the worker's messages to the notifier too; they, and the link's own
+    // messages during the send, arrive on the worker thread.
     SendStartResult Start(Job& job, const SendRequest& request, SendWorkerCallbacks callbacks);
 
     // The cancel flag: set once, never cleared (the sender ends with it).

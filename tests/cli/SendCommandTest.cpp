@@ -124,7 +124,6 @@ TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
     EXPECT_EQ(f.Send({}).exitCode, 1);                                        // no --port
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3.4:0"}).exitCode, 1);
-    EXPECT_EQ(f.Send({"--port", "Network Port", "--rotate", "45"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--bogus"}).exitCode, 1);
 }
 

@@ -111,11 +111,6 @@ TEST(PortDiscovery, CompletionDerivesNameAndDescriptionFromTheFriendlyName)
     EXPECT_EQ(plain.portName, "Modem");
     EXPECT_EQ(plain.description, "Modem");
 
-    SSerInfo nameOnly = Info("COM1", "", "");
-    CompleteSerialInfo(nameOnly);
-    EXPECT_EQ(nameOnly.friendlyName, "COM1");
-    EXPECT_EQ(nameOnly.description, "COM1");
-
     // The first ")" must end the text, and " (" may not start it.
     SSerInfo nested = Info("", "Port (A) (COM4)", "");
     CompleteSerialInfo(nested);
@@ -154,6 +149,8 @@ TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
 
     PortListing chinese = RefreshPortList(1, tree.Roots(), notifier);
     EXPECT_EQ(chinese.entries[1], "网络端口");
+    EXPECT_TRUE(IsNetworkPortText(chinese.entries[1]) && IsNetworkPortText(english.entries[1]));
+    EXPECT_EQ(ManufacturerLabels(1)[2], "Obrant智能刻字机");
 }
 
 TEST(PortDiscovery, RefreshReportsAFailedSerialWalkAndStillListsTheRest)
@@ -216,16 +213,6 @@ TEST(BuildLinkSettings, UnknownOrUnsafeTextsGiveTheLinkThatDoesNotOpen)
         EXPECT_TRUE(settings.serialDevicePath.empty());
         EXPECT_TRUE(settings.hostAddress.empty());
     }
-}
-
-TEST(PortDiscovery, ManufacturerLabelsFollowTheLanguageAndNetworkTextIsKnownInBoth)
-{
-    EXPECT_EQ(ManufacturerLabels(0), (std::vector<std::string>{"Norvel", "Sarkon", "Obrant", "Elvoma"}));
-    EXPECT_EQ(ManufacturerLabels(1)[2], "Obrant智能刻字机");
-    EXPECT_EQ(ManufacturerLabels(7)[3], "Elvoma");
-    EXPECT_TRUE(IsNetworkPortText("Network Port"));
-    EXPECT_TRUE(IsNetworkPortText("网络端口"));
-    EXPECT_FALSE(IsNetworkPortText("Network Port "));
 }
 
 }  // namespace
