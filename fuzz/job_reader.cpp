@@ -13,7 +13,7 @@ namespace {
 // Inputs are short, but one Bezier across the whole coordinate range flattens to
 // some 78000 points; a few dozen of them would only make the run slow.
 constexpr std::size_t kMaxInput = 4096;
-constexpr double kMaxPoints = 2e6;
+constexpr double kMaxPoints = 3e5;
 
 double FlattenedPointEstimate(const kerfmax::PathList& paths) {
     double total = 0;
