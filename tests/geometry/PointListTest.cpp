@@ -70,8 +70,7 @@ TEST(Flattening, CurvesChainFromTheEndOfTheLastRecord) {
 }
 
 TEST(BezierEvaluation, TruncatesTowardZeroAndSurvivesExtremeCoordinates) {
-    // x(t) = 3t(1-t)^2*0 + ... for a symmetric arch: at t = 0.5 the point is
-    // (0.75*(p1+p2)/2 ...) computed in the polynomial form.
+    // A symmetric arch peaks at (5, 7.5) halfway; both signs truncate toward zero.
     const Point mid = EvalBezier({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0.5);
     EXPECT_EQ(mid, (Point{5, 7}));  // (5, 7.5) truncated
     const Point neg = EvalBezier({0, 0}, {0, -10}, {-10, -10}, {-10, 0}, 0.5);
