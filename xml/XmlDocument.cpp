@@ -239,8 +239,11 @@ std::size_t XmlDocument::NewElementPosition(bool append) const
         const XmlElement& current = m_index[m_current];
         if (append)
             return current.End();
+        const std::size_t floor = current.prev != kNoElement ? m_index[current.prev].End()
+                                  : m_parent != kNoElement   ? m_index[m_parent].ContentStart()
+                                                             : 0;
         std::size_t pos = current.start;
-        while (pos > 0 && IsXmlSpace(m_text[pos - 1]))
+        while (pos > floor && IsXmlSpace(m_text[pos - 1]))
             --pos;
         return pos;
     }
@@ -249,8 +252,12 @@ std::size_t XmlDocument::NewElementPosition(bool append) const
     const XmlElement& parent = m_index[m_parent];
     if (!append)
         return parent.ContentStart();
+    // Never inside the last child: one whose start tag was never ended runs
+    // up to the parent's end, white space included.
+    const int32_t last = LastChildOf(m_parent);
+    const std::size_t floor = last != kNoElement ? m_index[last].End() : parent.ContentStart();
     std::size_t pos = parent.ContentEnd();
-    while (pos > parent.ContentStart() && IsXmlSpace(m_text[pos - 1]))
+    while (pos > floor && IsXmlSpace(m_text[pos - 1]))
         --pos;
     return pos;
 }

@@ -79,5 +79,21 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
     EXPECT_INDEX_IN_STEP(doc);
 }
 
+TEST(XmlIllFormed, AppendToAParentWhoseLastChildIsUnendedGoesAfterThatChild)
+{
+    // <b> is never ended and runs to the end of the text, white space included.
+    XmlDocument doc = Loaded("<r><a/><b x=\"1\">\n\n");
+    doc.FindSibling("r");
+    doc.EnterElement();
+    ASSERT_TRUE(doc.AppendElement("c"));
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n<c/>");
+    ASSERT_TRUE(doc.RemoveElement());
+    EXPECT_EQ(doc.GetTagName(), "b");
+    ASSERT_TRUE(doc.AppendElement("d"));
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n<d/>\r\n");
+    EXPECT_TRUE(doc.RemoveElement());
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n");
+}
+
 }  // namespace
 }  // namespace kerfmax::test
