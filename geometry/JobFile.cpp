@@ -135,6 +135,10 @@ PathList ParseJobText(std::string_view text) {
 
 int ReadJobFile(const std::string& path, PathList& paths) {
     if (path.empty()) return 1;
+    // Only plain files: a folder never ends a read, and a device such as
+    // /dev/zero would feed bytes forever.
+    std::error_code typeError;
+    if (!std::filesystem::is_regular_file(path, typeError)) return 1;
     // Binary mode: line ends are dropped by the record rules anyway, and the result
     // must not depend on the platform's text-mode conventions.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -147,8 +151,8 @@ int ReadJobFile(const std::string& path, PathList& paths) {
     for (;;) {
         const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
         if (got > 0 && !reader.Feed(chunk.data(), got)) break;
-        // A read error (a folder, a vanished device) ends the file like its end
-        // does; waiting for an end-of-file that never comes would hang.
+        // A read error ends the file like its end does; waiting for an
+        // end-of-file that never comes would hang.
         if (got < chunk.size()) break;
     }
     reader.Finish();

@@ -45,8 +45,8 @@ private:
     PathList m_paths;
 };
 
-// Reads the job file at path into paths. Returns 1 when the path is empty or the
-// file cannot be opened (paths untouched), else 0.
+// Reads the job file at path into paths. Returns 1 when the path is empty or is
+// not a plain file that can be opened (paths untouched), else 0.
 int ReadJobFile(const std::string& path, PathList& paths);
 
 // The same reading on text already in memory.

@@ -108,11 +108,26 @@ TEST(JobFileReading, MissingFileOrEmptyPathLeavesTheListUntouched) {
     EXPECT_EQ(paths.size(), 3u);
 }
 
-TEST(JobFileReading, AFolderReadsAsAnEmptyFileWithoutHanging) {
+TEST(JobFileReading, FoldersAndEndlessDevicesAreNotReadAtAll) {
     test::TempDir dir;
+    PathList paths(2);
+    EXPECT_EQ(ReadJobFile(dir.Path().string(), paths), 1);
+    EXPECT_EQ(ReadJobFile("/dev/zero", paths), 1);
+    EXPECT_EQ(paths.size(), 2u);
+}
+
+TEST(JobFileReading, LargeFileReadsLikeTheSameTextInMemory) {
+    // Records straddle the reader's internal chunk boundaries.
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "PD" + std::to_string(i) + "," + std::to_string(-i) + ";\r\n";
+    text += "SP0;PU1,1;";
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "big.hb", text);
     PathList paths;
-    EXPECT_EQ(ReadJobFile(dir.Path().string(), paths), 0);
-    ExpectRecords(paths, {{KIND_NONE, {}}});
+    ASSERT_EQ(ReadJobFile((dir / "big.hb").string(), paths), 0);
+    ASSERT_EQ(paths.size(), 20000u);
+    EXPECT_EQ(paths[12345].points[0], 12345);
+    EXPECT_EQ(paths[19999].points[1], -19999);
 }
 
 TEST(JobLoading, SmallJobIsMovedToTheOrigin) {
