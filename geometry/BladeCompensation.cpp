@@ -242,15 +242,13 @@ void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int tur
 
 void BladeCompensator::WritePoint(PenPoint point)
 {
-    char buffer[64];
-    char* out = buffer;
-    if (!m_isDmpl) *out++ = 'P';
-    *out++ = 'D';
-    out = std::to_chars(out, buffer + sizeof buffer, point.x).ptr;
-    *out++ = ',';
-    out = std::to_chars(out, buffer + sizeof buffer, point.y).ptr;
-    *out++ = ';';
-    WriteOut(std::string_view(buffer, static_cast<std::size_t>(out - buffer)));
+    char digits[24];   // a 64-bit number with its sign fits in 20
+    m_line.assign(m_isDmpl ? "D" : "PD");
+    m_line.append(digits, std::to_chars(digits, digits + sizeof digits, point.x).ptr);
+    m_line += ',';
+    m_line.append(digits, std::to_chars(digits, digits + sizeof digits, point.y).ptr);
+    m_line += ';';
+    WriteOut(m_line);
 }
 
 void BladeCompensator::WriteOut(std::string_view text)

@@ -14,6 +14,7 @@
 // product and conversion below stays defined; the corner turn is decided by an
 // exact (128-bit) cross product.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kerfmax {
@@ -68,6 +69,7 @@ private:
     void WriteOut(std::string_view text);
 
     OutputSink* m_out = nullptr;
+    std::string m_line;   // reused for every point written
     bool m_isDmpl = false;
     bool m_pathOpen = false;
     bool m_knifeUp = false;
