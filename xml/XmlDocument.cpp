@@ -231,34 +231,31 @@ bool XmlDocument::InsertElement(std::string_view elementName)
     return AddElement(elementName, false);
 }
 
-// Where a new element goes: after the current element, before it (ahead of
-// the white space that leads up to it), or at either end of the parent's content.
+// Where a new element goes: always right in front of markup where there is
+// any, so that removing it again (with the white space up to the next markup)
+// gives back the text exactly as it was.
 std::size_t XmlDocument::NewElementPosition(bool append) const
 {
     if (m_current != kNoElement) {
         const XmlElement& current = m_index[m_current];
-        if (append)
-            return current.End();
-        const std::size_t floor = current.prev != kNoElement ? m_index[current.prev].End()
-                                  : m_parent != kNoElement   ? m_index[m_parent].ContentStart()
-                                                             : 0;
-        std::size_t pos = current.start;
-        while (pos > floor && IsXmlSpace(m_text[pos - 1]))
-            --pos;
-        return pos;
+        if (!append)
+            return current.start;
+        const std::size_t markup = SkipSpace(current.End(), m_text.size());
+        return markup < m_text.size() && m_text[markup] == '<' ? markup : current.End();
     }
     if (m_parent == kNoElement)
         return m_text.size();
     const XmlElement& parent = m_index[m_parent];
-    if (!append)
-        return parent.ContentStart();
-    // Never inside the last child: one whose start tag was never ended runs
-    // up to the parent's end, white space included.
-    const int32_t last = LastChildOf(m_parent);
-    const std::size_t floor = last != kNoElement ? m_index[last].End() : parent.ContentStart();
-    std::size_t pos = parent.ContentEnd();
-    while (pos > floor && IsXmlSpace(m_text[pos - 1]))
-        --pos;
+    if (append)
+        return parent.ContentEnd();
+    const std::size_t markup = SkipSpace(parent.ContentStart(), parent.ContentEnd());
+    return markup == parent.ContentEnd() || m_text[markup] == '<' ? markup : parent.ContentStart();
+}
+
+std::size_t XmlDocument::SkipSpace(std::size_t pos, std::size_t limit) const
+{
+    while (pos < limit && IsXmlSpace(m_text[pos]))
+        ++pos;
     return pos;
 }
 
@@ -274,8 +271,9 @@ bool XmlDocument::AddElement(std::string_view elementName, bool append)
 
     const std::size_t pos = NewElementPosition(append);
     const std::string tag = "<" + std::string(elementName) + "/>";
-    std::string piece = pos == 0 ? tag : std::string(kLineBreak) + tag;
-    if (pos < m_text.size() && !IsXmlSpace(m_text[pos]))
+    // A line break on either side, unless white space already separates it.
+    std::string piece = pos > 0 && !IsXmlSpace(m_text[pos - 1]) ? std::string(kLineBreak) + tag : tag;
+    if (pos < m_text.size())
         piece += kLineBreak;
     Splice(pos, 0, piece, m_parent);
 
@@ -304,9 +302,11 @@ void XmlDocument::ExpandEmptyElement(int32_t element)
 {
     const std::string name(TagNameOf(element));
     const std::size_t slash = m_index[element].start + m_index[element].startTagLength - 2;
-    Splice(slash, 2, "></" + name + ">", element);
+    // "<a//>" must not become "<a/></a>", which reads as an empty tag again.
+    const std::string_view gap = slash > 0 && m_text[slash - 1] == '/' ? " " : "";
+    Splice(slash, 2, std::string(gap) + "></" + name + ">", element);
     XmlElement& expanded = m_index[element];
-    expanded.startTagLength -= 1;
+    expanded.startTagLength = static_cast<uint32_t>(expanded.startTagLength - 1 + gap.size());
     expanded.endTagLength = static_cast<uint32_t>(name.size() + 3);
     expanded.flags &= static_cast<uint8_t>(~kXmlEmptyElementTag);
 }

@@ -74,6 +74,7 @@ private:
     void SetFirstChild(int32_t parent, int32_t element);
     bool AddElement(std::string_view elementName, bool append);
     std::size_t NewElementPosition(bool append) const;
+    std::size_t SkipSpace(std::size_t pos, std::size_t limit) const;
     void ExpandEmptyElement(int32_t element);
     void Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement, int32_t container);
     void Link(int32_t element, int32_t parent, int32_t prev, int32_t next);

@@ -33,21 +33,21 @@ void RunCases(const std::vector<EditCase>& cases)
 TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreak)
 {
     RunCases({
-        {"append as last child, before the parent's closing indentation",
+        {"append as last child, right in front of the end tag",
          "<r>\n\t<a/>\n</r>", [](XmlDocument& d) { EXPECT_TRUE(d.AppendElement("n")); },
-         "<r>\n\t<a/>\r\n<n/>\n</r>"},
+         "<r>\n\t<a/>\n<n/>\r\n</r>"},
         {"append after the current element",
          "<r><a/><b/></r>", [](XmlDocument& d) { d.FindSibling("a"); d.AppendElement("n"); },
          "<r><a/>\r\n<n/>\r\n<b/></r>"},
-        {"append after the current element followed by white space",
+        {"append after the current element, in front of the next markup",
          "<r>\n  <a/>\n  <b/>\n</r>", [](XmlDocument& d) { d.FindSibling("a"); d.AppendElement("n"); },
-         "<r>\n  <a/>\r\n<n/>\n  <b/>\n</r>"},
-        {"insert as first child",
+         "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
+        {"insert as first child, in front of the first markup",
          "<r>\n  <a/>\n</r>", [](XmlDocument& d) { d.InsertElement("n"); },
-         "<r>\r\n<n/>\n  <a/>\n</r>"},
-        {"insert before the current element, ahead of its indentation",
+         "<r>\n  <n/>\r\n<a/>\n</r>"},
+        {"insert right in front of the current element",
          "<r>\n  <a/>\n  <b/>\n</r>", [](XmlDocument& d) { d.FindSibling("b"); d.InsertElement("n"); },
-         "<r>\n  <a/>\r\n<n/>\n  <b/>\n</r>"},
+         "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
         {"into an empty start/end pair",
          "<r></r>", [](XmlDocument& d) { d.AppendElement("n"); }, "<r>\r\n<n/>\r\n</r>"},
         {"append inside an empty-element tag turns it into start and end tag",
@@ -105,7 +105,7 @@ TEST(XmlAddElement, NothingIsAddedBesideTheRootOrUnderABadName)
 
     XmlDocument empty = Loaded("<?xml version=\"1.0\"?>\n");
     ASSERT_TRUE(empty.AppendElement("root")) << "a document without elements gets its root";
-    EXPECT_EQ(empty.Text(), "<?xml version=\"1.0\"?>\n\r\n<root/>");
+    EXPECT_EQ(empty.Text(), "<?xml version=\"1.0\"?>\n<root/>");
     EXPECT_WELL_FORMED(Saved(empty));
 }
 
@@ -174,6 +174,65 @@ TEST(XmlRemoveElement, RemovingTheRootLeavesTheRestOfTheText)
     EXPECT_FALSE(doc.FindSibling("r"));
     ASSERT_TRUE(doc.AppendElement("new"));
     EXPECT_INDEX_IN_STEP(doc);
+}
+
+TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
+{
+    const std::string original =
+        "<uiConfig>\r\n\t<commandBars>\r\n\t\t<commandBarData guid=\"h\">\r\n\t\t\t<toolbar>\r\n"
+        "\t\t\t\t<item guidRef=\"old\"/>\r\n\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n"
+        "\t\t<commandBarData guid=\"z\"/>\r\n\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t</items>\r\n</uiConfig>\r\n";
+    XmlDocument doc = Loaded(original);
+    doc.FindSibling("uiConfig");
+    doc.EnterElement();
+    doc.FindSibling("commandBars");
+    doc.EnterElement();
+    doc.FindSibling("commandBarData");
+    doc.EnterElement();
+    doc.FindSibling("toolbar");
+    doc.EnterElement();
+    doc.InsertElement("item");
+    doc.SetAttribute("guidRef", "second");
+    doc.InsertElement("item");
+    doc.SetAttribute("guidRef", "cmd");
+    doc.LeaveElement();
+    doc.LeaveElement();
+    doc.AppendElement("commandBarData");
+    doc.SetAttribute("guid", "own");
+    doc.LeaveElement();
+    doc.FindSibling("items");
+    doc.EnterElement();
+    doc.AppendElement("itemData");
+    doc.SetAttribute("guid", "cmd");
+    EXPECT_WELL_FORMED(Saved(doc));
+    EXPECT_INDEX_IN_STEP(doc);
+
+    XmlDocument undo = Loaded(doc.Text());
+    undo.FindSibling("uiConfig");
+    undo.EnterElement();
+    undo.FindSibling("commandBars");
+    undo.EnterElement();
+    while (undo.FindSibling("commandBarData")) {
+        if (undo.GetAttribute("guid") == "own") {
+            undo.RemoveElement();
+        } else if (undo.GetAttribute("guid") == "h") {
+            undo.EnterElement();
+            undo.FindSibling("toolbar");
+            undo.EnterElement();
+            while (undo.FindSibling("item"))
+                if (undo.GetAttribute("guidRef") != "old")
+                    undo.RemoveElement();
+            undo.LeaveElement();
+            undo.LeaveElement();
+        }
+    }
+    undo.LeaveElement();
+    undo.FindSibling("items");
+    undo.EnterElement();
+    while (undo.FindSibling("itemData"))
+        if (undo.GetAttribute("guid") == "cmd")
+            undo.RemoveElement();
+    EXPECT_EQ(undo.Text(), original);
 }
 
 TEST(XmlEdits, ManyMixedEditsKeepTheIndexInStepWithTheText)

@@ -67,15 +67,26 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
     doc.FindSibling("a");  // never ended: it runs to </r> and holds <b/>
     doc.EnterElement();
     ASSERT_TRUE(doc.AppendElement("c"));
-    EXPECT_EQ(doc.Text(), "<r>\n<a>\n<b/>\r\n<c/>\n</r>\n");
+    EXPECT_EQ(doc.Text(), "<r>\n<a>\n<b/>\n<c/>\r\n</r>\n");
     doc.LeaveElement();
     ASSERT_TRUE(doc.SetAttribute("k", "v"));
-    EXPECT_EQ(doc.Text(), "<r>\n<a k=\"v\">\n<b/>\r\n<c/>\n</r>\n");
+    EXPECT_EQ(doc.Text(), "<r>\n<a k=\"v\">\n<b/>\n<c/>\r\n</r>\n");
     doc.LeaveElement();
     doc.EnterElement();
     doc.FindSibling("a");
     ASSERT_TRUE(doc.RemoveElement());
     EXPECT_EQ(doc.Text(), "<r>\n</r>\n");
+    EXPECT_INDEX_IN_STEP(doc);
+}
+
+TEST(XmlIllFormed, AStraySlashInAnEmptyElementTagStaysApartFromTheNewClose)
+{
+    XmlDocument doc = Loaded("<r><p x=\"1\"//></r>");
+    doc.FindSibling("r");
+    doc.EnterElement();
+    doc.FindSibling("p");
+    ASSERT_TRUE(doc.SetElementText("t"));
+    EXPECT_EQ(doc.Text(), "<r><p x=\"1\"/ >t</p></r>");
     EXPECT_INDEX_IN_STEP(doc);
 }
 
@@ -86,13 +97,13 @@ TEST(XmlIllFormed, AppendToAParentWhoseLastChildIsUnendedGoesAfterThatChild)
     doc.FindSibling("r");
     doc.EnterElement();
     ASSERT_TRUE(doc.AppendElement("c"));
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n<c/>");
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n<c/>");
     ASSERT_TRUE(doc.RemoveElement());
     EXPECT_EQ(doc.GetTagName(), "b");
     ASSERT_TRUE(doc.AppendElement("d"));
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n<d/>\r\n");
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n<d/>");
     EXPECT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n\r\n");
+    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n");
 }
 
 }  // namespace
