@@ -31,21 +31,6 @@ TEST(XmlNavigation, FindSiblingLooksOnlyAfterTheCurrentElement)
     EXPECT_FALSE(Loaded("<a><B/></a>").FindSibling("A"));
 }
 
-TEST(XmlNavigation, RepeatedFindSteppingThroughSiblingsOfOneName)
-{
-    XmlDocument doc = Loaded(kWorkspace);
-    doc.FindSibling("uiConfig");
-    doc.EnterElement();
-    doc.FindSibling("commandBars");
-    doc.EnterElement();
-    ASSERT_TRUE(doc.FindSibling("commandBarData"));
-    EXPECT_EQ(doc.GetAttribute("guid"), "a");
-    ASSERT_TRUE(doc.FindSibling("commandBarData"));  // skips <other/>
-    EXPECT_EQ(doc.GetAttribute("guid"), "b");
-    EXPECT_FALSE(doc.FindSibling("commandBarData"));
-    EXPECT_EQ(doc.GetAttribute("guid"), "b");
-}
-
 TEST(XmlNavigation, EnterAndLeaveMoveOneLevel)
 {
     XmlDocument doc = Loaded(kWorkspace);
@@ -81,14 +66,6 @@ TEST(XmlNavigation, OperationsWithoutCurrentElementFailAndChangeNothing)
     EXPECT_FALSE(doc.RemoveElement());
     EXPECT_EQ(doc.GetTagName(), "");
     EXPECT_EQ(Saved(doc), input);
-}
-
-TEST(XmlNavigation, EmptyDocumentHasNoElements)
-{
-    XmlDocument doc;
-    EXPECT_FALSE(doc.FindSibling("a"));
-    EXPECT_FALSE(doc.EnterElement());
-    EXPECT_EQ(doc.Text(), "");
 }
 
 }  // namespace
