@@ -26,17 +26,25 @@ ChunkReader::ChunkReader(std::FILE* file, std::uint64_t length, std::size_t chun
 {
 }
 
+bool ChunkReader::Refill()
+{
+    m_buffer.resize(kReadBlock);
+    m_begin = 0;
+    m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    return m_end > 0;
+}
+
 bool ChunkReader::Next(std::string& chunk)
 {
     chunk.clear();
     while (m_read < m_length && chunk.size() < m_chunkSize) {
-        int c = std::getc(m_file);
-        if (c == EOF) {
+        if (m_begin == m_end && !Refill()) {
             // The file shrank under us: what is missing must not pass as sent.
             m_shortRead = true;
             return false;
         }
-        chunk.push_back(static_cast<char>(c));
+        const char c = m_buffer[m_begin++];
+        chunk.push_back(c);
         ++m_read;
         if (m_endAfterSemicolon && c == ';') break;
     }

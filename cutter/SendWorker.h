@@ -37,7 +37,13 @@ public:
     bool ShortRead() const { return m_shortRead; }
 
 private:
+    static constexpr std::size_t kReadBlock = 65536;
+    bool Refill();
+
     std::FILE* m_file;
+    std::string m_buffer;   // read ahead in blocks; chunks are cut from it byte by byte
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
     std::uint64_t m_length;
     std::uint64_t m_read = 0;
     std::size_t m_chunkSize;
