@@ -43,11 +43,19 @@ bool FindAttribute(std::string_view text, const XmlElement& element, std::string
 // result, not as an exception.
 bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::string* error)
 {
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
     std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
     if (!file) {
         *error = std::strerror(errno);
         return false;
     }
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError)
+        bytes->reserve(static_cast<std::size_t>(size));
     char buffer[65536];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
@@ -81,18 +89,18 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path)
         m_result.Add("file_error", {}, "cannot read " + path.string() + ": " + error);
         return false;
     }
-    return LoadBytes(bytes);
+    return LoadBytes(std::move(bytes));
 }
 
 bool XmlDocument::LoadFromBytes(std::string_view fileBytes)
 {
     Clear();
-    return LoadBytes(fileBytes);
+    return LoadBytes(std::string(fileBytes));
 }
 
-bool XmlDocument::LoadBytes(std::string_view fileBytes)
+bool XmlDocument::LoadBytes(std::string fileBytes)
 {
-    XmlDecodedText decoded = DecodeXmlBytes(fileBytes, &m_result);
+    XmlDecodedText decoded = DecodeXmlBytes(std::move(fileBytes), &m_result);
     m_text = std::move(decoded.text);
     m_flags = decoded.flags;
     m_encodingName = std::move(decoded.encodingName);
@@ -104,8 +112,8 @@ bool XmlDocument::SaveToBytes(std::string& fileBytes)
 {
     m_result.Clear();
     XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
-    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(encoded.bytes.size())}});
-    fileBytes = std::move(encoded.bytes);
+    fileBytes = encoded.textAsIs ? m_text : std::move(encoded.bytes);
+    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(fileBytes.size())}});
     return true;
 }
 
@@ -113,12 +121,13 @@ bool XmlDocument::SaveFile(const std::filesystem::path& path)
 {
     m_result.Clear();
     const XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
+    const std::string_view bytes = encoded.textAsIs ? std::string_view(m_text) : std::string_view(encoded.bytes);
     std::string error;
-    if (!WriteFileAtomically(path, encoded.bytes, &error)) {
+    if (!WriteFileAtomically(path, bytes, &error)) {
         m_result.Add("file_error", {}, "cannot write " + path.string() + ": " + error);
         return false;
     }
-    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(encoded.bytes.size())}});
+    m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(bytes.size())}});
     return true;
 }
 

@@ -67,7 +67,7 @@ public:
 
 private:
     void Clear();
-    bool LoadBytes(std::string_view fileBytes);
+    bool LoadBytes(std::string fileBytes);
     std::string_view TagNameOf(int32_t element) const;
     int32_t FirstChildOf(int32_t parent) const;
     int32_t LastChildOf(int32_t parent) const;

@@ -93,22 +93,15 @@ std::string MetaCharset(std::string_view head)
     return {};
 }
 
-std::string WithoutNulls(std::string_view bytes, std::size_t* removed)
+void RemoveNulls(std::string* bytes, XmlResultLog* log)
 {
-    std::string out;
-    out.reserve(bytes.size());
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t zero = bytes.find('\0', pos);
-        const std::size_t end = zero == std::string_view::npos ? bytes.size() : zero;
-        out.append(bytes, pos, end - pos);
-        pos = end;
-        if (zero != std::string_view::npos) {
-            ++*removed;
-            ++pos;
-        }
-    }
-    return out;
+    const std::size_t first = bytes->find('\0');
+    if (first == std::string::npos)
+        return;
+    const auto kept = std::remove(bytes->begin() + static_cast<std::ptrdiff_t>(first), bytes->end(), '\0');
+    const std::size_t removed = static_cast<std::size_t>(bytes->end() - kept);
+    bytes->erase(kept, bytes->end());
+    log->Add("nulls_removed", {{"count", std::to_string(removed)}});
 }
 
 void DecodeUtf16(std::string_view body, bool bigEndian, XmlDecodedText* result, XmlResultLog* log)
@@ -140,12 +133,9 @@ void ConvertFromCodePage(std::string&& bytes, const std::string& encoding, XmlDe
         log->Add("conversion_loss", {{"count", std::to_string(conversion.lost)}});
 }
 
-void DecodeEightBit(std::string_view body, XmlDecodedText* result, XmlResultLog* log)
+void DecodeEightBit(std::string&& bytes, XmlDecodedText* result, XmlResultLog* log)
 {
-    std::size_t nulls = 0;
-    std::string bytes = WithoutNulls(body, &nulls);
-    if (nulls > 0)
-        log->Add("nulls_removed", {{"count", std::to_string(nulls)}});
+    RemoveNulls(&bytes, log);
     if (result->flags.utf8ByteOrderMark) {
         result->text = std::move(bytes);
         result->encodingName = "UTF-8";
@@ -191,22 +181,24 @@ std::string DeclaredEncoding(std::string_view text)
     return MetaCharset(head);
 }
 
-XmlDecodedText DecodeXmlBytes(std::string_view bytes, XmlResultLog* log)
+XmlDecodedText DecodeXmlBytes(std::string bytes, XmlResultLog* log)
 {
     XmlDecodedText result;
+    const std::string length = std::to_string(bytes.size());
     if (StartsWith(bytes, kUtf8Bom)) {
         result.flags.utf8ByteOrderMark = result.flags.byteOrderMark = true;
-        DecodeEightBit(bytes.substr(kUtf8Bom.size()), &result, log);
+        bytes.erase(0, kUtf8Bom.size());
+        DecodeEightBit(std::move(bytes), &result, log);
     } else if (StartsWith(bytes, kUtf16LeBom) || StartsWith(bytes, kUtf16BeBom)) {
         result.flags.byteOrderMark = true;
-        DecodeUtf16(bytes.substr(2), StartsWith(bytes, kUtf16BeBom), &result, log);
+        DecodeUtf16(std::string_view(bytes).substr(2), StartsWith(bytes, kUtf16BeBom), &result, log);
     } else if (StartsWith(bytes, std::string_view("<\0", 2)) || StartsWith(bytes, std::string_view("\0<", 2))) {
         // No mark, but the first "<" shows the byte order.
         DecodeUtf16(bytes, bytes[0] == '\0', &result, log);
     } else {
-        DecodeEightBit(bytes, &result, log);
+        DecodeEightBit(std::move(bytes), &result, log);
     }
-    log->Add("read", {{"encoding", result.encodingName}, {"length", std::to_string(bytes.size())}});
+    log->Add("read", {{"encoding", result.encodingName}, {"length", length}});
     return result;
 }
 
@@ -236,7 +228,7 @@ XmlEncodedBytes EncodeXmlText(std::string_view text, const XmlFileFlags& flags, 
     const std::string declared = DeclaredEncoding(text);
     if (KindOf(declared) != EncodingKind::CodePage) {
         result.encodingName = declared.empty() ? "UTF-8" : declared;
-        result.bytes = text;
+        result.textAsIs = true;
         return result;
     }
     result.encodingName = declared;

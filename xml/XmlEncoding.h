@@ -29,13 +29,15 @@ std::string DeclaredEncoding(std::string_view text);
 
 // Bytes as read from a file to UTF-8 text. Never fails: what cannot be
 // converted is replaced, and each event goes to the log.
-XmlDecodedText DecodeXmlBytes(std::string_view bytes, XmlResultLog* log);
+// Takes the bytes by value so that a UTF-8 file becomes the text without a copy.
+XmlDecodedText DecodeXmlBytes(std::string bytes, XmlResultLog* log);
 
 // UTF-8 text to the bytes of the file: UTF-16 as loaded, else the encoding the
 // text declares, else UTF-8, with the byte-order mark the loaded file had.
 struct XmlEncodedBytes {
     std::string bytes;
     std::string encodingName;
+    bool textAsIs = false;  // the text itself is the file content; `bytes` is left empty
 };
 XmlEncodedBytes EncodeXmlText(std::string_view text, const XmlFileFlags& flags, XmlResultLog* log);
 

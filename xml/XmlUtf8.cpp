@@ -1,5 +1,8 @@
 #include "xml/XmlUtf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace kerfmax {
 
 bool AppendUtf8(std::string& out, char32_t cp)
@@ -72,6 +75,15 @@ bool IsValidUtf8(std::string_view text)
     std::size_t pos = 0;
     char32_t cp;
     while (pos < text.size()) {
+        // Eight ASCII bytes at a time: workspace files are mostly ASCII.
+        uint64_t word;
+        if (pos + sizeof word <= text.size()) {
+            std::memcpy(&word, text.data() + pos, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                pos += sizeof word;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(text[pos]) < 0x80) {
             ++pos;
             continue;
