@@ -13,6 +13,9 @@ namespace kerfmax {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+// Room behind the text for edits, so that they do not move a large text to a
+// new buffer (on a 10 MB file that copy costs more than everything else).
+constexpr std::size_t kEditRoom = 64 * 1024;
 
 // Names go into the text unescaped, so only a plain name may be written:
 // anything else would break the tag around it.
@@ -55,7 +58,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::s
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(path, sizeError);
     if (!sizeError)
-        bytes->reserve(static_cast<std::size_t>(size));
+        bytes->reserve(static_cast<std::size_t>(size) + kEditRoom);
     char buffer[65536];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
@@ -95,7 +98,10 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path)
 bool XmlDocument::LoadFromBytes(std::string_view fileBytes)
 {
     Clear();
-    return LoadBytes(std::string(fileBytes));
+    std::string bytes;
+    bytes.reserve(fileBytes.size() + kEditRoom);
+    bytes.assign(fileBytes);
+    return LoadBytes(std::move(bytes));
 }
 
 bool XmlDocument::LoadBytes(std::string fileBytes)

@@ -36,6 +36,7 @@ class XmlElementIndex {
 public:
     void Clear();
     int32_t Add(const XmlElement& element);
+    void Reserve(std::size_t count) { m_elements.reserve(count); }
     XmlElement& operator[](int32_t id) { return m_elements[static_cast<std::size_t>(id)]; }
     const XmlElement& operator[](int32_t id) const { return m_elements[static_cast<std::size_t>(id)]; }
     std::size_t Size() const { return m_elements.size(); }

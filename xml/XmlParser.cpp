@@ -251,9 +251,22 @@ void Parser::LeaveUnended(std::size_t where)
 
 }  // namespace
 
+// Start tags in the text at most, found in one quick pass: growing the index
+// step by step costs more than the parse on large files.
+std::size_t StartTagBound(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t lt = text.find('<'); lt != std::string_view::npos; lt = text.find('<', lt + 1))
+        if (lt + 1 < text.size() && IsXmlNameStart(text[lt + 1]))
+            ++count;
+    return count;
+}
+
 bool ParseXmlText(std::string_view text, XmlElementIndex* index, XmlResultLog* log)
 {
     index->Clear();
+    const std::size_t bound = StartTagBound(text);
+    index->Reserve(bound + bound / 16 + 64);  // room for elements added by edits
     return Parser(text, index, log).Run();
 }
 
