@@ -38,14 +38,20 @@ public:
     bool EnterElement();
     bool LeaveElement();
 
-    // Attributes of the current element.
+    // Attributes of the current element; values are read with character
+    // references decoded and written escaped, in double quotes.
     std::string GetAttribute(std::string_view attributeName) const;
     bool SetAttribute(std::string_view attributeName, std::string_view value);
 
-    // Edits. New elements are written as "<name/>" and become current.
+    // Edits. New elements are written as "<name/>", separated by a line
+    // break, and become current: Append after the current element or as the
+    // last child, Insert before it or as the first child. Nothing is added
+    // beside the root, and a name that is not a plain XML name is refused.
     bool AppendElement(std::string_view elementName);
     bool InsertElement(std::string_view elementName);
+    // Replaces the content of a current element that has no child elements.
     bool SetElementText(std::string_view text);
+    // Takes out the current element; the one before it becomes current.
     bool RemoveElement();
 
     // Tag name of the current element; empty when there is none.
