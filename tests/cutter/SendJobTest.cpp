@@ -2,7 +2,9 @@
 // real far ends (TCP on 127.0.0.1, a FIFO standing in for a USB printer node).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/IniFile.h"
 #include "app/Notifier.h"
@@ -153,15 +155,17 @@ TEST(SendJob, AUsbCutterFromTheRefreshReceivesTheOutputThroughItsDeviceNode)
     tree.AddUsbCutters(0, 2);
     const auto node = tree.Roots().dev / "usb" / "lp1";
     ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
-    std::string received;
-    std::thread reader([&] { received = test::ReadFileBytes(node); });
+    // Our read end keeps what the send writes in the pipe until we read it.
+    const int readEnd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
 
     SendRequest request = f.Request("USB_1");
     request.usbCutterPaths = EnumerateUsbCutters(tree.Roots());
     SendJob send(f.notifier);
     ASSERT_EQ(send.Start(f.job, request, f.Callbacks()), SendStartResult::Started);
     send.Finish();
-    reader.join();
+    std::string received = sendtest::ReadUntilQuiet(readEnd, 1s, 50ms);
+    ::close(readEnd);
     EXPECT_EQ(send.CurrentLinkSettings().usbDevicePath, node.string());
     EXPECT_EQ(f.outcome.load(), static_cast<int>(SendOutcome::Finished));
     EXPECT_EQ(received, f.Expected(request.settings));
