@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "xml/XmlStartTag.h"
@@ -39,7 +40,16 @@ private:
     std::string_view m_text;
     XmlElementIndex& m_index;
     XmlResultLog& m_log;
+    void PushOpen(const OpenElement& open);
+    void PopOpen();
+    bool NameIsOpen(std::string_view name);
+
     std::vector<OpenElement> m_open;
+    // How many open elements carry each name; kept only after the first end
+    // tag that does not match the innermost element, so that a run of stray
+    // end tags in deep nesting costs no search through the whole stack.
+    std::unordered_map<std::string_view, uint32_t> m_openNames;
+    bool m_countingNames = false;
     int32_t m_lastTopLevel = kNoElement;
     bool m_wellFormed = true;
     bool m_doctypeSeen = false;
@@ -197,7 +207,7 @@ void Parser::AddElement(std::size_t lt, std::size_t tagEnd, std::size_t nameLeng
         m_index.SetFirstTopLevel(id);
     *lastSibling = id;
     if (!empty)
-        m_open.push_back({id, nameLength, kNoElement});
+        PushOpen({id, nameLength, kNoElement});
 }
 
 std::string_view Parser::NameOf(const OpenElement& open) const
@@ -216,14 +226,12 @@ std::size_t Parser::ParseEndTag(std::size_t lt)
         return lt + 1;
     }
     const std::string_view name = m_text.substr(lt + 2, nameLength);
-    std::size_t match = m_open.size();
-    while (match > 0 && NameOf(m_open[match - 1]) != name)
-        --match;
-    if (match == 0) {
+    const bool closesInnermost = !m_open.empty() && NameOf(m_open.back()) == name;
+    if (!closesInnermost && !NameIsOpen(name)) {
         Fault("lone_end_tag", {{"tagname", std::string(name)}, {"offset", Offset(lt)}});
         return pos + 1;
     }
-    while (m_open.size() > match)
+    while (NameOf(m_open.back()) != name)
         LeaveUnended(lt);
     CloseOpenElement(lt, pos + 1);
     return pos + 1;
@@ -234,7 +242,7 @@ void Parser::CloseOpenElement(std::size_t endTagStart, std::size_t endTagEnd)
     XmlElement& element = m_index[m_open.back().id];
     element.length = endTagEnd - element.start;
     element.endTagLength = static_cast<uint32_t>(endTagEnd - endTagStart);
-    m_open.pop_back();
+    PopOpen();
 }
 
 // A start tag that is never ended runs to where its parent ends (or the text does).
@@ -246,7 +254,32 @@ void Parser::LeaveUnended(std::size_t where)
     element.flags |= kXmlNoEndTag;
     Fault("unended_start_tag", {{"type", "start_tag"}, {"tagname", std::string(NameOf(open))},
                                 {"offset", Offset(element.start)}, {"offset2", Offset(where)}});
+    PopOpen();
+}
+
+void Parser::PushOpen(const OpenElement& open)
+{
+    m_open.push_back(open);
+    if (m_countingNames)
+        ++m_openNames[NameOf(open)];
+}
+
+void Parser::PopOpen()
+{
+    if (m_countingNames)
+        --m_openNames[NameOf(m_open.back())];
     m_open.pop_back();
+}
+
+bool Parser::NameIsOpen(std::string_view name)
+{
+    if (!m_countingNames) {
+        for (const OpenElement& open : m_open)
+            ++m_openNames[NameOf(open)];
+        m_countingNames = true;
+    }
+    const auto found = m_openNames.find(name);
+    return found != m_openNames.end() && found->second > 0;
 }
 
 }  // namespace

@@ -43,6 +43,32 @@ TEST(XmlIllFormed, FaultsAreRecordedAndTheParseGoesOn)
     EXPECT_NE(empty.ResultText().find("<no_root_element/>"), std::string::npos);
 }
 
+// Each of these would take a pass over the rest of the text per fault if
+// faults were searched naively; at this size that would not finish.
+TEST(XmlIllFormed, RunsOfFaultsDoNotMultiplyTheWork)
+{
+    const std::size_t n = 100000;
+    std::string strayEndTags;
+    for (std::size_t i = 0; i < n; ++i)
+        strayEndTags += "<a>";
+    for (std::size_t i = 0; i < n; ++i)
+        strayEndTags += "</b>";
+    const std::string repeated[] = {strayEndTags, std::string(n, '<') + "<r/>"};
+    for (const std::string& input : repeated) {
+        XmlDocument doc;
+        EXPECT_FALSE(doc.LoadFromBytes(input));
+        EXPECT_EQ(Saved(doc), input);
+    }
+    for (const char* opener : {"<!--", "<![CDATA[", "<?", "<!DOCTYPE", "<a x='"}) {
+        std::string input = "<r>";
+        for (std::size_t i = 0; i < n; ++i)
+            input += opener;
+        XmlDocument doc;
+        EXPECT_FALSE(doc.LoadFromBytes(input)) << opener;
+        EXPECT_TRUE(doc.FindSibling("r")) << opener;
+    }
+}
+
 TEST(XmlIllFormed, WellFormedMarkupOfEveryKindIsAccepted)
 {
     const std::string input =
