@@ -12,28 +12,24 @@ CMC_CommandLineInfo Parse(const std::vector<std::string>& words)
     return info;
 }
 
-TEST(CommandLine, SwitchesTakeEitherPrefixAndMatchCaseSensitively)
+TEST(CommandLine, SwitchesChooseTheRunModeWithRegistrationFirst)
 {
-    EXPECT_EQ(ChooseRunMode(Parse({})), RunMode::Dialog);
-    EXPECT_EQ(ChooseRunMode(Parse({"-RegCorelWorkSpace"})), RunMode::Register);
-    EXPECT_EQ(ChooseRunMode(Parse({"/RegCorelWorkSpace"})), RunMode::Register);
-    EXPECT_EQ(ChooseRunMode(Parse({"/UnRegCorelWorkSpaceT"})), RunMode::Unregister);
-    EXPECT_EQ(ChooseRunMode(Parse({"/regcorelworkspace"})), RunMode::Dialog);
+    const std::pair<std::vector<std::string>, RunMode> cases[] = {
+        {{}, RunMode::Dialog},
+        {{"-RegCorelWorkSpace"}, RunMode::Register},
+        {{"/RegCorelWorkSpaceT"}, RunMode::Register},
+        {{"/UnRegCorelWorkSpaceT"}, RunMode::Unregister},
+        {{"/regcorelworkspace"}, RunMode::Dialog},   // switches match case-sensitively
+        {{"-UnRegCorelWorkSpace", "-RegCorelWorkSpace", "-AutoSend"}, RunMode::Register},
+        {{"job.hb", "-UnRegCorelWorkSpace", "-HideUI"}, RunMode::Unregister},
+    };
+    for (const auto& [words, mode] : cases) EXPECT_EQ(ChooseRunMode(Parse(words)), mode) << testing::PrintToString(words);
 
     CMC_CommandLineInfo lower = Parse({"-regcorelworkspace", "-hideui", "-Autosend", "-"});
     EXPECT_EQ(lower.m_bHideUI + lower.m_bAutoSend + lower.m_bRegWorkspace, 0);
     EXPECT_EQ(lower.m_nShellCommand, kShellNothing);   // unknown switches are not path words
-
     CMC_CommandLineInfo both = Parse({"-HideUI", "/AutoSend"});
     EXPECT_EQ(both.m_bHideUI + both.m_bAutoSend, 2);
-}
-
-TEST(CommandLine, RegistrationWinsOverRemovalAndOverTheDialog)
-{
-    CMC_CommandLineInfo info = Parse({"-UnRegCorelWorkSpace", "-RegCorelWorkSpace", "-AutoSend"});
-    EXPECT_EQ(info.m_bUnRegWorkspace, 1);
-    EXPECT_EQ(ChooseRunMode(info), RunMode::Register);
-    EXPECT_EQ(ChooseRunMode(Parse({"job.hb", "-UnRegCorelWorkSpace", "-HideUI"})), RunMode::Unregister);
 }
 
 TEST(CommandLine, PathWordsJoinWithSingleBlanks)
@@ -48,13 +44,11 @@ TEST(CommandLine, PathWordsJoinWithSingleBlanks)
     CMC_CommandLineInfo fromArgv;
     ParseCommandLine(3, argv, fromArgv);
     EXPECT_EQ(fromArgv.m_strFileName, "job.hb ");
-}
 
-TEST(CommandLine, AbsolutePosixPathIsAJobFileNotASwitch)
-{
-    CMC_CommandLineInfo info = Parse({"/home/anna/My Jobs/a.hb", "/HideUI"});
-    EXPECT_EQ(info.JobFilePath(), "/home/anna/My Jobs/a.hb");
-    EXPECT_EQ(info.m_bHideUI, 1);
+    // An absolute POSIX path is a job file, not a switch.
+    CMC_CommandLineInfo posix = Parse({"/home/anna/My Jobs/a.hb", "/HideUI"});
+    EXPECT_EQ(posix.JobFilePath(), "/home/anna/My Jobs/a.hb");
+    EXPECT_EQ(posix.m_bHideUI, 1);
 }
 
 }  // namespace

@@ -24,14 +24,6 @@ protected:
     CIniFile m_ini{Ini(), &m_notes};
 };
 
-TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsCreatedEmpty)
-{
-    EXPECT_EQ(m_ini.ReadString("Device", "PortS", "none"), "none");
-    EXPECT_EQ(m_ini.ReadInt("Device", "Port", -3), -3);
-    EXPECT_EQ(FileText(), "");
-    EXPECT_EQ(m_notes.count, 0);
-}
-
 TEST_F(IniFileTest, NamesAreTrimmedAndCaseSensitiveAndTheFirstSectionAndKeyWin)
 {
     WriteFileBytes(Ini(), "Port=9\n[device]\nPort=1\n[  Device  ]\n  Port \t=  3  \nPort=5\n[Device]\nIP=x\n");
@@ -65,13 +57,9 @@ TEST_F(IniFileTest, LfAndCrLfLinesReadAlikeAndAreWrittenWithCrLf)
 TEST_F(IniFileTest, IntegersTakeOnlyTheLeadingNumber)
 {
     WriteFileBytes(Ini(), "[D]\nA=abc\nB= -12mm\nC=+7\nE=\nF=99999999999\nG=-99999999999\nH=- 5\n");
-    EXPECT_EQ(m_ini.ReadInt("D", "A", 5), 0);
-    EXPECT_EQ(m_ini.ReadInt("D", "B", 5), -12);
-    EXPECT_EQ(m_ini.ReadInt("D", "C", 5), 7);
-    EXPECT_EQ(m_ini.ReadInt("D", "E", 5), 0);
-    EXPECT_EQ(m_ini.ReadInt("D", "F", 5), 2147483647);
-    EXPECT_EQ(m_ini.ReadInt("D", "G", 5), -2147483647 - 1);
-    EXPECT_EQ(m_ini.ReadInt("D", "H", 5), 0);
+    const std::pair<const char*, int> cases[] = {{"A", 0}, {"B", -12}, {"C", 7},        {"E", 0},
+                                                 {"F", 2147483647}, {"G", -2147483647 - 1}, {"H", 0}};
+    for (auto [key, value] : cases) EXPECT_EQ(m_ini.ReadInt("D", key, 5), value) << key;
 }
 
 TEST_F(IniFileTest, NewEntriesGoToTheEndOfTheirSectionOrANewOne)
@@ -106,34 +94,33 @@ TEST_F(IniFileTest, WriteUsesTheLinesOfTheLastReadButNeverAnEmptyGuess)
     EXPECT_EQ(FileText(), "[Device]\r\nPort=1\r\nVCOM=1\r\n[Offset]\r\nCutOrder=1\r\n");
 }
 
-TEST_F(IniFileTest, LineBreaksInsideAValueCannotAddLines)
+TEST_F(IniFileTest, ValuesCannotAddLinesAndWritesLeaveNoTemporaryFiles)
 {
     ASSERT_TRUE(m_ini.WriteString("Device", "PortS", "COM3\r\n[Offset]\nBladeOffset=9"));
     EXPECT_EQ(m_ini.ReadString("Device", "PortS", ""), "COM3  [Offset] BladeOffset=9");
     EXPECT_EQ(m_ini.ReadString("Offset", "BladeOffset", "0.35"), "0.35");
-}
-
-TEST_F(IniFileTest, WritesLeaveNoTemporaryFiles)
-{
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(m_ini.WriteInt("Device", "Port", i));
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
-        names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"Kerfmax.ini"});
-    EXPECT_EQ(FileText(), "[Device]\r\nPort=4\r\n");
+    auto entries = std::filesystem::directory_iterator(m_dir.Path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+    EXPECT_EQ(FileText(), "[Device]\r\nPortS=COM3  [Offset] BladeOffset=9\r\nPort=4\r\n");
 }
 
-TEST_F(IniFileTest, UnusablePathGivesDefaultsAndOneReportPerPath)
+TEST_F(IniFileTest, MissingFileGivesDefaultsAndUnusablePathsOneReportEach)
 {
-    m_ini.SetPath(m_dir / "absent" / "Kerfmax.ini");
+    EXPECT_EQ(m_ini.ReadInt("Device", "Port", -3), -3);
+    EXPECT_EQ(FileText(), "");
+    EXPECT_EQ(m_notes.count, 0);
+
+    const auto absent = m_dir / "absent" / "Kerfmax.ini";
+    m_ini.SetPath(absent);
     EXPECT_EQ(m_ini.ReadString("Offset", "BladeOffset", "0.35"), "0.35");
     EXPECT_FALSE(m_ini.WriteInt("Offset", "CutOrder", 1));
     EXPECT_EQ(m_ini.ReadInt("Offset", "ChkBladeOffset", 1), 1);
     EXPECT_EQ(m_notes.count, 1);
-    EXPECT_NE(m_notes.messages.find((m_dir / "absent" / "Kerfmax.ini").string() + ": No such file"),
-              std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "absent"));
+    EXPECT_NE(m_notes.messages.find(absent.string() + ": No such file"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(absent.parent_path()));
 
+    std::filesystem::remove(Ini());
     std::filesystem::create_directory(Ini());   // a folder where the file should be
     m_ini.SetPath(Ini());
     EXPECT_EQ(m_ini.ReadInt("Device", "Port", 6), 6);

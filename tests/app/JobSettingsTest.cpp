@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/IniFile.h"
 #include "app/Notifier.h"
 #include "app/Texts.h"
@@ -12,56 +14,26 @@ namespace kerfmax {
 namespace {
 
 using test::ReadFileBytes;
-using test::ScopedEnvironment;
-using test::TempDir;
-using test::WriteFileBytes;
 
-TEST(LengthTextToUnits, LeadingNumberTimesFortyTruncatedTowardZero)
+TEST(LengthTextToUnits, LeadingNumberTimesFortyTruncatedTowardZeroAndClamped)
 {
-    EXPECT_EQ(LengthTextToUnits("0.35"), 14);
-    EXPECT_EQ(LengthTextToUnits("1.0"), 40);
-    EXPECT_EQ(LengthTextToUnits("abc"), 0);
-    EXPECT_EQ(LengthTextToUnits(""), 0);
-    EXPECT_EQ(LengthTextToUnits("nan"), 0);
-    EXPECT_EQ(LengthTextToUnits("-0.3"), -12);
-    EXPECT_EQ(LengthTextToUnits("-0.01"), 0);
-    EXPECT_EQ(LengthTextToUnits(" 2.5mm"), 100);
-    EXPECT_EQ(LengthTextToUnits(".5"), 20);
-    EXPECT_EQ(LengthTextToUnits("0x10"), 640);                 // hexadecimal, as the C library reads it
-    EXPECT_EQ(LengthTextToUnits("12345678.9"), 493827120);   // only "12345678." is read
-}
-
-TEST(LengthTextToUnits, ClampsToTheIntegerRange)
-{
-    EXPECT_EQ(LengthTextToUnits("999999999"), 2147483647);
-    EXPECT_EQ(LengthTextToUnits("-99999999"), -2147483647 - 1);
-    EXPECT_EQ(LengthTextToUnits("1e999"), 2147483647);
-    EXPECT_EQ(LengthTextToUnits("-inf"), -2147483647 - 1);
-    EXPECT_EQ(LengthTextToUnits("1e-999"), 0);
-}
-
-TEST(JobSettings, LengthsCountOnlyWhenTicked)
-{
-    JobSettings settings;
-    EXPECT_EQ(settings.BladeOffsetUnits(), 14);
-    EXPECT_EQ(settings.OverCutUnits(), 0);
-    settings.overCutOn = true;
-    settings.bladeOffsetOn = false;
-    EXPECT_EQ(settings.OverCutUnits(), 40);
-    EXPECT_EQ(settings.BladeOffsetUnits(), 0);
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"0.35", 14}, {"1.0", 40}, {"abc", 0}, {"nan", 0}, {"-0.3", -12}, {"-0.01", 0}, {" 2.5mm", 100}, {".5", 20},
+        {"0x10", 640},               // hexadecimal, as the C library reads it
+        {"12345678.9", 493827120},   // only "12345678." is read
+        {"999999999", 2147483647}, {"1e999", 2147483647}, {"-inf", -2147483647 - 1}, {"1e-999", 0}};
+    for (auto [text, units] : cases) EXPECT_EQ(LengthTextToUnits(text), units) << text;
 }
 
 TEST(StepLengthText, StepsByOneTenthPrintedWithOneDecimal)
 {
-    EXPECT_EQ(StepLengthText("0.35", -1), "0.2");
-    std::string blade = "0.35", overCut = "1.0";
-    for (const char* expected : {"0.4", "0.5", "0.6"}) EXPECT_EQ(blade = StepLengthText(blade, 1), expected);
-    for (const char* expected : {"1.1", "1.2", "1.3"}) EXPECT_EQ(overCut = StepLengthText(overCut, 1), expected);
     // A result not above zero gives back the text as read (at most nine characters).
-    EXPECT_EQ(StepLengthText("0.1", -1), "0.1");
-    EXPECT_EQ(StepLengthText("abc", -1), "abc");
-    EXPECT_EQ(StepLengthText("abc", 1), "0.1");
-    EXPECT_EQ(StepLengthText("0.09999999999", -1), "0.0999999");
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"0.35", -1, "0.2"}, {"0.35", 1, "0.4"}, {"1.0", 1, "1.1"},  {"abc", 1, "0.1"},
+        {"0.1", -1, "0.1"},  {"abc", -1, "abc"}, {"0.09999999999", -1, "0.0999999"}};
+    for (auto [text, step, result] : cases) EXPECT_EQ(StepLengthText(text, step), result) << text << " " << step;
+    std::string blade = "0.35";
+    for (const char* expected : {"0.4", "0.5", "0.6"}) EXPECT_EQ(blade = StepLengthText(blade, 1), expected);
 }
 
 class JobSettingsFileTest : public ::testing::Test {
@@ -72,14 +44,15 @@ protected:
         m_env.Clear("LC_MESSAGES");
         m_env.Set("LANG", "C.UTF-8");
     }
+    std::string FileText() const { return ReadFileBytes(m_dir / "Kerfmax.ini"); }
 
-    TempDir m_dir;
-    ScopedEnvironment m_env;
+    test::TempDir m_dir;
+    test::ScopedEnvironment m_env;
     RecordingNotifier m_notes;
     CIniFile m_ini{m_dir / "Kerfmax.ini", &m_notes};
 };
 
-TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValues)
+TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValuesAndLengthsCountOnlyWhenTicked)
 {
     JobSettings settings = ReadJobSettings(m_ini);
     EXPECT_EQ(settings.language + settings.portIndex + settings.cutOrder, 0);
@@ -89,57 +62,49 @@ TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValues)
     EXPECT_TRUE(settings.bladeOffsetOn);
     EXPECT_EQ(settings.bladeOffsetText + "|" + settings.overCutText, "0.35|1.0");
     EXPECT_EQ(settings.manufacturerRow, 3);
-    EXPECT_EQ(ReadFileBytes(m_dir / "Kerfmax.ini"), "");   // reads never write
+    EXPECT_EQ(settings.BladeOffsetUnits(), 14);
+    EXPECT_EQ(settings.OverCutUnits(), 0);   // not ticked
+    EXPECT_EQ(FileText(), "");               // reads never write
 }
 
-TEST_F(JobSettingsFileTest, LanguageOfAFreshFileFollowsTheSystemLocale)
+TEST_F(JobSettingsFileTest, LanguageFollowsTheSystemLocaleUntilOneIsStored)
 {
-    m_env.Set("LANG", "zh_CN.UTF-8");
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 1);
-    m_env.Set("LANG", "zh_TW.UTF-8");
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 0);
-    m_env.Set("LC_ALL", "zh_CN.GB2312");   // LC_ALL comes first
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 1);
-    m_env.Set("LC_ALL", "en_GB.UTF-8");
-    m_env.Set("LANG", "zh_CN.UTF-8");
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 0);
-}
-
-TEST_F(JobSettingsFileTest, StoredLanguageIsKeptAsStoredAndShowsEnglishUnlessOne)
-{
-    m_env.Set("LANG", "zh_CN.UTF-8");
-    WriteFileBytes(m_dir / "Kerfmax.ini", "[Device]\nLangage=7\n");
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 7);   // the language list then shows no selection
+    const std::tuple<const char*, const char*, int> cases[] = {   // LC_ALL comes first
+        {nullptr, "zh_CN.UTF-8", 1}, {nullptr, "zh_TW.UTF-8", 0},
+        {"zh_CN.GB2312", "en_GB.UTF-8", 1}, {"en_GB.UTF-8", "zh_CN.UTF-8", 0}};
+    for (auto [lcAll, lang, language] : cases) {
+        lcAll ? m_env.Set("LC_ALL", lcAll) : m_env.Clear("LC_ALL");
+        m_env.Set("LANG", lang);
+        EXPECT_EQ(ReadJobSettings(m_ini).language, language) << lang;
+    }
+    test::WriteFileBytes(m_dir / "Kerfmax.ini", "[Device]\nLangage=7\n");
+    EXPECT_EQ(ReadJobSettings(m_ini).language, 7);   // kept as stored: the list then shows no selection
     EXPECT_STREQ(Text(TextId::SendButton, 7), "Send");
 }
 
 TEST_F(JobSettingsFileTest, SaveWritesItsKeysInOrderAndTheAddressOnlyAfterANetworkLink)
 {
     JobSettings settings;
-    settings.manufacturerRow = 3;
     settings.portIndex = 2;
     settings.portText = "COM7<USB Serial Port>";
     settings.bladeOffsetOn = false;
     settings.overCutOn = true;
-    settings.bladeOffsetText = "0.5";
-    settings.overCutText = "abc";
+    settings.bladeOffsetText = "abc";
+    settings.overCutText = "2.5";
     settings.networkAddress = "192.168.1.20";
     ReadJobSettings(m_ini);
+    const std::string device = "[Device]\r\nType=3\r\nPort=2\r\nPortS=COM7<USB Serial Port>\r\n";
+    const std::string offset = "[Offset]\r\nChkBladeOffset=0\r\nChkOverCut=1\r\nBladeOffset=abc\r\nOverCut=2.5\r\n";
     SaveSettings(m_ini, settings, false);
-    const std::string withoutAddress =
-        "[Device]\r\nType=3\r\nPort=2\r\nPortS=COM7<USB Serial Port>\r\n"
-        "[Offset]\r\nChkBladeOffset=0\r\nChkOverCut=1\r\nBladeOffset=0.5\r\nOverCut=abc\r\n";
-    EXPECT_EQ(ReadFileBytes(m_dir / "Kerfmax.ini"), withoutAddress);
-
+    EXPECT_EQ(FileText(), device + offset);
     SaveSettings(m_ini, settings, true);
-    EXPECT_EQ(ReadFileBytes(m_dir / "Kerfmax.ini"),
-              "[Device]\r\nType=3\r\nPort=2\r\nPortS=COM7<USB Serial Port>\r\nIP=192.168.1.20\r\n"
-              "[Offset]\r\nChkBladeOffset=0\r\nChkOverCut=1\r\nBladeOffset=0.5\r\nOverCut=abc\r\n");
+    EXPECT_EQ(FileText(), device + "IP=192.168.1.20\r\n" + offset);
 
     JobSettings back = ReadJobSettings(m_ini);
     EXPECT_EQ(back.portText, settings.portText);
     EXPECT_EQ(back.networkAddress, settings.networkAddress);
-    EXPECT_EQ(back.OverCutUnits(), 0);
+    EXPECT_EQ(back.OverCutUnits(), 100);   // ticked lengths count, unticked ones do not
+    EXPECT_EQ(back.BladeOffsetUnits(), 0);
     EXPECT_EQ(m_notes.count, 0);
 }
 

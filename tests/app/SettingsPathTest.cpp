@@ -9,9 +9,6 @@
 namespace kerfmax {
 namespace {
 
-using test::ScopedEnvironment;
-using test::TempDir;
-
 class SettingsPathTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -21,14 +18,14 @@ protected:
         m_env.Clear("XDG_CONFIG_HOME");
     }
     std::filesystem::path Home() const { return m_dir / "home"; }
-    static void WriteUserDirs(const std::filesystem::path& file, const std::string& text)
+    static void WriteUserDirs(const std::filesystem::path& folder, const std::string& text)
     {
-        std::filesystem::create_directories(file.parent_path());
-        test::WriteFileBytes(file, text);
+        std::filesystem::create_directories(folder);
+        test::WriteFileBytes(folder / "user-dirs.dirs", text);
     }
 
-    TempDir m_dir;
-    ScopedEnvironment m_env;
+    test::TempDir m_dir;
+    test::ScopedEnvironment m_env;
 };
 
 TEST_F(SettingsPathTest, WithoutUserDirsTheFileIsInHomeDocumentsAndItsFolderIsMade)
@@ -42,7 +39,7 @@ TEST_F(SettingsPathTest, WithoutUserDirsTheFileIsInHomeDocumentsAndItsFolderIsMa
 
 TEST_F(SettingsPathTest, DocumentsFolderFromEnvironmentThenUserDirsFile)
 {
-    WriteUserDirs(Home() / ".config" / "user-dirs.dirs",
+    WriteUserDirs(Home() / ".config",
                   "# xdg\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
     EXPECT_EQ(DocumentsFolder(), Home() / "Dokumente");
     m_env.Set("XDG_DOCUMENTS_DIR", "${HOME}/Papers");
@@ -50,17 +47,16 @@ TEST_F(SettingsPathTest, DocumentsFolderFromEnvironmentThenUserDirsFile)
     m_env.Set("XDG_DOCUMENTS_DIR", "relative/path");   // not usable: the file decides
     EXPECT_EQ(DocumentsFolder(), Home() / "Dokumente");
 
-    WriteUserDirs(m_dir / "config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
+    WriteUserDirs(m_dir / "config", "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
     m_env.Set("XDG_CONFIG_HOME", (m_dir / "config").string());
     EXPECT_EQ(DocumentsFolder(), "/srv/docs");
 }
 
-TEST(UserFolders, TemporaryAndProgramFoldersEndWithASeparator)
+TEST_F(SettingsPathTest, TemporaryAndProgramFoldersEndWithASeparator)
 {
-    ScopedEnvironment env;
-    env.Set("TMPDIR", "/var/tmp");
+    m_env.Set("TMPDIR", "/var/tmp");
     EXPECT_EQ(TemporaryFolder().string(), "/var/tmp/");
-    env.Clear("TMPDIR");
+    m_env.Clear("TMPDIR");
     EXPECT_EQ(TemporaryFolder().string(), "/tmp/");
     EXPECT_TRUE(std::filesystem::exists(ProgramFolder().string() + "kerfmax_tests_app"));
 }
