@@ -5,32 +5,28 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 #include "geometry/CuttingOrder.h"
 #include "geometry/Job.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax {
 namespace {
 
-MC_ArtObj_ Box(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax) {
-    MC_ArtObj_ o;
-    o.xMin = xMin;
-    o.xMax = xMax;
-    o.yMin = yMin;
-    o.yMax = yMax;
-    return o;
+MC_ArtObj_ Box(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax)
+{
+    return {.xMin = xMin, .xMax = xMax, .yMax = yMax, .yMin = yMin, .closed = 0, .points = {}};
 }
 
 // The procedure exactly as stated: linear scans, erase from the middle, swap
 // into place. Slow, obviously right, the yardstick for the indexed version.
-ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox) {
+ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox)
+{
     struct C { double x, y; };
     auto dist = [](C a, C b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y)); };
     auto tr = [&](std::size_t i) { return C{double(objects[i].xMax), double(objects[i].yMax)}; };
     auto tl = [&](std::size_t i) { return C{double(objects[i].xMin), double(objects[i].yMax)}; };
     ObjectOrder result;
-    if (objects.empty()) return result;
     std::vector<std::size_t> remaining(objects.size());
     for (std::size_t i = 0; i < remaining.size(); ++i) remaining[i] = i;
     C here{double(std::llabs(std::int64_t(jobBox.xMax) - jobBox.xMin)), 0.0};
@@ -42,15 +38,11 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
         const bool first = bandTop == 0;
         if (!first) here = exitC(result.back());
         std::size_t best = 0;
-        for (std::size_t k = 1; k < remaining.size(); ++k) {
+        for (std::size_t k = 1; k < remaining.size(); ++k)
             if (dist(tr(remaining[k]), here) < dist(tr(remaining[best]), here)) best = k;
-        }
         const std::size_t leader = remaining[best];
-        if (first) {
-            here = tl(leader);
-        } else {
-            ltr = dist(tl(leader), here) <= dist(tr(leader), here) ? 1 : 0;
-        }
+        if (first) here = tl(leader);
+        else ltr = dist(tl(leader), here) <= dist(tr(leader), here) ? 1 : 0;
         bandTop = objects[leader].yMax;
         remaining.erase(remaining.begin() + std::ptrdiff_t(best));
         result.push_back(leader);
@@ -61,9 +53,8 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
         here = exitC(result.back());
         for (std::size_t i = 0; i + 1 < band.size(); ++i) {
             std::size_t j = i;
-            for (std::size_t k = i + 1; k < band.size(); ++k) {
+            for (std::size_t k = i + 1; k < band.size(); ++k)
                 if (dist(entryC(band[k]), here) < dist(entryC(band[j]), here)) j = k;
-            }
             std::swap(band[i], band[j]);
             here = exitC(band[i]);
         }
@@ -72,23 +63,26 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
     return result;
 }
 
-BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects) {
+BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects)
+{
     BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
-    for (const auto& o : objects) {
-        box.xMin = std::min(box.xMin, o.xMin);
-        box.xMax = std::max(box.xMax, o.xMax);
-        box.yMax = std::max(box.yMax, o.yMax);
-        box.yMin = std::min(box.yMin, o.yMin);
-    }
+    for (const auto& o : objects)
+        box = {std::min(box.xMin, o.xMin), std::max(box.xMax, o.xMax), std::max(box.yMax, o.yMax),
+               std::min(box.yMin, o.yMin)};
     return box;
+}
+
+void ExpectSameAsQuadratic(const std::vector<MC_ArtObj_>& objects, const std::string& what)
+{
+    const BoundBox box = JobBoxOf(objects);
+    ASSERT_EQ(OrderReduceFeed(objects, box), QuadraticReduceFeed(objects, box)) << what;
 }
 
 // Coarse coordinates so that equal distances, shared corners and whole duplicate
 // boxes are common; some tops at 0 and below.
-std::vector<MC_ArtObj_> RandomLayout(std::mt19937& rng, std::size_t count, int spread, int step) {
-    std::uniform_int_distribution<int> cell(0, spread);
-    std::uniform_int_distribution<int> size(0, 3);
-    std::uniform_int_distribution<int> pick(0, 9);
+std::vector<MC_ArtObj_> RandomLayout(std::mt19937& rng, std::size_t count, int spread, int step)
+{
+    std::uniform_int_distribution<int> cell(0, spread), size(0, 3), pick(0, 9);
     std::vector<MC_ArtObj_> objects;
     for (std::size_t i = 0; i < count; ++i) {
         if (!objects.empty() && pick(rng) == 0) {
@@ -97,79 +91,61 @@ std::vector<MC_ArtObj_> RandomLayout(std::mt19937& rng, std::size_t count, int s
         }
         const int x = cell(rng) * step, y = (cell(rng) - spread / 4) * step;
         const int w = size(rng) * step, h = size(rng) * step;
-        MC_ArtObj_ o = Box(x, x + w, y, y + h);
-        if (pick(rng) == 1) o.yMax = 0;
-        objects.push_back(o);
+        objects.push_back(Box(x, x + w, y, pick(rng) == 1 ? 0 : y + h));
     }
     return objects;
 }
 
-TEST(ReduceFeedOrder, EmptyAndSingleObject) {
+TEST(ReduceFeedOrder, FixedLayouts)
+{
+    const struct {
+        const char* what;
+        std::vector<MC_ArtObj_> objects;
+        ObjectOrder expected;
+    } cases[] = {
+        {"single object", {Box(5, 9, 0, 300)}, {0}},
+        // All tops within 5 mm of the leader's: one band, nearest first from the right.
+        {"one band", {Box(0, 100, 0, 1000), Box(400, 500, 0, 1150), Box(800, 900, 0, 1000), Box(200, 300, 0, 1199)},
+         {2, 1, 3, 0}},
+        // The band reaches the far-left object; the one 301 units up waits.
+        {"band across the job", {Box(0, 10, 0, 50), Box(5000, 5100, 0, 260), Box(4900, 5000, 0, 100),
+                                 Box(2000, 2100, 0, 301)}, {2, 1, 0, 3}},
+        {"identical boxes: earlier first", {Box(0, 100, 0, 100), Box(0, 100, 0, 100)}, {0, 1}},
+        // Band one ends at the left; the next leader's top-left corner is no farther
+        // than its top-right one, so its band runs left to right.
+        {"direction turns", {Box(900, 1000, 0, 100), Box(0, 100, 0, 100), Box(0, 100, 500, 600),
+                             Box(900, 1000, 500, 600), Box(400, 500, 500, 600)}, {0, 1, 2, 4, 3}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OrderReduceFeed(c.objects, JobBoxOf(c.objects)), c.expected) << c.what;
     EXPECT_TRUE(OrderReduceFeed({}, BoundBox{}).empty());
-    EXPECT_EQ(OrderReduceFeed({Box(5, 9, 0, 300)}, BoundBox{0, 9, 300, 0}), (ObjectOrder{0}));
-}
-
-TEST(ReduceFeedOrder, BandsTakeEveryLowObjectAndRunRightToLeftAtFirst) {
-    // All tops within 5 mm of the leader's: one band, nearest first from the right.
-    const std::vector<MC_ArtObj_> row{Box(0, 100, 0, 1000), Box(400, 500, 0, 1150), Box(800, 900, 0, 1000),
-                                      Box(200, 300, 0, 1199)};
-    EXPECT_EQ(OrderReduceFeed(row, JobBoxOf(row)), (ObjectOrder{2, 1, 3, 0}));
-    // The band reaches the far-left object; the one 301 units up waits.
-    const std::vector<MC_ArtObj_> spread{Box(0, 10, 0, 50), Box(5000, 5100, 0, 260), Box(4900, 5000, 0, 100),
-                                         Box(2000, 2100, 0, 301)};
-    EXPECT_EQ(OrderReduceFeed(spread, JobBoxOf(spread)), (ObjectOrder{2, 1, 0, 3}));
-}
-
-TEST(ReduceFeedOrder, EqualDistancesGoToTheEarlierObject) {
-    // Two identical boxes: the earlier one in the file leads.
-    const std::vector<MC_ArtObj_> twins{Box(0, 100, 0, 100), Box(0, 100, 0, 100)};
-    EXPECT_EQ(OrderReduceFeed(twins, JobBoxOf(twins)), (ObjectOrder{0, 1}));
     // Mirror-image corners at the same distance from the start (200, 0).
-    const std::vector<MC_ArtObj_> mirrored{Box(0, 300, 0, 400), Box(0, 100, 0, 400)};
-    EXPECT_EQ(OrderReduceFeed(mirrored, BoundBox{0, 200, 400, 0}), (ObjectOrder{0, 1}));
+    EXPECT_EQ(OrderReduceFeed({Box(0, 300, 0, 400), Box(0, 100, 0, 400)}, BoundBox{0, 200, 400, 0}), (ObjectOrder{0, 1}));
 }
 
-TEST(ReduceFeedOrder, DirectionTurnsWhenTheNextLeaderLiesToTheRight) {
-    // Band one ends at the left; the next leader's top-left corner is no farther
-    // than its top-right one, so its band runs left to right.
-    const std::vector<MC_ArtObj_> objects{Box(900, 1000, 0, 100), Box(0, 100, 0, 100),
-                                          Box(0, 100, 500, 600), Box(900, 1000, 500, 600),
-                                          Box(400, 500, 500, 600)};
-    EXPECT_EQ(OrderReduceFeed(objects, JobBoxOf(objects)), (ObjectOrder{0, 1, 2, 4, 3}));
-}
-
-TEST(ReduceFeedOrder, MatchesTheQuadraticProcedureOnRandomLayouts) {
+TEST(ReduceFeedOrder, MatchesTheQuadraticProcedure)
+{
     for (std::uint32_t seed = 1; seed <= 400; ++seed) {
         std::mt19937 rng(seed);
-        const std::size_t count = 1 + seed % 97;
-        const int spread = 2 + static_cast<int>(seed % 13);
         const int step = (seed % 3 == 0) ? 100 : 40;
-        const auto objects = RandomLayout(rng, count, spread, step);
-        const BoundBox box = JobBoxOf(objects);
-        ASSERT_EQ(OrderReduceFeed(objects, box), QuadraticReduceFeed(objects, box)) << "seed " << seed;
+        ExpectSameAsQuadratic(RandomLayout(rng, 1 + seed % 97, 2 + static_cast<int>(seed % 13), step),
+                              "seed " + std::to_string(seed));
     }
-}
-
-TEST(ReduceFeedOrder, MatchesTheQuadraticProcedureOnLargeBandsAndGrids) {
+    // Wide and flat: a few big bands with many ties inside each.
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
         std::mt19937 rng(seed);
-        // Wide and flat: a few big bands with many ties inside each.
-        const auto band = RandomLayout(rng, 1500, 60, 10);
-        ASSERT_EQ(OrderReduceFeed(band, JobBoxOf(band)), QuadraticReduceFeed(band, JobBoxOf(band))) << seed;
+        ExpectSameAsQuadratic(RandomLayout(rng, 1500, 60, 10), "large band, seed " + std::to_string(seed));
     }
     // A regular grid: every step is a tie between several neighbours.
     std::vector<MC_ArtObj_> grid;
-    for (int row = 0; row < 30; ++row) {
+    for (int row = 0; row < 30; ++row)
         for (int col = 0; col < 40; ++col) grid.push_back(Box(col * 300, col * 300 + 200, row * 150, row * 150 + 100));
-    }
-    EXPECT_EQ(OrderReduceFeed(grid, JobBoxOf(grid)), QuadraticReduceFeed(grid, JobBoxOf(grid)));
+    ExpectSameAsQuadratic(grid, "grid");
 }
 
-TEST(ReduceFeedOrder, JobComputesTheOrderAfresh) {
-    test::TempDir dir;
-    test::WriteFileBytes(dir / "job.hb", "PU0,0;PD100,0;PD100,100;PU500,0;PD600,0;PD600,100;SP0;");
+TEST(ReduceFeedOrder, JobComputesTheOrderAfreshAfterEveryPlacement)
+{
     Job job;
-    job.LoadJob((dir / "job.hb").string());
+    job.LoadJobText("PU0,0;PD100,0;PD100,100;PU500,0;PD600,0;PD600,100;SP0;");
     EXPECT_FALSE(job.HasOrderedObjects());
     EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{1, 0}));
     EXPECT_TRUE(job.HasOrderedObjects());

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "geometry/ArtObjects.h"
 #include "geometry/JobFile.h"
@@ -10,79 +11,62 @@
 namespace kerfmax {
 namespace {
 
+constexpr int U = KIND_PEN_UP, D = KIND_PEN_DOWN, N = KIND_NONE;
+using Nodes = std::vector<std::tuple<int, int, int>>;   // kind, x, y
+
 PointList Flatten(const char* text) { return FlattenPaths(ParseJobText(text)); }
 
-std::vector<std::int32_t> Kinds(const PointList& points) {
-    std::vector<std::int32_t> kinds;
-    for (const PointNode& n : points) kinds.push_back(n.kind);
-    return kinds;
+Nodes AsNodes(const PointList& points)
+{
+    Nodes nodes;
+    for (const PointNode& n : points) nodes.emplace_back(n.kind, n.x, n.y);
+    return nodes;
 }
 
-TEST(Flattening, PenRecordsGiveOneNodeEachWithoutSpareNode) {
-    for (const char* text : {"PU0,0;PD100,0;SP0;", "PU0,0;PD100,0;"}) {
-        const PointList points = Flatten(text);
-        ASSERT_EQ(points.size(), 2u) << text;
-        EXPECT_EQ(points[1].kind, KIND_PEN_DOWN);
-        EXPECT_EQ(points[1].x, 100);
-    }
+TEST(Flattening, PenRecordsCurvesAndTheirPlaceholderNodes)
+{
+    const struct {
+        const char* text;
+        Nodes expected;
+    } cases[] = {
+        // One node per pen record, no spare node, with or without the end record.
+        {"PU0,0;PD100,0;SP0;", {{U, 0, 0}, {D, 100, 0}}},
+        {"PU0,0;PD100,0;", {{U, 0, 0}, {D, 100, 0}}},
+        // A closed loop in one curve gives no points; the node made for it is
+        // filled by the next pen record, or stays a placeholder at (0, 0).
+        {"PU5,5;BZ100,100,-100,100,5,5;PD9,9;", {{U, 5, 5}, {D, 9, 9}}},
+        {"PU5,5;BZ100,100,-100,100,5,5;SP0;", {{U, 5, 5}, {N, 0, 0}}},
+        // The second curve starts at the first one's end point, not at its last
+        // flattened point; a curve before any pen record starts at (0, 0).
+        {"BZ0,0,4,0,4,0;BZ4,4,4,4,4,4;SP0;",
+         {{D, 0, 0}, {D, 2, 0}, {D, 4, 0}, {D, 4, 0}, {D, 4, 3}, {D, 4, 4}, {N, 0, 0}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AsNodes(Flatten(c.text)), c.expected) << c.text;
     EXPECT_TRUE(FlattenPaths({}).empty());
 }
 
-TEST(Flattening, StraightBezierOfLength100GivesElevenPointsFromItsStart) {
+TEST(Flattening, StraightBezierOfLength100GivesElevenPointsFromItsStart)
+{
     const PointList points = Flatten("PU0,0;BZ30,0,60,0,100,0;PD0,0;SP0;");
     // The pen-up, t = 0, 0.1, ..., 1.0, then the pen-down fills the spare node.
     ASSERT_EQ(points.size(), 13u);
-    EXPECT_EQ(points[0].kind, KIND_PEN_UP);
-    for (int i = 0; i <= 10; ++i) {
-        EXPECT_EQ(points[1 + i].kind, KIND_PEN_DOWN);
-        EXPECT_EQ(points[1 + i].y, 0);
-    }
+    for (int i = 1; i <= 12; ++i) EXPECT_EQ(std::tie(points[i].kind, points[i].y), std::make_tuple(D, 0)) << i;
     EXPECT_EQ(points[1].x, 0);
     // Ten additions of 0.1 stay just under 1.0, so the last point truncates to 99.
     EXPECT_EQ(points[11].x, 99);
-    EXPECT_EQ(points[12].kind, KIND_PEN_DOWN);
     EXPECT_EQ(points[12].x, 0);
 }
 
-TEST(Flattening, PlaceholderNodesStayWhereTheOutputExpectsThem) {
-    // A Bezier that ends the job leaves its spare node unfilled.
-    EXPECT_EQ(Kinds(Flatten("PU0,0;BZ0,0,100,0,100,0;SP0;")).back(), KIND_NONE);
-    // A closed loop in one curve gives no points; the node made for it is filled
-    // by the next pen record, or stays a placeholder at the end.
-    EXPECT_EQ(Kinds(Flatten("PU5,5;BZ100,100,-100,100,5,5;PD9,9;")),
-              (std::vector<std::int32_t>{KIND_PEN_UP, KIND_PEN_DOWN}));
-    const PointList tail = Flatten("PU5,5;BZ100,100,-100,100,5,5;SP0;");
-    EXPECT_EQ(Kinds(tail), (std::vector<std::int32_t>{KIND_PEN_UP, KIND_NONE}));
-    EXPECT_EQ(tail[1].x, 0);
-    EXPECT_EQ(tail[1].y, 0);
-}
-
-TEST(Flattening, CurvesChainFromTheEndOfTheLastRecord) {
-    // The second curve starts where the first ended (its end point, not its last
-    // flattened point), and a curve before any pen record starts at (0, 0).
-    const PointList points = Flatten("BZ0,0,4,0,4,0;BZ4,4,4,4,4,4;SP0;");
-    ASSERT_GE(points.size(), 3u);
-    EXPECT_EQ(points[0].x, 0);
-    EXPECT_EQ(points[0].y, 0);
-    EXPECT_EQ(points[3].x, 4);  // second curve's t = 0
-    EXPECT_EQ(points[3].y, 0);
-    EXPECT_EQ(points.back().kind, KIND_NONE);
-}
-
-TEST(BezierEvaluation, TruncatesTowardZeroAndSurvivesExtremeCoordinates) {
+TEST(Flattening, ExtremeCoordinatesTruncateTowardZeroAndStayBounded)
+{
     // A symmetric arch peaks at (5, 7.5) halfway; both signs truncate toward zero.
-    const Point mid = EvalBezier({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0.5);
-    EXPECT_EQ(mid, (Point{5, 7}));  // (5, 7.5) truncated
-    const Point neg = EvalBezier({0, 0}, {0, -10}, {-10, -10}, {-10, 0}, 0.5);
-    EXPECT_EQ(neg, (Point{-5, -7}));
+    EXPECT_EQ(EvalBezier({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0.5), (Point{5, 7}));
+    EXPECT_EQ(EvalBezier({0, 0}, {0, -10}, {-10, -10}, {-10, 0}, 0.5), (Point{-5, -7}));
     const Point lo{INT_MIN, INT_MIN}, hi{INT_MAX, INT_MAX};
     EXPECT_EQ(EvalBezier(lo, hi, lo, hi, 0.0), lo);
     EXPECT_EQ(EvalBezier(lo, hi, lo, hi, 1.0), hi);
     const Point wild = EvalBezier(lo, hi, lo, hi, 0.5);
     EXPECT_EQ(wild.x, wild.y);
-}
-
-TEST(Flattening, HugeCurveStaysBounded) {
     const PointList points = Flatten("PU-2147483648,-2147483648;BZ2147483647,-2147483648,"
                                      "-2147483648,2147483647,2147483647,2147483647;SP0;");
     // sqrt of a chord of about 6.07e9 units: some 78000 points, not billions.
@@ -91,55 +75,46 @@ TEST(Flattening, HugeCurveStaysBounded) {
     EXPECT_EQ(points[1].x, INT_MIN);
 }
 
-TEST(Bounds, FirstNodeAlwaysCountsOtherPenUpsOnlyBeforeAPenDown) {
+TEST(Bounds, FirstNodeAlwaysCountsOtherPenUpsOnlyBeforeAPenDown)
+{
     BoundBox box;
     ComputeBounds(Flatten("PU-500,900;PU-8000,-8000;PU0,20;PD100,50;PU7000,7000;PD120,10;PU-9000,-9000;SP0;"), box);
     // (-500, 900) opens the box; (-8000, -8000) is skipped (another pen-up follows);
     // (7000, 7000) counts; the trailing pen-up does not.
     EXPECT_EQ(box, (BoundBox{-500, 7000, 7000, 10}));
-
+    // Placeholders never count: the one left by the closed curve stays at (0, 0).
+    ComputeBounds(Flatten("PU5,5;PD10,10;BZ9,9,9,9,10,10;SP0;"), box);
+    EXPECT_EQ(box, (BoundBox{5, 10, 10, 5}));
     BoundBox untouched{1, 2, 3, 4};
     ComputeBounds(PointList{}, untouched);
     EXPECT_EQ(untouched, (BoundBox{1, 2, 3, 4}));
-
-    // Placeholders never count, but a leading one opens the box at (0, 0).
-    PointList withPlaceholder = Flatten("PU5,5;BZ1,1,1,1,5,5;PD10,10;");
-    ComputeBounds(withPlaceholder, box);
-    EXPECT_EQ(box, (BoundBox{5, 10, 10, 5}));
 }
 
-TEST(MovingToOrigin, BoxStartsAtZeroAndPlaceholdersStay) {
+TEST(Bounds, MovingToTheOriginLeavesPlaceholdersAlone)
+{
     PointList points = Flatten("PU500,-300;PD800,100;BZ0,0,0,0,800,100;SP0;");
-    const BoundBox box = MoveToOrigin(points);
-    EXPECT_EQ(box, (BoundBox{0, 300, 400, 0}));
-    EXPECT_EQ(points.front().x, 0);
-    EXPECT_EQ(points.front().y, 0);
-    EXPECT_EQ(points.back().kind, KIND_NONE);
-    EXPECT_EQ(points.back().x, 0);
+    EXPECT_EQ(MoveToOrigin(points), (BoundBox{0, 300, 400, 0}));
+    EXPECT_EQ(AsNodes(points), (Nodes{{U, 0, 0}, {D, 300, 400}, {N, 0, 0}}));
 }
 
-TEST(ArtObjectGrouping, OneObjectPerPenUpWithOwnBoxAndClosedFlag) {
+TEST(ArtObjectGrouping, OneObjectPerPenUpWithOwnBoxAndClosedFlag)
+{
     const auto objects = BuildArtObjects(
         Flatten("PU0,0;PD10,0;PD10,10;PD0,0;PU50,50;PU60,60;PD70,60;BZ0,0,0,0,70,60;SP0;"));
     ASSERT_EQ(objects.size(), 3u);
     EXPECT_EQ(objects[0].points.size(), 4u);
     EXPECT_EQ(objects[0].closed, 1);
-    EXPECT_EQ((BoundBox{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin}),
-              (BoundBox{0, 10, 10, 0}));
+    EXPECT_EQ((BoundBox{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin}), (BoundBox{0, 10, 10, 0}));
     // A pen-up followed by another pen-up is an object of its own: one point, closed.
-    EXPECT_EQ(objects[1].points.size(), 1u);
+    EXPECT_EQ(AsNodes(objects[1].points), (Nodes{{U, 50, 50}}));
     EXPECT_EQ(objects[1].closed, 1);
     EXPECT_EQ(objects[1].xMax, 50);
     // The trailing placeholder is not part of any object.
-    EXPECT_EQ(objects[2].points.size(), 2u);
+    EXPECT_EQ(AsNodes(objects[2].points), (Nodes{{U, 60, 60}, {D, 70, 60}}));
     EXPECT_EQ(objects[2].closed, 0);
-}
-
-TEST(ArtObjectGrouping, PenDownsBeforeTheFirstPenUpAreKept) {
-    const auto objects = BuildArtObjects(Flatten("PD10,0;PD10,10;PU0,0;PD1,1;SP0;"));
-    ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0].points.size(), 2u);
-    EXPECT_EQ(objects[0].points[0].kind, KIND_PEN_DOWN);
+    // Pen-downs before the first pen-up are kept as an object of their own.
+    EXPECT_EQ(AsNodes(BuildArtObjects(Flatten("PD10,0;PD10,10;PU0,0;PD1,1;SP0;"))[0].points),
+              (Nodes{{D, 10, 0}, {D, 10, 10}}));
     EXPECT_TRUE(BuildArtObjects(PointList{}).empty());
 }
 
