@@ -32,6 +32,14 @@ const CorelVersionRow& RowOf(int major)
 
 bool IsPackage(int major) { return RowOf(major).kind == WorkspaceKind::Package; }
 
+void Run7z(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command{"7z"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    auto result = RunProgram(command);
+    if (result.exitCode != 0) throw std::runtime_error("7z failed: " + result.out);
+}
+
 }  // namespace
 
 HostFixture::HostFixture() : m_prefix(m_root / "prefix"), m_program(m_root / "program")
@@ -71,20 +79,21 @@ void HostFixture::InstallVersion(int major, bool workspace, bool userFolder)
     const std::string windowsFolder = "C:\\users\\me\\Corel\\" + std::to_string(major) + "\\";
     if (workspace) {
         std::filesystem::create_directories(WorkspacePath(major).parent_path());
-        if (IsPackage(major)) {
-            MakePackage(major, OriginalXml(major));
-            SetValue(std::string(row.programKey), std::string(row.workspaceValue),
-                     windowsFolder + "Workspace\\Mine.cdws");
-        } else {
-            WriteFileBytes(WorkspacePath(major), OriginalXml(major));
-            SetValue(std::string(row.programKey), std::string(row.workspaceValue),
-                     windowsFolder + "Workspace\\Mine.cfg");
-        }
+        if (IsPackage(major)) MakePackage(major, OriginalXml(major));
+        else WriteFileBytes(WorkspacePath(major), OriginalXml(major));
+        SetValue(std::string(row.programKey), std::string(row.workspaceValue),
+                 windowsFolder + (IsPackage(major) ? "Workspace\\Mine.cdws" : "Workspace\\Mine.cfg"));
     }
     if (userFolder) {
         std::filesystem::create_directories(VersionFolder(major) / "User");
         SetValue(DirectoriesKey(row), "EmbedObjDir", windowsFolder + "User\\");
     }
+}
+
+void HostFixture::Install(std::initializer_list<int> majors)
+{
+    for (int major : majors) InstallVersion(major);
+    WriteRegistry();
 }
 
 void HostFixture::SetValue(const std::string& key, const std::string& name, const std::string& value)
@@ -110,16 +119,14 @@ void HostFixture::MakePackage(int major, const std::string& xml) const
     WriteFileBytes(stage / "content" / "workspace.xml", xml);
     WriteFileBytes(stage / "content" / "other" / "notes.txt", "host notes");
     WriteFileBytes(stage / "top.txt", "top level");
-    auto result = RunProgram({"7z", "a", "-tzip", "-r", WorkspacePath(major).string(), (stage / "*").string()});
-    if (result.exitCode != 0) throw std::runtime_error("7z cannot make the package: " + result.out);
+    Run7z({"a", "-tzip", "-r", WorkspacePath(major).string(), (stage / "*").string()});
     std::filesystem::remove_all(stage);
 }
 
 std::map<std::string, std::string> HostFixture::PackageFiles(int major) const
 {
     TempDir out;
-    auto result = RunProgram({"7z", "x", "-y", WorkspacePath(major).string(), "-o" + out.Path().string()});
-    if (result.exitCode != 0) throw std::runtime_error("7z cannot read the package: " + result.out);
+    Run7z({"x", "-y", WorkspacePath(major).string(), "-o" + out.Path().string()});
     std::map<std::string, std::string> files;
     for (auto& entry : std::filesystem::recursive_directory_iterator(out.Path()))
         if (entry.is_regular_file())

@@ -4,6 +4,7 @@
 // packages made with the real 7z, and user folders; plus a program folder
 // holding the icon files and a stand-in macro project.
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ public:
     void InstallVersion(int major, bool workspace = true, bool userFolder = true);
     void SetValue(const std::string& key, const std::string& name, const std::string& value);
     void WriteRegistry() const;
+    // Full installations of the versions, registry written.
+    void Install(std::initializer_list<int> majors);
 
     const std::filesystem::path& Prefix() const { return m_prefix; }
     const std::filesystem::path& ProgramFolder() const { return m_program; }

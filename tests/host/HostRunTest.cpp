@@ -38,8 +38,7 @@ protected:
 
 TEST_F(HostRunTest, CliRegistersAndRemovesEveryVersion)
 {
-    for (int major = 12; major <= 21; ++major) m_host.InstallVersion(major);
-    m_host.WriteRegistry();
+    m_host.Install({12, 13, 14, 15, 16, 17, 18, 19, 20, 21});
 
     auto registered = m_host.RunCli(true);
     EXPECT_EQ(registered.exitCode, 0) << registered.err;
@@ -80,9 +79,7 @@ TEST_F(HostRunTest, CliRegistersAndRemovesEveryVersion)
 
 TEST_F(HostRunTest, RegisterTwiceRemoveOnceRestoresTheWorkspaces)
 {
-    m_host.InstallVersion(16);
-    m_host.InstallVersion(18);
-    m_host.WriteRegistry();
+    m_host.Install({16, 18});
     m_host.Run(true);
     auto second = m_host.Run(true);
     EXPECT_EQ(second.closingMessage, "Install CorelDraw X6 X8 Success !");
@@ -97,14 +94,6 @@ TEST_F(HostRunTest, RegisterTwiceRemoveOnceRestoresTheWorkspaces)
     auto backup = m_host.WorkspacePath(16);
     backup += ".kerfmax.bak";
     EXPECT_EQ(ReadFileBytes(backup), m_host.OriginalXml(16));
-}
-
-TEST_F(HostRunTest, NothingInstalledAsksForTheHostInBothModes)
-{
-    EXPECT_EQ(m_host.Run(true).closingMessage, "Please install CorelDraw reinstall it!");
-    auto cli = m_host.RunCli(false);
-    EXPECT_EQ(cli.exitCode, 0);
-    EXPECT_EQ(cli.out, "Please install CorelDraw reinstall it!\n");
 }
 
 TEST_F(HostRunTest, WorkspaceWithoutUserFolderIsEditedButNotListed)
@@ -139,8 +128,7 @@ TEST_F(HostRunTest, FailedMacroCopyIsNamedNotReportedAsSuccess)
 
 TEST_F(HostRunTest, ExistingFolderUnderTheWorkingNameIsLeftAlone)
 {
-    m_host.InstallVersion(18);
-    m_host.WriteRegistry();
+    m_host.Install({18});
     auto occupied = m_host.WorkspacePath(18).parent_path() / "Mine";
     std::filesystem::create_directories(occupied / "nested");
     WriteFileBytes(occupied / "nested" / "keep.txt", "user data");
@@ -156,9 +144,7 @@ TEST_F(HostRunTest, ExistingFolderUnderTheWorkingNameIsLeftAlone)
 
 TEST_F(HostRunTest, PackageThatCannotBeHandledStaysUntouched)
 {
-    m_host.InstallVersion(18);
-    m_host.InstallVersion(19);
-    m_host.WriteRegistry();
+    m_host.Install({18, 19});
     const std::string notZip = "this is not a zip archive";
     WriteFileBytes(m_host.WorkspacePath(19), notZip);
     const std::string package18 = ReadFileBytes(m_host.WorkspacePath(18));
@@ -177,8 +163,7 @@ TEST_F(HostRunTest, PackageThatCannotBeHandledStaysUntouched)
 
 TEST_F(HostRunTest, PackageWithLinksIsRefused)
 {
-    m_host.InstallVersion(18);
-    m_host.WriteRegistry();
+    m_host.Install({18});
     // A package whose "content" folder is a link to a folder outside it.
     test::TempDir outside, stage;
     std::filesystem::create_directory_symlink(outside.Path(), stage / "content");
@@ -199,15 +184,20 @@ TEST_F(HostRunTest, PackageWithLinksIsRefused)
     EXPECT_EQ(ReadFileBytes(m_host.WorkspacePath(18)), package);
 }
 
-TEST_F(HostRunTest, ShortFolderValueAndMissingFilesAreHandledQuietly)
+TEST_F(HostRunTest, NothingInstalledOrNothingToEditIsHandledQuietly)
 {
+    EXPECT_EQ(m_host.Run(true).closingMessage, "Please install CorelDraw reinstall it!");
+    auto cli = m_host.RunCli(false);
+    EXPECT_EQ(cli.exitCode, 0);
+    EXPECT_EQ(cli.out, "Please install CorelDraw reinstall it!\n");
+
+    // A folder value too short to name a file, and one naming a missing file.
     m_host.SetValue("Software\\Corel\\CorelDRAW\\13.0\\CorelDRAW", "LastWorkspaceUsed", "C:\\");
     m_host.InstallVersion(14, false, true);
     m_host.SetValue("Software\\Corel\\CorelDRAW\\14.0\\CorelDRAW", "LastWorkspaceUsed", "C:\\gone\\ws.cfg");
     m_host.WriteRegistry();
     EXPECT_EQ(m_host.Run(false).closingMessage, "Uninstall CorelDraw X4 Success !");   // nothing to remove
-    auto registered = m_host.Run(true);
-    EXPECT_EQ(registered.closingMessage, "Install CorelDraw X4 Failed !");               // nothing to add to
+    EXPECT_EQ(m_host.Run(true).closingMessage, "Install CorelDraw X4 Failed !");       // nothing to add to
     EXPECT_FALSE(std::filesystem::exists(m_host.Prefix() / "drive_c/DRAWUIConfig.xml"));
     EXPECT_FALSE(std::filesystem::exists(m_host.Prefix() / "drive_c/gone"));
 }
