@@ -95,11 +95,14 @@ void CRS232::WaitUntilSent(const std::atomic<int>* cancel)
     }
 }
 
-int CRS232::Write(const void* buffer, int length)
+int CRS232::Write(const void* buffer, int length, const std::atomic<int>* cancel)
 {
     if (buffer == nullptr) return 0;
     if (!m_bOpen || length < 0) return -1;
-    return static_cast<int>(m_device.Write(buffer, static_cast<std::size_t>(length)));
+    long written = m_device.Write(buffer, static_cast<std::size_t>(length), cancel);
+    // A write cut short by Cancel reports like a cancelled CTS wait.
+    if (written >= 0 && written < length) return 0;
+    return static_cast<int>(written);
 }
 
 int CRS232::Read(void* buffer, int length)

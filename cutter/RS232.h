@@ -26,8 +26,9 @@ public:
     void Close(const std::atomic<int>* cancel = nullptr);
     int IsOpen() const { return m_bOpen; }
 
-    // The whole buffer: count written, 0 for a null buffer, -1 on failure.
-    int Write(const void* buffer, int length);
+    // The whole buffer: count written, 0 for a null buffer or when *cancel ends
+    // the wait for the driver to take it, -1 on failure.
+    int Write(const void* buffer, int length, const std::atomic<int>* cancel = nullptr);
     // Plain: what one read returns. Echo: each byte read is written back.
     int Read(void* buffer, int length);
 

@@ -2,6 +2,7 @@
 // A serial port opened for synchronous reads and writes. POSIX back end:
 // termios on a tty device; Windows back end: CreateFile "\\.\COM%d" with
 // SetCommTimeouts, SetupComm, Get/SetCommState and GetCommModemStatus.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -68,9 +69,11 @@ public:
     bool ReadLineSettings(SerialLineSettings& settings);
     bool ApplyLineSettings(const SerialLineSettings& settings);
 
-    // Returns only when the whole buffer is accepted by the driver: the count
-    // written, or -1 on failure.
-    long Write(const void* buffer, std::size_t length);
+    // Returns when the whole buffer is accepted by the driver, on failure, or
+    // within a slice of *cancel becoming non-zero: the count written (short only
+    // when cancelled), or -1 on failure. The wait never blocks in the driver for
+    // long, so a stalled reader or a CTS line held low cannot trap the caller.
+    long Write(const void* buffer, std::size_t length, const std::atomic<int>* cancel = nullptr);
     // Waits for at least one byte; returns the count read, or -1 on failure.
     long Read(void* buffer, std::size_t length);
     bool ReadModemStatus(std::uint32_t& status, int& errorCode) override;

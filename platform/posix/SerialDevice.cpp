@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,6 +10,21 @@
 namespace kerfmax {
 
 namespace {
+
+// A write waiting for room in the driver looks at the cancel flag this often.
+constexpr int kWriteSliceMs = 20;
+
+bool IsSet(const std::atomic<int>* flag)
+{
+    return flag != nullptr && flag->load() != 0;
+}
+
+// Waits up to sliceMs for the events; false only when poll itself fails.
+bool WaitFor(int fd, short events, int sliceMs)
+{
+    pollfd entry{fd, events, 0};
+    return ::poll(&entry, 1, sliceMs) >= 0 || errno == EINTR;
+}
 
 struct BaudEntry {
     std::int32_t rate;
@@ -110,15 +126,10 @@ bool SerialDevice::Fail()
 bool SerialDevice::Open(const std::string& deviceName)
 {
     Close();
-    // Non-blocking only for the open itself, so a port without carrier cannot hold it.
+    // Non-blocking for its whole life: an open without carrier cannot hang, and
+    // reads and writes wait in poll() instead of in the driver.
     int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail();
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
-        m_lastError = errno;
-        ::close(fd);
-        return false;
-    }
     // No sharing: a second opener gets EBUSY (the superuser excepted).
     (void)::ioctl(fd, TIOCEXCL);
     m_handle = fd;
@@ -206,31 +217,46 @@ bool SerialDevice::ApplyLineSettings(const SerialLineSettings& settings)
     return true;
 }
 
-long SerialDevice::Write(const void* buffer, std::size_t length)
+long SerialDevice::Write(const void* buffer, std::size_t length, const std::atomic<int>* cancel)
 {
+    const int fd = static_cast<int>(m_handle);
     const char* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < length) {
-        ssize_t n = ::write(static_cast<int>(m_handle), bytes + done, length - done);
+        ssize_t n = ::write(fd, bytes + done, length - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
             m_lastError = n < 0 ? errno : EIO;
             return -1;
         }
-        done += static_cast<std::size_t>(n);
+        // The driver's queue is full: wait for room in short slices.
+        if (IsSet(cancel)) return static_cast<long>(done);
+        if (!WaitFor(fd, POLLOUT, kWriteSliceMs)) {
+            m_lastError = errno;
+            return -1;
+        }
     }
     return static_cast<long>(done);
 }
 
 long SerialDevice::Read(void* buffer, std::size_t length)
 {
+    const int fd = static_cast<int>(m_handle);
     for (;;) {
-        ssize_t n = ::read(static_cast<int>(m_handle), buffer, length);
+        ssize_t n = ::read(fd, buffer, length);
         if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) {
-            m_lastError = errno;
-            return -1;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // Synchronous read: wait for the first byte.
+            if (WaitFor(fd, POLLIN, -1)) continue;
+        } else if (errno == EINTR) {
+            continue;
         }
+        m_lastError = errno;
+        return -1;
     }
 }
 

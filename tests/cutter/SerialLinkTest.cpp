@@ -161,6 +161,28 @@ TEST_F(SerialLink, VanishedPortFailsTheWriteInsteadOfWaitingForever)
     EXPECT_EQ(cutter.SerialLink().IsOpen(), 0);
 }
 
+TEST_F(SerialLink, CancelEndsAWriteBlockedByAReaderThatStopped)
+{
+    CRS232 link;
+    link.m_strDevicePath = pair.Near();
+    ASSERT_EQ(link.Open(), 1);
+    const std::string chunk(4 << 20, 'X');   // far more than the pty can hold
+    std::atomic<int> result{-2};
+    std::atomic<bool> started{false};
+    std::thread writer([&] {
+        started = true;
+        result = link.Write(chunk.data(), static_cast<int>(chunk.size()), &cancel);
+    });
+    while (!started) std::this_thread::yield();
+    std::this_thread::sleep_for(200ms);
+    ASSERT_EQ(result.load(), -2) << "the write should still be waiting for the reader";
+    auto cancelledAt = std::chrono::steady_clock::now();
+    cancel = 1;
+    writer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, 100ms);
+    EXPECT_EQ(result.load(), 0);
+}
+
 TEST_F(SerialLink, EchoReadWritesEveryByteBack)
 {
     CRS232 link;
