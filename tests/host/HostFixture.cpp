@@ -32,12 +32,9 @@ const CorelVersionRow& RowOf(int major)
 
 bool IsPackage(int major) { return RowOf(major).kind == WorkspaceKind::Package; }
 
-void Run7z(const std::vector<std::string>& arguments)
+void Run7z(const std::vector<std::string>& command)
 {
-    std::vector<std::string> command{"7z"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    auto result = RunProgram(command);
-    if (result.exitCode != 0) throw std::runtime_error("7z failed: " + result.out);
+    if (auto result = RunProgram(command); result.exitCode != 0) throw std::runtime_error("7z failed: " + result.out);
 }
 
 }  // namespace
@@ -119,14 +116,14 @@ void HostFixture::MakePackage(int major, const std::string& xml) const
     WriteFileBytes(stage / "content" / "workspace.xml", xml);
     WriteFileBytes(stage / "content" / "other" / "notes.txt", "host notes");
     WriteFileBytes(stage / "top.txt", "top level");
-    Run7z({"a", "-tzip", "-r", WorkspacePath(major).string(), (stage / "*").string()});
+    Run7z({"7z", "a", "-tzip", "-r", WorkspacePath(major).string(), (stage / "*").string()});
     std::filesystem::remove_all(stage);
 }
 
 std::map<std::string, std::string> HostFixture::PackageFiles(int major) const
 {
     TempDir out;
-    Run7z({"x", "-y", WorkspacePath(major).string(), "-o" + out.Path().string()});
+    Run7z({"7z", "x", "-y", WorkspacePath(major).string(), "-o" + out.Path().string()});
     std::map<std::string, std::string> files;
     for (auto& entry : std::filesystem::recursive_directory_iterator(out.Path()))
         if (entry.is_regular_file())
