@@ -23,7 +23,8 @@ TEST(CommandLine, SwitchesChooseTheRunModeWithRegistrationFirst)
         {{"-UnRegCorelWorkSpace", "-RegCorelWorkSpace", "-AutoSend"}, RunMode::Register},
         {{"job.hb", "-UnRegCorelWorkSpace", "-HideUI"}, RunMode::Unregister},
     };
-    for (const auto& [words, mode] : cases) EXPECT_EQ(ChooseRunMode(Parse(words)), mode) << testing::PrintToString(words);
+    for (const auto& [words, mode] : cases)
+        EXPECT_EQ(ChooseRunMode(Parse(words)), mode) << testing::PrintToString(words);
 
     CMC_CommandLineInfo lower = Parse({"-regcorelworkspace", "-hideui", "-Autosend", "-"});
     EXPECT_EQ(lower.m_bHideUI + lower.m_bAutoSend + lower.m_bRegWorkspace, 0);

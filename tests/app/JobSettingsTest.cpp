@@ -18,10 +18,11 @@ using test::ReadFileBytes;
 TEST(LengthTextToUnits, LeadingNumberTimesFortyTruncatedTowardZeroAndClamped)
 {
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"0.35", 14}, {"1.0", 40}, {"abc", 0}, {"nan", 0}, {"-0.3", -12}, {"-0.01", 0}, {" 2.5mm", 100}, {".5", 20},
-        {"0x10", 640},               // hexadecimal, as the C library reads it
+        {"0.35", 14}, {"1.0", 40}, {"abc", 0}, {"", 0}, {"nan", 0}, {"-0.3", -12}, {"-0.01", 0}, {" 2.5mm", 100},
+        {".5", 20}, {"0x10", 640},   // hexadecimal, as the C library reads it
         {"12345678.9", 493827120},   // only "12345678." is read
-        {"999999999", 2147483647}, {"1e999", 2147483647}, {"-inf", -2147483647 - 1}, {"1e-999", 0}};
+        {"999999999", 2147483647}, {"-99999999", -2147483647 - 1}, {"1e999", 2147483647},
+        {"-inf", -2147483647 - 1}, {"1e-999", 0}};
     for (auto [text, units] : cases) EXPECT_EQ(LengthTextToUnits(text), units) << text;
 }
 

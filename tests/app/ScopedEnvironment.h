@@ -16,7 +16,11 @@ public:
         for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
             it->second ? ::setenv(it->first.c_str(), it->second->c_str(), 1) : ::unsetenv(it->first.c_str());
     }
-    void Set(const std::string& name, const std::string& value) { Save(name); ::setenv(name.c_str(), value.c_str(), 1); }
+    void Set(const std::string& name, const std::string& value)
+    {
+        Save(name);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
     void Clear(const std::string& name) { Save(name); ::unsetenv(name.c_str()); }
 
 private:
