@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 #include <string>
 
@@ -28,7 +29,7 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
     auto tl = [&](std::size_t i) { return C{double(objects[i].xMin), double(objects[i].yMax)}; };
     ObjectOrder result;
     std::vector<std::size_t> remaining(objects.size());
-    for (std::size_t i = 0; i < remaining.size(); ++i) remaining[i] = i;
+    std::iota(remaining.begin(), remaining.end(), std::size_t{0});
     C here{double(std::llabs(std::int64_t(jobBox.xMax) - jobBox.xMin)), 0.0};
     int ltr = 0;
     std::int64_t bandTop = 0;

@@ -37,7 +37,6 @@ TEST(JobTextReading, RecordsAsReadFromTheText)
          {{U, 0, 0}, {D, 4000, 0}, {B, 4000, 6000, 2000, 8000, 0, 8000}}},
         // Without the end record a placeholder record stays at the end; a last
         // record without ";" still counts.
-        {"PU1,2;PD3,4;", {{U, 1, 2}, {D, 3, 4}, {N, 0, 0}}},
         {"PU1,2;PD5,6", {{U, 1, 2}, {D, 5, 6}, {N, 0, 0}}},
         {"", {{N, 0, 0}}},
         {"SP0;", {}},

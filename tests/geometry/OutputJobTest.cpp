@@ -23,7 +23,8 @@ const char kSquareEndingInCurve[] = "PU0,0;PD1000,0;PD1000,1000;PD0,1000;BZ0,700
 const char kTwoObjects[] = "PU0,0;PD100,0;PD100,100;PU1000,0;PD1100,0;PD1100,100;SP0;";
 const std::string kSquarePlain = "IN;SP1;PU0,1000;PD0,0;PD1000,0;PD1000,1000;PD0,1000;PU1000,0;PG;" + kFiller;
 // The square in cutter coordinates, turned at every corner with a blade offset
-// of 14 units (0.35 mm); the closing corner is turned by the final pen-up.
+// of 14 units (0.35 mm); the closing corner is turned by the final pen-up, and the
+// over-cut then runs 14 + 40 along the first side past the start.
 const std::string kSquareCompensated =
     "IN;SP1;PU0,1000;PD0,1000;"
     "PD0,-14;PD0,-14;PD4,-13;PD8,-11;PD11,-8;PD13,-4;PD13,0;PD14,0;"
@@ -75,8 +76,6 @@ TEST(OutputJob, StreamsOfSmallJobs)
          "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, hpgl, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
         {"square", kSquare, kPlain, hpgl, kSquarePlain},
         {"last side drawn as a curve", kSquareEndingInCurve, kPlain, hpgl, kSquarePlain},
-        {"blade offset", kSquare, Settings(true, "0.35", false), hpgl, kSquareCompensated + "PU1000,0;PG;" + kFiller},
-        // Over-cut: 14 + 40 along the first side past the start.
         {"blade offset and over-cut", kSquare, Settings(true, "0.35", true), hpgl,
          kSquareCompensated + "PD0,946;PU1000,0;PG;" + kFiller},
         // The trailing placeholder finishes the path; the final pen-up must not
