@@ -1,5 +1,6 @@
 #include "HostFixture.h"
 
+#include <regex>
 #include <stdexcept>
 
 #include "WorkspaceFixtures.h"
@@ -13,14 +14,10 @@ const std::string HostFixture::kMacroBytes = std::string("macro project\0\x01\x0
 
 namespace {
 
+// user.reg writes a backslash or a quote inside a string with a backslash in front.
 std::string EscapeRegText(const std::string& text)
 {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out;
+    return std::regex_replace(text, std::regex(R"([\\"])"), R"(\$&)");
 }
 
 const CorelVersionRow& RowOf(int major)
@@ -49,20 +46,10 @@ HostFixture::HostFixture() : m_prefix(m_root / "prefix"), m_program(m_root / "pr
     WriteRegistry();
 }
 
-std::filesystem::path HostFixture::VersionFolder(int major) const
-{
-    return m_prefix / "drive_c/users/me/Corel" / std::to_string(major);
-}
-
 std::filesystem::path HostFixture::WorkspacePath(int major) const
 {
     auto workspace = VersionFolder(major) / "Workspace";
     return IsPackage(major) ? workspace / "Mine.cdws" : workspace / "Mine" / "DRAWUIConfig.xml";
-}
-
-std::filesystem::path HostFixture::MacroFile(int major) const
-{
-    return VersionFolder(major) / "User" / "GMS" / "Kerfmax.gms";
 }
 
 std::string HostFixture::OriginalXml(int major) const
@@ -85,17 +72,6 @@ void HostFixture::InstallVersion(int major, bool workspace, bool userFolder)
         std::filesystem::create_directories(VersionFolder(major) / "User");
         SetValue(DirectoriesKey(row), "EmbedObjDir", windowsFolder + "User\\");
     }
-}
-
-void HostFixture::Install(std::initializer_list<int> majors)
-{
-    for (int major : majors) InstallVersion(major);
-    WriteRegistry();
-}
-
-void HostFixture::SetValue(const std::string& key, const std::string& name, const std::string& value)
-{
-    m_values[key].emplace_back(name, value);
 }
 
 void HostFixture::WriteRegistry() const

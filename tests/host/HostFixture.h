@@ -20,16 +20,23 @@ public:
 
     // Registry values and files of one version; call WriteRegistry afterwards.
     void InstallVersion(int major, bool workspace = true, bool userFolder = true);
-    void SetValue(const std::string& key, const std::string& name, const std::string& value);
+    void SetValue(const std::string& key, const std::string& name, const std::string& value)
+    {
+        m_values[key].emplace_back(name, value);
+    }
     void WriteRegistry() const;
     // Full installations of the versions, registry written.
-    void Install(std::initializer_list<int> majors);
+    void Install(std::initializer_list<int> majors)
+    {
+        for (int major : majors) InstallVersion(major);
+        WriteRegistry();
+    }
 
     const std::filesystem::path& Prefix() const { return m_prefix; }
     const std::filesystem::path& ProgramFolder() const { return m_program; }
     // The workspace file that the version's value names: DRAWUIConfig.xml or the package.
     std::filesystem::path WorkspacePath(int major) const;
-    std::filesystem::path MacroFile(int major) const;
+    std::filesystem::path MacroFile(int major) const { return VersionFolder(major) / "User/GMS/Kerfmax.gms"; }
     // The workspace XML as written for the version before any edit (one element per line).
     std::string OriginalXml(int major) const;
     // The version's current workspace XML, read from inside the package when it has one.
@@ -43,7 +50,10 @@ public:
     static const std::string kMacroBytes;
 
 private:
-    std::filesystem::path VersionFolder(int major) const;
+    std::filesystem::path VersionFolder(int major) const
+    {
+        return m_prefix / "drive_c/users/me/Corel" / std::to_string(major);
+    }
     void MakePackage(int major, const std::string& xml) const;
 
     TempDir m_root;
