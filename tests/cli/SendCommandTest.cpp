@@ -133,7 +133,7 @@ TEST(SendCommand, InterruptCancelsAStalledSendCleanly)
     std::string big = "PU0,0;";
     for (int i = 0; i < 300000; ++i) big += "PD" + std::to_string(i % 5000) + "," + std::to_string(i % 11) + ";";
     test::WriteFileBytes(f.dir / "job.hb", big + "SP0;");
-    TcpPeer peer({TcpPeer::Mode::NeverRead});
+    TcpPeer peer(TcpPeer::Mode::NeverRead);
     const std::string address = "127.0.0.1:" + std::to_string(peer.Port());
 
     // Everything the child needs is built before fork: the peer's thread runs.

@@ -72,10 +72,7 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
         CHpglCutter cutter;
         cutter.SetNotifier(&notes);
         sendtest::TcpPeer peer;
-        LinkSettings link;
-        link.linkType = LINK_NETWORK;
-        link.hostAddress = "127.0.0.1";
-        link.tcpPort = peer.Port();
+        LinkSettings link = sendtest::NetworkLink(peer.Port());
         ASSERT_EQ(cutter.Open(link), 1);
         EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
         link.tcpPort = refusingPort;
@@ -91,9 +88,7 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
         EXPECT_EQ(cutter.Open(link), 0);
 
         if (pair && pair->Ready()) {
-            link.linkType = LINK_VCOM;
-            link.baudRate = kCutterBaudRate;
-            link.serialDevicePath = pair->Near();
+            link = sendtest::SerialLink(pair->Near(), LINK_VCOM);
             ASSERT_EQ(cutter.Open(link), 1);
             EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
             EXPECT_EQ(pair->ReadFar(), "IN;");

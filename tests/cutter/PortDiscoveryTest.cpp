@@ -68,23 +68,6 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
     }
 }
 
-TEST(PortEnumeration, AnUnreadableTtyClassIsAnErrorAndAMissingOneIsEmpty)
-{
-    TempDir dir;
-    FakeDeviceTree tree(dir.Path());
-    std::vector<SerialPortRecord> ports;
-    DeviceTreeRoots nowhere = tree.Roots();
-    nowhere.sysfs = dir / "absent";
-    std::string error;
-    EXPECT_TRUE(EnumerateSerialPorts(nowhere, ports, &error));
-    EXPECT_TRUE(ports.empty());
-
-    std::filesystem::remove(tree.Roots().sysfs / "class" / "tty");
-    test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "not a folder");
-    EXPECT_FALSE(EnumerateSerialPorts(tree.Roots(), ports, &error));
-    EXPECT_NE(error.find("class/tty"), std::string::npos) << error;
-}
-
 TEST(PortEnumeration, UsbCuttersAreMatchedByVendorAndProductAndCappedAtTen)
 {
     TempDir dir;
@@ -101,23 +84,19 @@ TEST(PortEnumeration, UsbCuttersAreMatchedByVendorAndProductAndCappedAtTen)
 
 TEST(PortDiscovery, CompletionDerivesNameAndDescriptionFromTheFriendlyName)
 {
-    SSerInfo full = Info("", "USB Serial Port (COM3)", "");
-    CompleteSerialInfo(full);
-    EXPECT_EQ(full.portName, "COM3");
-    EXPECT_EQ(full.description, "USB Serial Port");
-
-    SSerInfo plain = Info("", "Modem", "");
-    CompleteSerialInfo(plain);
-    EXPECT_EQ(plain.portName, "Modem");
-    EXPECT_EQ(plain.description, "Modem");
-
     // The first ")" must end the text, and " (" may not start it.
-    SSerInfo nested = Info("", "Port (A) (COM4)", "");
-    CompleteSerialInfo(nested);
-    EXPECT_EQ(nested.portName, "Port (A) (COM4)");
-    SSerInfo leading = Info("", " (COM5)", "");
-    CompleteSerialInfo(leading);
-    EXPECT_EQ(leading.portName, " (COM5)");
+    const struct { const char* friendly; const char* name; const char* description; } cases[] = {
+        {"USB Serial Port (COM3)", "COM3", "USB Serial Port"},
+        {"Modem", "Modem", "Modem"},
+        {"Port (A) (COM4)", "Port (A) (COM4)", "Port (A) (COM4)"},
+        {" (COM5)", " (COM5)", " (COM5)"},
+    };
+    for (const auto& c : cases) {
+        SSerInfo info = Info("", c.friendly, "");
+        CompleteSerialInfo(info);
+        EXPECT_EQ(info.portName, c.name) << c.friendly;
+        EXPECT_EQ(info.description, c.description) << c.friendly;
+    }
 }
 
 TEST(PortDiscovery, MergeKeepsEnumeratedPortsFirstAndAddsOnlyNewMapEntries)
@@ -153,53 +132,58 @@ TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
     EXPECT_EQ(ManufacturerLabels(1)[2], "Obrant智能刻字机");
 }
 
-TEST(PortDiscovery, RefreshReportsAFailedSerialWalkAndStillListsTheRest)
+TEST(PortDiscovery, AMissingTtyClassIsEmptyAndAnUnreadableOneIsReportedWhileTheRestIsListed)
 {
     TempDir dir;
     FakeDeviceTree tree(dir.Path());
     tree.AddUsbCutters(0, 1);
+    std::vector<SerialPortRecord> ports;
+    DeviceTreeRoots nowhere = tree.Roots();
+    nowhere.sysfs = dir / "absent";
+    std::string error;
+    EXPECT_TRUE(EnumerateSerialPorts(nowhere, ports, &error));
+    EXPECT_TRUE(ports.empty());
+
     std::filesystem::remove(tree.Roots().sysfs / "class" / "tty");
-    test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "");
+    test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "not a folder");
     RecordingNotifier notifier;
     PortListing listing = RefreshPortList(0, tree.Roots(), notifier);
     EXPECT_EQ(notifier.count, 1);
-    EXPECT_FALSE(listing.error.empty());
+    EXPECT_NE(listing.error.find("class/tty"), std::string::npos) << listing.error;
     EXPECT_EQ(listing.entries, (std::vector<std::string>{"Network Port", "USB_0"}));
 }
 
 TEST(BuildLinkSettings, EachPortFormGivesItsLink)
 {
     const std::vector<std::string> usb = {"/dev/usb/lp0", "/dev/usb/lp1"};
-
-    LinkSettings net = BuildLinkSettings("Network Port", "Network Port", "10.0.0.7", true, usb);
-    EXPECT_EQ(net.linkType, LINK_NETWORK);
-    EXPECT_EQ(net.hostAddress, "10.0.0.7");
-    EXPECT_EQ(net.tcpPort, 5000);
-    EXPECT_EQ(net.noAckWait, 1);
-
     // The network entry is recognised in the current language only.
-    EXPECT_EQ(BuildLinkSettings("网络端口", "网络端口", "1.2.3.4", false, usb).linkType, LINK_NETWORK);
-    EXPECT_EQ(BuildLinkSettings("网络端口", "Network Port", "1.2.3.4", false, usb).hostAddress, "");
-
-    LinkSettings com = BuildLinkSettings("COM3<USB Serial Port>", "Network Port", "", false, usb);
-    EXPECT_EQ(com.linkType, LINK_SERIAL);
-    EXPECT_EQ(com.comPort, 3);
-    EXPECT_EQ(com.baudRate, 38400);
-    EXPECT_EQ(BuildLinkSettings("COM12", "Network Port", "", true, usb).linkType, LINK_VCOM);
-
-    LinkSettings tty = BuildLinkSettings("ttyUSB0<FT232R USB UART>", "Network Port", "", false, usb);
-    EXPECT_EQ(tty.linkType, LINK_SERIAL);
-    EXPECT_EQ(tty.serialDevicePath, "/dev/ttyUSB0");
-    EXPECT_EQ(tty.baudRate, 38400);
-    LinkSettings pty = BuildLinkSettings("/dev/pts/7", "Network Port", "", true, usb);
-    EXPECT_EQ(pty.linkType, LINK_VCOM);
-    EXPECT_EQ(pty.serialDevicePath, "/dev/pts/7");
-
-    LinkSettings second = BuildLinkSettings("USB_1", "Network Port", "", false, usb);
-    EXPECT_EQ(second.linkType, LINK_USB);
-    EXPECT_EQ(second.usbDevicePath, "/dev/usb/lp1");
-    EXPECT_EQ(BuildLinkSettings("USB_2", "Network Port", "", false, usb).usbDevicePath, "");
-    EXPECT_EQ(BuildLinkSettings("USB_-1", "Network Port", "", false, usb).usbDevicePath, "");
+    const struct {
+        const char* text; const char* networkText; bool vcom;
+        std::int32_t type; int comPort; int baud; const char* serialPath; const char* usbPath; const char* host;
+    } cases[] = {
+        {"Network Port", "Network Port", true, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},
+        {"网络端口", "网络端口", false, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},
+        {"网络端口", "Network Port", false, LINK_SERIAL, 0, 0, "", "", ""},
+        {"COM3<USB Serial Port>", "Network Port", false, LINK_SERIAL, 3, 38400, "", "", ""},
+        {"COM12", "Network Port", true, LINK_VCOM, 12, 38400, "", "", ""},
+        {"ttyUSB0<FT232R USB UART>", "Network Port", false, LINK_SERIAL, 0, 38400, "/dev/ttyUSB0", "", ""},
+        {"/dev/pts/7", "Network Port", true, LINK_VCOM, 0, 38400, "/dev/pts/7", "", ""},
+        {"USB_1", "Network Port", false, LINK_USB, 0, 0, "", "/dev/usb/lp1", ""},
+        {"USB_2", "Network Port", false, LINK_USB, 0, 0, "", "", ""},
+        {"USB_-1", "Network Port", false, LINK_USB, 0, 0, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        LinkSettings link = BuildLinkSettings(c.text, c.networkText, "10.0.0.7", c.vcom, usb);
+        EXPECT_EQ(link.linkType, c.type);
+        EXPECT_EQ(link.comPort, c.comPort);
+        EXPECT_EQ(link.baudRate, c.baud);
+        EXPECT_EQ(link.serialDevicePath, c.serialPath);
+        EXPECT_EQ(link.usbDevicePath, c.usbPath);
+        EXPECT_EQ(link.hostAddress, c.host);
+        EXPECT_EQ(link.tcpPort, c.type == LINK_NETWORK ? 5000 : 0);
+        EXPECT_EQ(link.noAckWait, c.type == LINK_NETWORK ? 1 : 0);
+    }
 }
 
 TEST(BuildLinkSettings, UnknownOrUnsafeTextsGiveTheLinkThatDoesNotOpen)

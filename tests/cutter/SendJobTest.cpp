@@ -137,7 +137,7 @@ TEST(SendJob, DestroyingTheSenderDuringAStalledSendEndsPromptly)
     for (int i = 0; i < 200000; ++i) bigJob += "PD" + std::to_string(i % 4000) + "," + std::to_string(i % 7) + ";";
     bigJob += "SP0;";
     SendFixture f(bigJob);
-    TcpPeer peer({TcpPeer::Mode::NeverRead});
+    TcpPeer peer(TcpPeer::Mode::NeverRead);
     auto send = std::make_unique<SendJob>(f.notifier);
     ASSERT_EQ(send->Start(f.job, f.Request("Network Port", peer.Port()), f.Callbacks()), SendStartResult::Started);
     std::this_thread::sleep_for(200ms);

@@ -1,6 +1,6 @@
 #pragma once
 // Real far ends for send tests: a socat pty pair (the test reads the far pty),
-// a TCP listener on 127.0.0.1 that records, trickles, stalls or resets, a CTS
+// a TCP listener on 127.0.0.1 that records, trickles or stalls, a CTS
 // line the test holds, and the process's open descriptor count.
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "cutter/LinkSettings.h"
 #include "platform/SerialDevice.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,25 @@ using test::ReadFileBytes;
 using test::TempDir;
 
 using Clock = std::chrono::steady_clock;
+
+inline LinkSettings NetworkLink(int port)
+{
+    LinkSettings link;
+    link.linkType = LINK_NETWORK;
+    link.hostAddress = "127.0.0.1";
+    link.tcpPort = port;
+    link.noAckWait = 1;
+    return link;
+}
+
+inline LinkSettings SerialLink(const std::string& device, std::int32_t type = LINK_SERIAL)
+{
+    LinkSettings link;
+    link.linkType = type;
+    link.baudRate = kCutterBaudRate;
+    link.serialDevicePath = device;
+    return link;
+}
 
 inline int OpenDescriptorCount()
 {
@@ -132,39 +152,32 @@ private:
     int m_farFd = -1;
 };
 
-enum class TcpPeerMode {
-    Record,      // reads everything until the sender closes
-    NeverRead,   // accepts and holds the connection without reading
-    Reset,       // reads resetAfter bytes, then resets the connection
-};
-struct TcpPeerOptions {
-    TcpPeerMode mode = TcpPeerMode::Record;
-    std::chrono::microseconds delayPerRead{0};   // a slow reader
-    std::size_t readSize = 65536;
-    std::size_t resetAfter = 0;
-};
+// A listening socket on 127.0.0.1 at a free port; gives the descriptor.
+inline int ListenOnLoopback(int& port, int receiveBuffer = 0)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Inherited by the accepted socket: a small one makes the sender stall soon.
+    if (receiveBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd, 1);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
+}
 
-// One-connection TCP peer on 127.0.0.1, on a free port.
+// One-connection TCP peer on 127.0.0.1 that records every byte until the
+// sender closes, records slowly, or accepts and never reads.
 class TcpPeer {
 public:
-    using Mode = TcpPeerMode;
-    using Options = TcpPeerOptions;
+    enum class Mode { Record, SlowRecord, NeverRead };
 
-    explicit TcpPeer(Options options = {}) : m_options(options)
+    explicit TcpPeer(Mode mode = Mode::Record) : m_mode(mode)
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (m_options.mode == Mode::NeverRead) {
-            int small = 4096;   // inherited by the accepted socket: the sender stalls soon
-            ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        }
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 1);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        m_listener = ListenOnLoopback(m_port, mode == Mode::NeverRead ? 4096 : 0);
         m_thread = std::thread([this] { Serve(); });
     }
     ~TcpPeer()
@@ -175,7 +188,7 @@ public:
     }
 
     int Port() const { return m_port; }
-    // Waits until the sender has closed (Record), then gives every byte.
+    // Waits until the sender has closed, then gives every byte.
     std::string Received(std::chrono::seconds timeout = std::chrono::seconds(10))
     {
         for (auto until = Clock::now() + timeout; Clock::now() < until && !m_ended.load();)
@@ -200,36 +213,27 @@ private:
         int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
         m_accepted.store(true);
-        if (m_options.mode == Mode::NeverRead) {
-            while (!m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        } else {
-            ReadAll(fd);
-        }
+        while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (m_mode != Mode::NeverRead) ReadAll(fd);
         ::close(fd);
         m_ended.store(true);
     }
     void ReadAll(int fd)
     {
-        std::string buffer(m_options.readSize, '\0');
+        const bool slow = m_mode == Mode::SlowRecord;
+        std::string buffer(slow ? 4096 : 65536, '\0');
         while (WaitReadable(fd)) {
             ssize_t n = ::read(fd, buffer.data(), buffer.size());
             if (n <= 0) return;
-            std::size_t total;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_bytes.append(buffer.data(), static_cast<size_t>(n));
-                total = m_bytes.size();
             }
-            if (m_options.mode == Mode::Reset && total >= m_options.resetAfter) {
-                linger hard{1, 0};
-                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-                return;
-            }
-            if (m_options.delayPerRead.count() > 0) std::this_thread::sleep_for(m_options.delayPerRead);
+            if (slow) std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     }
 
-    Options m_options;
+    Mode m_mode;
     int m_listener = -1;
     int m_port = 0;
     std::thread m_thread;

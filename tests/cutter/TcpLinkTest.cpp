@@ -11,67 +11,25 @@ namespace {
 
 using namespace std::chrono_literals;
 using sendtest::TcpPeer;
+constexpr auto NetworkSettings = sendtest::NetworkLink;
 
-LinkSettings NetworkSettings(int port)
-{
-    LinkSettings settings;
-    settings.linkType = LINK_NETWORK;
-    settings.hostAddress = "127.0.0.1";
-    settings.tcpPort = port;
-    settings.noAckWait = 1;
-    return settings;
-}
-
-// A listener the test serves itself, on its own thread: Open completes the
-// handshake from the backlog and the test accepts afterwards.
+// A listener the test serves itself: Open completes the handshake from the
+// backlog and the test accepts afterwards.
 struct Listener {
-    Listener()
-    {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd, 1);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-    }
+    Listener() : fd(sendtest::ListenOnLoopback(port)) {}
     ~Listener() { ::close(fd); }
     int Accept() { return ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC); }
-    int fd = -1;
     int port = 0;
+    int fd = -1;
 };
 
 class TcpLink : public ::testing::Test {
 protected:
     void SetUp() override { cutter.SetNotifier(&notes); }
-    int SendChunks(const std::string& job, std::size_t chunk)
-    {
-        for (std::size_t at = 0; at < job.size(); at += chunk) {
-            int length = static_cast<int>(std::min(chunk, job.size() - at));
-            int result = cutter.Write(job.data() + at, length, &cancel, 1);
-            if (result != length) return result;
-        }
-        return static_cast<int>(job.size());
-    }
     RecordingNotifier notes;
     CHpglCutter cutter;
     std::atomic<int> cancel{0};
 };
-
-TEST_F(TcpLink, SlowReaderGetsTheWholeJobInOrderAfterClose)
-{
-    TcpPeer peer({TcpPeer::Mode::Record, 300us, 1024, 0});
-    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
-    std::string job;
-    for (int i = 0; job.size() < 300'000; ++i) job += "PD" + std::to_string(i) + ",-" + std::to_string(i) + ";";
-    EXPECT_EQ(SendChunks(job, 512), static_cast<int>(job.size()));
-    cutter.Close();
-    EXPECT_EQ(cutter.IsOpen(), 0);
-    EXPECT_TRUE(peer.Received() == job);
-    EXPECT_EQ(notes.count, 0) << notes.messages;
-}
 
 TEST_F(TcpLink, FailedConnectShowsTheSystemReasonAndLeavesTheCutterClosed)
 {
@@ -107,25 +65,6 @@ TEST_F(TcpLink, PeerClosingMidJobIsReportedAndFailsTheSend)
     EXPECT_EQ(notes.messages.rfind("Socket Close!!!\nSendMsg Error!!!\nWarning: ", 0), 0u) << notes.messages;
     cutter.Close();
     EXPECT_EQ(cutter.IsOpen(), 0);
-}
-
-TEST_F(TcpLink, CancelEndsASendThatThePeerNeverReads)
-{
-    TcpPeer peer({TcpPeer::Mode::NeverRead, {}, 65536, 0});
-    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
-    std::string big(32u << 20, 'U');
-    std::atomic<int> result{-2};
-    std::thread writer([&] { result = cutter.Write(big.data(), static_cast<int>(big.size()), &cancel, 1); });
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(result.load(), -2) << "the send should still wait for room";
-    auto cancelledAt = sendtest::Clock::now();
-    cancel = 1;
-    writer.join();
-    cutter.Close();   // with the flag set, no wait for the silent peer either
-    EXPECT_LT(sendtest::Clock::now() - cancelledAt, 2s);
-    EXPECT_GE(result.load(), 0);
-    EXPECT_LT(result.load(), static_cast<int>(big.size()));
-    EXPECT_EQ(notes.count, 0) << notes.messages;
 }
 
 TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
