@@ -16,13 +16,9 @@ TEST(CutterCreation, ManufacturerRowChoosesTheDialectAndUnknownTypesAreRefused)
     auto dmpl = CreateCutter(1, &notes);
     ASSERT_NE(dmpl, nullptr);
     EXPECT_EQ(dmpl->IsDmpl(), 1);
-    EXPECT_EQ(dmpl->initCommand, ";:H A L0 ECN U U0,0;");
     auto hpgl = CreateCutter(kDefaultManufacturerRow, &notes);
     ASSERT_NE(hpgl, nullptr);
     EXPECT_EQ(hpgl->IsDmpl(), 0);
-    EXPECT_EQ(hpgl->trailer, "PG;");
-    EXPECT_EQ(hpgl->IsOpen(), 0);
-    EXPECT_EQ(hpgl->linkType, LINK_SERIAL);
     EXPECT_EQ(notes.count, 0);
 
     EXPECT_EQ(CreateCutterForType(3, &notes), nullptr);

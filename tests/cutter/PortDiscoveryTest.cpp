@@ -68,20 +68,6 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
     }
 }
 
-TEST(PortEnumeration, UsbCuttersAreMatchedByVendorAndProductAndCappedAtTen)
-{
-    TempDir dir;
-    FakeDeviceTree tree(dir.Path());
-    tree.AddUsbCutters(0, 11);
-    tree.AddUsbPrinter("lp20", tree.AddUsbDevice("3-1", "0483", "5449", "Other printer"));
-    tree.AddUsbPrinter("lp21", tree.AddUsbDevice("3-2", "04b8", "5448", "Other vendor"));
-
-    std::vector<std::string> paths = EnumerateUsbCutters(tree.Roots());
-    ASSERT_EQ(paths.size(), 10u);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(paths[i], (tree.Roots().dev / "usb" / ("lp" + std::to_string(i))).string());
-}
-
 TEST(PortDiscovery, CompletionDerivesNameAndDescriptionFromTheFriendlyName)
 {
     // The first ")" must end the text, and " (" may not start it.
@@ -118,12 +104,17 @@ TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
     FakeDeviceTree tree(dir.Path());
     tree.AddTty("ttyUSB0", tree.AddUsbDevice("1-1", "0403", "6001", "FT232R USB UART"));
     tree.AddUsbCutters(0, 2);
+    // Only vendor 0483 with product 5448 is a cutter; the ten-entry cap is checked through the CLI.
+    tree.AddUsbPrinter("lp20", tree.AddUsbDevice("3-1", "0483", "5449", "Other printer"));
+    tree.AddUsbPrinter("lp21", tree.AddUsbDevice("3-2", "04b8", "5448", "Other vendor"));
     RecordingNotifier notifier;
 
     PortListing english = RefreshPortList(0, tree.Roots(), notifier);
     EXPECT_EQ(english.entries,
               (std::vector<std::string>{"ttyUSB0<FT232R USB UART>", "Network Port", "USB_0", "USB_1"}));
-    EXPECT_EQ(english.usbCutterPaths.size(), 2u);
+    EXPECT_EQ(english.usbCutterPaths,
+              (std::vector<std::string>{(tree.Roots().dev / "usb" / "lp0").string(),
+                                        (tree.Roots().dev / "usb" / "lp1").string()}));
     EXPECT_EQ(notifier.count, 0);
 
     PortListing chinese = RefreshPortList(1, tree.Roots(), notifier);

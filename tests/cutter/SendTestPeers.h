@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cutter/LinkSettings.h"
 #include "platform/SerialDevice.h"
@@ -131,17 +132,15 @@ public:
 private:
     void ParseLog(const std::string& text)
     {
-        const std::string marker = "PTY is ";
-        std::string names[2];
-        std::size_t pos = 0;
-        for (int i = 0; i < 2; ++i) {
-            pos = text.find(marker, pos);
-            if (pos == std::string::npos) return;
-            pos += marker.size();
-            std::size_t end = text.find('\n', pos);
+        // socat names the two ptys in its log: "... PTY is /dev/pts/N".
+        std::vector<std::string> names;
+        for (std::size_t at = text.find("PTY is "); at != std::string::npos; at = text.find("PTY is ", at)) {
+            at += 7;
+            std::size_t end = text.find('\n', at);
             if (end == std::string::npos) return;
-            names[i] = text.substr(pos, end - pos);
+            names.push_back(text.substr(at, end - at));
         }
+        if (names.size() < 2) return;
         m_near = names[0];
         m_far = names[1];
     }
@@ -248,14 +247,16 @@ private:
 // worker thread.
 class HeldCtsLine final : public ModemStatusSource {
 public:
-    bool ReadModemStatus(std::uint32_t& status, int& /*errorCode*/) override
+    bool ReadModemStatus(std::uint32_t& status, int& errorCode) override
     {
         polls.fetch_add(1);
         if (onPoll) onPoll();
         status = ctsOn.load() ? kModemCtsOn : 0;
-        return true;
+        errorCode = failWith.load();   // non-zero: the port has gone away
+        return errorCode == 0;
     }
     std::atomic<bool> ctsOn{true};
+    std::atomic<int> failWith{0};
     std::atomic<int> polls{0};
     std::function<void()> onPoll;
 };

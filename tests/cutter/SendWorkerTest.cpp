@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <optional>
 #include <random>
 
 #include "app/Notifier.h"
@@ -134,90 +135,77 @@ TEST(SendWorker, SerialSendHandshakesBeforeEveryChunkAndDeliversTheBytesSplitAsC
     EXPECT_TRUE(run.messages.empty()) << run.messages;
 }
 
-TEST(SendWorker, NetworkSendGoesOutInBlocksWithTruncatedPercentages)
-{
+// One worker streaming one file (none when text is empty optional) to a TCP peer.
+struct NetworkSend {
+    explicit NetworkSend(TcpPeer::Mode mode = TcpPeer::Mode::Record) : peer(mode) {}
+    void Send(const std::optional<std::string>& text, bool waitAndClose = true)
+    {
+        if (text) test::WriteFileBytes(dir / "out.hb", *text);
+        ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+        ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+        if (!waitAndClose) return;
+        run.worker.Wait();
+        cutter.Close();
+    }
     TcpPeer peer;
     TempDir dir;
-    const std::string text = RandomBytes(1300);
-    test::WriteFileBytes(dir / "out.hb", text);
     CHpglCutter cutter;
-    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
-
     WorkerRun run;
-    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
-    run.worker.Wait();
-    cutter.Close();
-    EXPECT_EQ(run.outcome, SendOutcome::Finished);
-    EXPECT_EQ(run.percents, (std::vector<int>{39, 78, 100}));
-    EXPECT_EQ(peer.Received(), text);
+};
+
+TEST(SendWorker, NetworkSendGoesOutInBlocksWithTruncatedPercentages)
+{
+    NetworkSend send;
+    const std::string text = RandomBytes(1300);
+    send.Send(text);
+    EXPECT_EQ(send.run.outcome, SendOutcome::Finished);
+    EXPECT_EQ(send.run.percents, (std::vector<int>{39, 78, 100}));
+    EXPECT_EQ(send.peer.Received(), text);
 }
 
 TEST(SendWorker, AnEmptyFileFinishesAtOnceAndAMissingFileIsAFailure)
 {
-    TcpPeer peer;
-    TempDir dir;
-    test::WriteFileBytes(dir / "empty.hb", "");
-    CHpglCutter cutter;
-    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
+    NetworkSend empty;
+    empty.Send("");
+    EXPECT_EQ(empty.run.outcome, SendOutcome::Finished);
+    EXPECT_EQ(empty.run.percents, std::vector<int>{100});
 
-    WorkerRun empty;
-    ASSERT_TRUE(empty.Start(cutter, LINK_NETWORK, dir / "empty.hb"));
-    empty.worker.Wait();
-    EXPECT_EQ(empty.outcome, SendOutcome::Finished);
-    EXPECT_EQ(empty.percents, std::vector<int>{100});
-
-    WorkerRun missing;
-    ASSERT_TRUE(missing.Start(cutter, LINK_NETWORK, dir / "absent.hb"));
-    missing.worker.Wait();
-    EXPECT_EQ(missing.outcome, SendOutcome::Failed);
-    EXPECT_EQ(FailureFlag(*missing.outcome), 1);
-    EXPECT_EQ(missing.messages, "Open temp file fail!\n");
-    EXPECT_TRUE(missing.percents.empty());
-    cutter.Close();
-    EXPECT_EQ(peer.Received(), "");
+    NetworkSend missing;
+    missing.Send(std::nullopt);
+    EXPECT_EQ(missing.run.outcome, SendOutcome::Failed);
+    EXPECT_EQ(FailureFlag(*missing.run.outcome), 1);
+    EXPECT_EQ(missing.run.messages, "Open temp file fail!\n");
+    EXPECT_TRUE(missing.run.percents.empty());
+    EXPECT_EQ(missing.peer.Received(), "");
 }
 
 TEST(SendWorker, CancelEndsASendBlockedOnAPeerThatNeverReads)
 {
-    TcpPeer peer(TcpPeer::Mode::NeverRead);
-    TempDir dir;
-    test::WriteFileBytes(dir / "out.hb", std::string(8 << 20, 'x'));
-    CHpglCutter cutter;
-    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
-
-    WorkerRun run;
-    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
+    NetworkSend send(TcpPeer::Mode::NeverRead);
+    send.Send(std::string(8 << 20, 'x'), false);
     std::this_thread::sleep_for(300ms);   // long enough to fill every buffer
-    auto took = run.CancelAndWait();
+    auto took = send.run.CancelAndWait();
     auto closing = Clock::now();
-    cutter.Close();
+    send.cutter.Close();
     auto closeTook = Clock::now() - closing;
 
     EXPECT_LT(took, 500ms);
     EXPECT_LT(closeTook, 500ms);
-    EXPECT_EQ(run.outcome, SendOutcome::Cancelled);
-    EXPECT_EQ(FailureFlag(*run.outcome), 0);
-    EXPECT_TRUE(run.messages.empty()) << run.messages;
-    std::lock_guard<std::mutex> lock(run.mutex);
-    ASSERT_FALSE(run.percents.empty());
-    EXPECT_LT(run.percents.back(), 100);
+    EXPECT_EQ(send.run.outcome, SendOutcome::Cancelled);
+    EXPECT_EQ(FailureFlag(*send.run.outcome), 0);
+    EXPECT_TRUE(send.run.messages.empty()) << send.run.messages;
+    std::lock_guard<std::mutex> lock(send.run.mutex);
+    ASSERT_FALSE(send.run.percents.empty());
+    EXPECT_LT(send.run.percents.back(), 100);
 }
 
 TEST(SendWorker, ASlowReaderReceivesEveryByteBeforeTheLinkCloses)
 {
-    TcpPeer peer(TcpPeer::Mode::SlowRecord);
-    TempDir dir;
+    NetworkSend send(TcpPeer::Mode::SlowRecord);
     const std::string text = RandomBytes(1 << 20);
-    test::WriteFileBytes(dir / "out.hb", text);
-    CHpglCutter cutter;
-    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
-
-    WorkerRun run;
-    ASSERT_TRUE(run.Start(cutter, LINK_NETWORK, dir / "out.hb"));
-    run.worker.Wait();
-    cutter.Close();
-    EXPECT_EQ(run.outcome, SendOutcome::Finished);
-    std::string received = peer.Received();
+    send.Send(text);
+    EXPECT_EQ(send.run.outcome, SendOutcome::Finished);
+    std::string received = send.peer.Received();
     EXPECT_EQ(received.size(), text.size());
     EXPECT_TRUE(received == text);
 }
