@@ -29,11 +29,6 @@ TEST(CutterCreation, ManufacturerRowChoosesTheDialectAndUnknownTypesAreRefused)
 TEST(CutterConnection, NothingOpensForUnknownLinksAndAClosedCutterWritesNothing)
 {
     std::atomic<int> cancel{0};
-    CCutter base;
-    EXPECT_EQ(base.Open(LinkSettings{}), 1);   // the base opens nothing
-    EXPECT_EQ(base.IsOpen(), 0);
-    EXPECT_EQ(base.Write("IN;", 3, &cancel, 1), 0);
-
     CHpglCutter cutter;
     LinkSettings settings;
     settings.linkType = 7;

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,7 +27,6 @@
 #include "platform/SerialDevice.h"
 #include "support/TestSupport.h"
 
-// Own namespace: the link tests in this program keep same-named helpers.
 namespace kerfmax::sendtest {
 
 using test::ReadFileBytes;
@@ -55,9 +55,7 @@ inline LinkSettings SerialLink(const std::string& device, std::int32_t type = LI
 
 inline int OpenDescriptorCount()
 {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
-    return count;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // Whatever arrives on fd until `quiet` passes without a byte, waiting at most
