@@ -131,9 +131,9 @@ int CHpglCutter::Write(const char* buffer, int length, const std::atomic<int>* c
     case LINK_USB: return m_usb.Write(buffer, length);
     case LINK_SERIAL:
         if (handshake) return WriteSerialAfterCts(buffer, length, cancel);
-        return m_serial.Write(buffer, length);
+        return m_serial.Write(buffer, length, cancel);
     case LINK_NETWORK: return WriteNetwork(buffer, length, cancel);
-    default: return m_serial.Write(buffer, length);
+    default: return m_serial.Write(buffer, length, cancel);
     }
 }
 
@@ -141,7 +141,7 @@ int CHpglCutter::WriteSerialAfterCts(const char* buffer, int length, const std::
 {
     int cts = WaitForCts(cancel);
     if (cts <= 0) return cts;
-    return m_serial.Write(buffer, length);
+    return m_serial.Write(buffer, length, cancel);
 }
 
 int CHpglCutter::WaitForCts(const std::atomic<int>* cancel)
