@@ -8,6 +8,7 @@
 
 #include "app/IniFile.h"
 #include "app/SettingsKeys.h"
+#include "geometry/Transform.h"
 
 namespace kerfmax {
 
@@ -67,18 +68,6 @@ double LeadingNumber(std::string_view text)
         value = HasNegativeExponent(number, hex) ? 0.0 : std::numeric_limits<double>::infinity();
     }
     return negative ? -value : value;
-}
-
-// Truncates toward zero; values beyond the 32-bit range are clamped to it and
-// a text that reads as not-a-number gives 0, so no conversion is undefined.
-std::int32_t TruncateToInt32(double value)
-{
-    if (std::isnan(value)) return 0;
-    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
-    if (value >= kMax) return std::numeric_limits<std::int32_t>::max();
-    if (value <= kMin) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
 }
 
 bool ReadFlag(CIniFile& ini, const char* section, const char* key, int defaultValue)
