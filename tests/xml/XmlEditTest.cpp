@@ -9,10 +9,12 @@
 namespace kerfmax::test {
 namespace {
 
+using Edit = std::function<void(XmlDocument&)>;
+
 struct EditCase {
-    const char* name;
     const char* input;
-    std::function<void(XmlDocument&)> edit;
+    const char* at;  // the child of <r> made current first, or empty
+    Edit edit;
     const char* expected;
 };
 
@@ -21,49 +23,41 @@ void RunCases(const std::vector<EditCase>& cases)
 {
     for (const EditCase& c : cases) {
         XmlDocument doc = Loaded(c.input);
-        ASSERT_TRUE(doc.FindSibling("r")) << c.name;
-        ASSERT_TRUE(doc.EnterElement()) << c.name;
+        ASSERT_TRUE(Descend(doc, {"r"})) << c.input;
+        if (*c.at) {
+            ASSERT_TRUE(doc.FindSibling(c.at)) << c.input;
+        }
         c.edit(doc);
-        EXPECT_EQ(doc.Text(), c.expected) << c.name;
+        EXPECT_EQ(doc.Text(), c.expected) << c.input;
         EXPECT_INDEX_IN_STEP(doc);
         EXPECT_WELL_FORMED(Saved(doc));
     }
 }
 
+const Edit kAppend = [](XmlDocument& d) { EXPECT_TRUE(d.AppendElement("n")); };
+const Edit kInsert = [](XmlDocument& d) { EXPECT_TRUE(d.InsertElement("n")); };
+const Edit kRemove = [](XmlDocument& d) { EXPECT_TRUE(d.RemoveElement()); };
+
 TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreak)
 {
     RunCases({
-        {"append as last child, right in front of the end tag",
-         "<r>\n\t<a/>\n</r>", [](XmlDocument& d) { EXPECT_TRUE(d.AppendElement("n")); },
-         "<r>\n\t<a/>\n<n/>\r\n</r>"},
-        {"append after the current element",
-         "<r><a/><b/></r>", [](XmlDocument& d) { d.FindSibling("a"); d.AppendElement("n"); },
-         "<r><a/>\r\n<n/>\r\n<b/></r>"},
-        {"append after the current element, in front of the next markup",
-         "<r>\n  <a/>\n  <b/>\n</r>", [](XmlDocument& d) { d.FindSibling("a"); d.AppendElement("n"); },
-         "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
-        {"insert as first child, in front of the first markup",
-         "<r>\n  <a/>\n</r>", [](XmlDocument& d) { d.InsertElement("n"); },
-         "<r>\n  <n/>\r\n<a/>\n</r>"},
-        {"insert right in front of the current element",
-         "<r>\n  <a/>\n  <b/>\n</r>", [](XmlDocument& d) { d.FindSibling("b"); d.InsertElement("n"); },
-         "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
-        {"into an empty start/end pair",
-         "<r></r>", [](XmlDocument& d) { d.AppendElement("n"); }, "<r>\r\n<n/>\r\n</r>"},
-        {"append inside an empty-element tag turns it into start and end tag",
-         "<r><p x=\"1\"/></r>",
-         [](XmlDocument& d) { d.FindSibling("p"); d.EnterElement(); d.AppendElement("n"); },
+        // as last child or after the current element, in front of the next markup
+        {"<r>\n\t<a/>\n</r>", "", kAppend, "<r>\n\t<a/>\n<n/>\r\n</r>"},
+        {"<r><a/><b/></r>", "a", kAppend, "<r><a/>\r\n<n/>\r\n<b/></r>"},
+        {"<r>\n  <a/>\n  <b/>\n</r>", "a", kAppend, "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
+        {"<r></r>", "", kAppend, "<r>\r\n<n/>\r\n</r>"},
+        // as first child or right in front of the current element
+        {"<r>\n  <a/>\n</r>", "", kInsert, "<r>\n  <n/>\r\n<a/>\n</r>"},
+        {"<r>\n  <a/>\n  <b/>\n</r>", "b", kInsert, "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
+        // inside an empty-element tag, which becomes a start and an end tag
+        {"<r><p x=\"1\"/></r>", "p", [](XmlDocument& d) { d.EnterElement(); kAppend(d); },
          "<r><p x=\"1\">\r\n<n/>\r\n</p></r>"},
-        {"insert inside an empty-element tag with a blank before the slash",
-         "<r><p /></r>",
-         [](XmlDocument& d) { d.FindSibling("p"); d.EnterElement(); d.InsertElement("n"); },
-         "<r><p >\r\n<n/>\r\n</p></r>"},
-        {"two inserts right after entering: the second lands in front of the first",
-         "<r><a/></r>",
-         [](XmlDocument& d) { d.InsertElement("second"); d.InsertElement("first"); },
+        {"<r><p /></r>", "p", [](XmlDocument& d) { d.EnterElement(); kInsert(d); }, "<r><p >\r\n<n/>\r\n</p></r>"},
+        // two inserts right after entering: the second lands in front of the first
+        {"<r><a/></r>", "", [](XmlDocument& d) { d.InsertElement("second"); d.InsertElement("first"); },
          "<r>\r\n<first/>\r\n<second/>\r\n<a/></r>"},
-        {"the new element is current and takes attributes and children",
-         "<r/>",
+        // the new element is current and takes attributes and children
+        {"<r/>", "",
          [](XmlDocument& d) {
              d.AppendElement("cmdBarLane");
              d.SetAttribute("k", "v");
@@ -75,26 +69,10 @@ TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreak)
     });
 }
 
-TEST(XmlAddElement, NewElementIsCurrentAndLinkedAmongItsSiblings)
-{
-    XmlDocument doc = Loaded("<r><a/><c/></r>");
-    doc.FindSibling("r");
-    doc.EnterElement();
-    doc.FindSibling("a");
-    ASSERT_TRUE(doc.AppendElement("b"));
-    EXPECT_EQ(doc.GetTagName(), "b");
-    EXPECT_TRUE(doc.FindSibling("c"));
-    doc.LeaveElement();
-    doc.EnterElement();
-    EXPECT_TRUE(doc.FindSibling("a"));
-    EXPECT_TRUE(doc.FindSibling("b"));
-    EXPECT_TRUE(doc.FindSibling("c"));
-}
-
 TEST(XmlAddElement, NothingIsAddedBesideTheRootOrUnderABadName)
 {
     XmlDocument doc = Loaded("<r/>");
-    EXPECT_FALSE(doc.AppendElement("n")) << "top level, no current element: a second root";
+    EXPECT_FALSE(doc.AppendElement("n")) << "a second root";
     doc.FindSibling("r");
     EXPECT_FALSE(doc.AppendElement("n"));
     EXPECT_FALSE(doc.InsertElement("n"));
@@ -111,35 +89,26 @@ TEST(XmlAddElement, NothingIsAddedBesideTheRootOrUnderABadName)
 
 TEST(XmlElementText, ReplacesTheWholeContentEscaped)
 {
+    const auto text = [](const char* t, bool ok) { return [=](XmlDocument& d) { EXPECT_EQ(d.SetElementText(t), ok); }; };
     RunCases({
-        {"into an empty-element tag",
-         "<r><t a=\"1\"/></r>", [](XmlDocument& d) { d.FindSibling("t"); EXPECT_TRUE(d.SetElementText("x<y>&z")); },
-         "<r><t a=\"1\">x&lt;y&gt;&amp;z</t></r>"},
-        {"over old text and comments; quotes, tabs and line feeds stay",
-         "<r><t>old<!-- c -->text</t><u/></r>",
-         [](XmlDocument& d) { d.FindSibling("t"); d.SetElementText("\"q\"\n\t\t'a'"); },
-         "<r><t>\"q\"\n\t\t'a'</t><u/></r>"},
-        {"to empty",
-         "<r><t>old</t></r>", [](XmlDocument& d) { d.FindSibling("t"); d.SetElementText(""); }, "<r><t></t></r>"},
-        {"refused for an element with children",
-         "<r><t><c/></t></r>", [](XmlDocument& d) { d.FindSibling("t"); EXPECT_FALSE(d.SetElementText("x")); },
-         "<r><t><c/></t></r>"},
+        {"<r><t a=\"1\"/></r>", "t", text("x<y>&z", true), "<r><t a=\"1\">x&lt;y&gt;&amp;z</t></r>"},
+        // over old text and comments; quotes, tabs and line feeds stay
+        {"<r><t>old<!-- c -->text</t><u/></r>", "t", text("\"q\"\n\t\t'a'", true), "<r><t>\"q\"\n\t\t'a'</t><u/></r>"},
+        {"<r><t>old</t></r>", "t", text("", true), "<r><t></t></r>"},
+        // refused for an element with children
+        {"<r><t><c/></t></r>", "t", text("x", false), "<r><t><c/></t></r>"},
     });
 }
 
 TEST(XmlRemoveElement, TakesTheElementAndTheWhiteSpaceUpToTheNextMarkup)
 {
     RunCases({
-        {"a middle child with its line",
-         "<r>\n  <a/>\n  <b><c/></b>\n  <d/>\n</r>", [](XmlDocument& d) { d.FindSibling("b"); d.RemoveElement(); },
-         "<r>\n  <a/>\n  <d/>\n</r>"},
-        {"the last child",
-         "<r>\n  <a/>\n  <b/>\n</r>", [](XmlDocument& d) { d.FindSibling("b"); d.RemoveElement(); },
-         "<r>\n  <a/>\n  </r>"},
-        {"white space before text stays with the text",
-         "<r><a/> tail</r>", [](XmlDocument& d) { d.FindSibling("a"); d.RemoveElement(); }, "<r> tail</r>"},
-        {"every copy in a loop, the search going on after the gap",
-         "<r><x k=\"1\"/><x k=\"2\"/><y/><x k=\"1\"/><x k=\"1\"/></r>",
+        {"<r>\n  <a/>\n  <b><c/></b>\n  <d/>\n</r>", "b", kRemove, "<r>\n  <a/>\n  <d/>\n</r>"},
+        {"<r>\n  <a/>\n  <b/>\n</r>", "b", kRemove, "<r>\n  <a/>\n  </r>"},
+        // white space before text stays with the text
+        {"<r><a/> tail</r>", "a", kRemove, "<r> tail</r>"},
+        // every copy in a loop, the search going on after the gap
+        {"<r><x k=\"1\"/><x k=\"2\"/><y/><x k=\"1\"/><x k=\"1\"/></r>", "",
          [](XmlDocument& d) {
              while (d.FindSibling("x"))
                  if (d.GetAttribute("k") == "1")
@@ -149,31 +118,25 @@ TEST(XmlRemoveElement, TakesTheElementAndTheWhiteSpaceUpToTheNextMarkup)
     });
 }
 
-TEST(XmlRemoveElement, ThePreviousSiblingBecomesCurrent)
+TEST(XmlRemoveElement, ThePreviousSiblingBecomesCurrentOrNoneAfterTheFirst)
 {
     XmlDocument doc = Loaded("<r><a/><b/><c/></r>");
-    doc.FindSibling("r");
-    doc.EnterElement();
+    Descend(doc, {"r"});
     doc.FindSibling("b");
     ASSERT_TRUE(doc.RemoveElement());
     EXPECT_EQ(doc.GetTagName(), "a");
-    // The first child leaves no current element: the search starts at the first child again.
     ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_FALSE(doc.HasCurrentElement());
+    EXPECT_FALSE(doc.HasCurrentElement()) << "the next search starts at the first child";
     EXPECT_TRUE(doc.FindSibling("c"));
     EXPECT_EQ(doc.Text(), "<r><c/></r>");
     EXPECT_INDEX_IN_STEP(doc);
-}
 
-TEST(XmlRemoveElement, RemovingTheRootLeavesTheRestOfTheText)
-{
-    XmlDocument doc = Loaded("<?xml version=\"1.0\"?>\n<r><a/></r>\n<!-- after -->\n");
-    doc.FindSibling("r");
-    ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<?xml version=\"1.0\"?>\n<!-- after -->\n");
-    EXPECT_FALSE(doc.FindSibling("r"));
-    ASSERT_TRUE(doc.AppendElement("new"));
-    EXPECT_INDEX_IN_STEP(doc);
+    XmlDocument root = Loaded("<?xml version=\"1.0\"?>\n<r><a/></r>\n<!-- after -->\n");
+    root.FindSibling("r");
+    ASSERT_TRUE(root.RemoveElement());
+    EXPECT_EQ(root.Text(), "<?xml version=\"1.0\"?>\n<!-- after -->\n") << "the rest of the text stays";
+    ASSERT_TRUE(root.AppendElement("new"));
+    EXPECT_INDEX_IN_STEP(root);
 }
 
 TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
@@ -183,14 +146,7 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
         "\t\t\t\t<item guidRef=\"old\"/>\r\n\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n"
         "\t\t<![CDATA[ <commandBarData guid=\"own\"/> ]]><!-- <items/> -->\r\n\t\t<commandBarData guid=\"z\"/>\r\n\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t</items>\r\n</uiConfig>\r\n";
     XmlDocument doc = Loaded(original);
-    doc.FindSibling("uiConfig");
-    doc.EnterElement();
-    doc.FindSibling("commandBars");
-    doc.EnterElement();
-    doc.FindSibling("commandBarData");
-    doc.EnterElement();
-    doc.FindSibling("toolbar");
-    doc.EnterElement();
+    Descend(doc, {"uiConfig", "commandBars", "commandBarData", "toolbar"});
     doc.InsertElement("item");
     doc.SetAttribute("guidRef", "second");
     doc.InsertElement("item");
@@ -200,25 +156,20 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
     doc.AppendElement("commandBarData");
     doc.SetAttribute("guid", "own");
     doc.LeaveElement();
-    doc.FindSibling("items");
-    doc.EnterElement();
+    Descend(doc, {"items"});
     doc.AppendElement("itemData");
     doc.SetAttribute("guid", "cmd");
     EXPECT_WELL_FORMED(Saved(doc));
     EXPECT_INDEX_IN_STEP(doc);
 
     XmlDocument undo = Loaded(doc.Text());
-    undo.FindSibling("uiConfig");
-    undo.EnterElement();
-    undo.FindSibling("commandBars");
-    undo.EnterElement();
+    Descend(undo, {"uiConfig", "commandBars"});
     while (undo.FindSibling("commandBarData")) {
         if (undo.GetAttribute("guid") == "own") {
             undo.RemoveElement();
         } else if (undo.GetAttribute("guid") == "h") {
             undo.EnterElement();
-            undo.FindSibling("toolbar");
-            undo.EnterElement();
+            Descend(undo, {"toolbar"});
             while (undo.FindSibling("item"))
                 if (undo.GetAttribute("guidRef") != "old")
                     undo.RemoveElement();
@@ -227,8 +178,7 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
         }
     }
     undo.LeaveElement();
-    undo.FindSibling("items");
-    undo.EnterElement();
+    Descend(undo, {"items"});
     while (undo.FindSibling("itemData"))
         if (undo.GetAttribute("guid") == "cmd")
             undo.RemoveElement();

@@ -7,15 +7,13 @@
 namespace kerfmax::test {
 namespace {
 
-struct IllFormedCase {
-    const char* input;
-    const char* event;      // expected in the result text
-    const char* reachable;  // a child of <r> that is still found
-};
-
 TEST(XmlIllFormed, FaultsAreRecordedAndTheParseGoesOn)
 {
-    const IllFormedCase cases[] = {
+    const struct {
+        const char* input;
+        const char* event;      // expected in the result text
+        const char* reachable;  // a child of <r> that is still found
+    } cases[] = {
         {"<r><a><b/></r>", "<unended_start_tag type=\"start_tag\" tagname=\"a\" offset=\"3\" offset2=\"10\"/>", "a"},
         {"<r></x><b/></r>", "<lone_end_tag tagname=\"x\" offset=\"3\"/>", "b"},
         {"<r><a x='1' <b/></r>", "<unterminated_tag_syntax type=\"start_tag\" offset=\"3\"/>", "b"},
@@ -29,42 +27,38 @@ TEST(XmlIllFormed, FaultsAreRecordedAndTheParseGoesOn)
         {"<r><b/></r  ", "<unterminated_tag_syntax type=\"end_tag\"", "b"},
         {"<!DOCTYPE r [ <r><b/></r>", "<doctype_tag_syntax type=\"document_type\" offset=\"0\"/>", "b"},
     };
-    for (const IllFormedCase& c : cases) {
+    for (const auto& c : cases) {
         XmlDocument doc;
         EXPECT_FALSE(doc.LoadFromBytes(c.input)) << c.input;
-        EXPECT_NE(doc.ResultText().find(c.event), std::string::npos) << c.input << "\n" << doc.ResultText();
-        ASSERT_TRUE(doc.FindSibling("r")) << c.input;
-        doc.EnterElement();
+        EXPECT_TRUE(Contains(doc.ResultText(), c.event)) << c.input << "\n" << doc.ResultText();
+        ASSERT_TRUE(Descend(doc, {"r"})) << c.input;
         EXPECT_TRUE(doc.FindSibling(c.reachable)) << c.input;
         EXPECT_EQ(Saved(doc), c.input) << "the text stays whole";
     }
     XmlDocument empty;
     EXPECT_FALSE(empty.LoadFromBytes("<?xml version=\"1.0\"?><!-- nothing -->"));
-    EXPECT_NE(empty.ResultText().find("<no_root_element/>"), std::string::npos);
+    EXPECT_TRUE(Contains(empty.ResultText(), "<no_root_element/>"));
 }
 
 // Each of these would take a pass over the rest of the text per fault if
 // faults were searched naively; at this size that would not finish.
 TEST(XmlIllFormed, RunsOfFaultsDoNotMultiplyTheWork)
 {
+    const auto times = [](std::string_view piece, std::size_t n) {
+        std::string out;
+        for (std::size_t i = 0; i < n; ++i)
+            out += piece;
+        return out;
+    };
     const std::size_t n = 100000;
-    std::string strayEndTags;
-    for (std::size_t i = 0; i < n; ++i)
-        strayEndTags += "<a>";
-    for (std::size_t i = 0; i < n; ++i)
-        strayEndTags += "</b>";
-    const std::string repeated[] = {strayEndTags, std::string(n, '<') + "<r/>"};
-    for (const std::string& input : repeated) {
+    for (const std::string& input : {times("<a>", n) + times("</b>", n), std::string(n, '<') + "<r/>"}) {
         XmlDocument doc;
         EXPECT_FALSE(doc.LoadFromBytes(input));
         EXPECT_EQ(Saved(doc), input);
     }
     for (const char* opener : {"<!--", "<![CDATA[", "<?", "<!DOCTYPE", "<a x='"}) {
-        std::string input = "<r>";
-        for (std::size_t i = 0; i < n; ++i)
-            input += opener;
         XmlDocument doc;
-        EXPECT_FALSE(doc.LoadFromBytes(input)) << opener;
+        EXPECT_FALSE(doc.LoadFromBytes("<r>" + times(opener, n))) << opener;
         EXPECT_TRUE(doc.FindSibling("r")) << opener;
     }
 }
@@ -79,8 +73,7 @@ TEST(XmlIllFormed, WellFormedMarkupOfEveryKindIsAccepted)
         "<!-- trailing -->\n";
     XmlDocument doc;
     EXPECT_TRUE(doc.LoadFromBytes(input)) << doc.ResultText();
-    ASSERT_TRUE(doc.FindSibling("r"));
-    doc.EnterElement();
+    ASSERT_TRUE(Descend(doc, {"r"}));
     EXPECT_FALSE(doc.FindSibling("no"));
     EXPECT_TRUE(doc.FindSibling("n:s"));
 }
@@ -88,10 +81,7 @@ TEST(XmlIllFormed, WellFormedMarkupOfEveryKindIsAccepted)
 TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
 {
     XmlDocument doc = Loaded("<r>\n<a>\n<b/>\n</r>\n");
-    doc.FindSibling("r");
-    doc.EnterElement();
-    doc.FindSibling("a");  // never ended: it runs to </r> and holds <b/>
-    doc.EnterElement();
+    Descend(doc, {"r", "a"});  // <a> is never ended: it runs to </r> and holds <b/>
     ASSERT_TRUE(doc.AppendElement("c"));
     EXPECT_EQ(doc.Text(), "<r>\n<a>\n<b/>\n<c/>\r\n</r>\n");
     doc.LeaveElement();
@@ -99,7 +89,7 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
     EXPECT_EQ(doc.Text(), "<r>\n<a k=\"v\">\n<b/>\n<c/>\r\n</r>\n");
     doc.LeaveElement();
     doc.EnterElement();
-    doc.FindSibling("a");
+    ASSERT_TRUE(doc.FindSibling("a"));
     ASSERT_TRUE(doc.RemoveElement());
     EXPECT_EQ(doc.Text(), "<r>\n</r>\n");
     EXPECT_INDEX_IN_STEP(doc);
@@ -108,8 +98,7 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
 TEST(XmlIllFormed, AStraySlashInAnEmptyElementTagStaysApartFromTheNewClose)
 {
     XmlDocument doc = Loaded("<r><p x=\"1\"//></r>");
-    doc.FindSibling("r");
-    doc.EnterElement();
+    Descend(doc, {"r"});
     doc.FindSibling("p");
     ASSERT_TRUE(doc.SetElementText("t"));
     EXPECT_EQ(doc.Text(), "<r><p x=\"1\"/ >t</p></r>");
@@ -120,8 +109,7 @@ TEST(XmlIllFormed, AppendToAParentWhoseLastChildIsUnendedGoesAfterThatChild)
 {
     // <b> is never ended and runs to the end of the text, white space included.
     XmlDocument doc = Loaded("<r><a/><b x=\"1\">\n\n");
-    doc.FindSibling("r");
-    doc.EnterElement();
+    Descend(doc, {"r"});
     ASSERT_TRUE(doc.AppendElement("c"));
     EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n<c/>");
     ASSERT_TRUE(doc.RemoveElement());

@@ -20,8 +20,7 @@ TEST(XmlNavigation, FindSiblingLooksOnlyAfterTheCurrentElement)
     XmlDocument doc = Loaded(kWorkspace);
     EXPECT_TRUE(doc.IsAtTopLevel());
     EXPECT_FALSE(doc.HasCurrentElement());
-    ASSERT_TRUE(doc.FindSibling("uiConfig"));
-    ASSERT_TRUE(doc.EnterElement());
+    ASSERT_TRUE(Descend(doc, {"uiConfig"}));
     ASSERT_TRUE(doc.FindSibling("commandBars"));
     // "frame" stands before the current element: not found, position kept.
     EXPECT_FALSE(doc.FindSibling("frame"));
@@ -36,14 +35,10 @@ TEST(XmlNavigation, EnterAndLeaveMoveOneLevel)
     XmlDocument doc = Loaded(kWorkspace);
     EXPECT_FALSE(doc.EnterElement()) << "no current element yet";
     EXPECT_FALSE(doc.LeaveElement()) << "already at the top level";
-    doc.FindSibling("uiConfig");
-    doc.EnterElement();
-    doc.FindSibling("frame");
-    doc.EnterElement();
+    ASSERT_TRUE(Descend(doc, {"uiConfig", "frame"}));
     EXPECT_FALSE(doc.HasCurrentElement());
     doc.FindSibling("dockBar");
-    doc.FindSibling("dockBar");
-    doc.EnterElement();
+    ASSERT_TRUE(Descend(doc, {"dockBar"}));
     ASSERT_TRUE(doc.FindSibling("cmdBarLane"));
     ASSERT_TRUE(doc.LeaveElement());
     EXPECT_EQ(doc.GetAttribute("position"), "float");

@@ -34,9 +34,7 @@ TEST(XmlSystemFiles, EveryXmlFileUnderUsrShareRoundTripsByteForByte)
     const std::vector<std::filesystem::path> files = SystemXmlFiles();
     if (files.empty())
         GTEST_SKIP() << "no *.xml files under /usr/share";
-    std::size_t identical = 0;
-    std::size_t illFormed = 0;
-    std::size_t refusedWellFormed = 0;
+    std::size_t identical = 0, illFormed = 0, refusedWellFormed = 0;
     for (const std::filesystem::path& path : files) {
         const std::string original = ReadFileBytes(path);
         XmlDocument document;
@@ -51,8 +49,7 @@ TEST(XmlSystemFiles, EveryXmlFileUnderUsrShareRoundTripsByteForByte)
                 std::cout << "[ refused  ] " << path << " (ill-formed for xmllint too)\n";
             }
         }
-        const std::string saved = Saved(document);
-        if (saved == original)
+        if (Saved(document) == original)
             ++identical;
         else
             ADD_FAILURE() << "not byte-identical after load and save: " << path << "\n"

@@ -1,7 +1,8 @@
 #pragma once
-// Shared by the XML document tests: load text, edit, and look at the result.
+// Shared by the XML document tests: load text, walk in, edit, and look at the result.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,21 @@ inline std::string Saved(XmlDocument& document)
     return bytes;
 }
 
-// Empty when xmllint accepts the file, else its complaint.
+// Finds and enters each named element in turn.
+inline bool Descend(XmlDocument& doc, std::initializer_list<std::string_view> names)
+{
+    for (std::string_view name : names)
+        if (!doc.FindSibling(name) || !doc.EnterElement())
+            return false;
+    return true;
+}
+
+inline bool Contains(const std::string& text, std::string_view part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Empty when xmllint accepts the bytes, else its complaint.
 inline std::string XmllintComplaint(const std::string& bytes)
 {
     if (!HaveProgram("xmllint"))
@@ -38,10 +53,6 @@ inline std::string XmllintComplaint(const std::string& bytes)
 
 #define EXPECT_WELL_FORMED(bytes) EXPECT_EQ(::kerfmax::test::XmllintComplaint(bytes), "") << (bytes)
 
-}  // namespace kerfmax::test
-
-namespace kerfmax::test {
-
 // The element tree as positions and links, for comparing an edited index with
 // one built by parsing the edited text afresh.
 inline void DumpElements(const std::string& text, const XmlElementIndex& index, int32_t id, std::string* out)
@@ -49,8 +60,7 @@ inline void DumpElements(const std::string& text, const XmlElementIndex& index, 
     for (; id != kNoElement; id = index[id].next) {
         const XmlElement& e = index[id];
         *out += text.substr(e.start, e.startTagLength) + "@" + std::to_string(e.start) + "+" +
-                std::to_string(e.length) + "/" + std::to_string(e.endTagLength) + "f" +
-                std::to_string(e.flags) + "{";
+                std::to_string(e.length) + "/" + std::to_string(e.endTagLength) + "f" + std::to_string(e.flags) + "{";
         DumpElements(text, index, e.firstChild, out);
         *out += "}";
     }
@@ -72,8 +82,8 @@ inline std::string FreshElementTree(const std::string& text)
 }
 
 // The index kept through edits equals the index of the text parsed anew.
-#define EXPECT_INDEX_IN_STEP(doc)                                                             \
-    EXPECT_EQ(::kerfmax::test::ElementTree((doc).Text(), (doc).ElementIndex()),              \
+#define EXPECT_INDEX_IN_STEP(doc)                                                \
+    EXPECT_EQ(::kerfmax::test::ElementTree((doc).Text(), (doc).ElementIndex()), \
               ::kerfmax::test::FreshElementTree((doc).Text()))
 
 }  // namespace kerfmax::test
