@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/Notifier.h"
+#include "support/CountingPeer.h"
 #include "cutter/Cutter.h"
 
 namespace {
@@ -20,46 +21,6 @@ using namespace kerfmax;
 
 constexpr std::size_t kJobBytes = 10u << 20;
 constexpr std::size_t kChunk = 512;
-
-// Accepts one connection and reads it to the end; reports the byte count.
-class SinkPeer {
-public:
-    SinkPeer()
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listen, 1);
-        socklen_t size = sizeof address;
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            char buffer[65536];
-            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) received += static_cast<std::size_t>(n);
-            ::close(fd);
-        });
-    }
-    ~SinkPeer()
-    {
-        Wait();
-        ::close(m_listen);
-    }
-    // Waits until the peer has read to the end; the bytes it got.
-    std::size_t Wait()
-    {
-        if (m_thread.joinable()) m_thread.join();
-        return received;
-    }
-    int port = 0;
-
-private:
-    std::size_t received = 0;
-    int m_listen = -1;
-    std::thread m_thread;
-};
 
 std::string Job()
 {
@@ -77,7 +38,7 @@ void BM_TcpLoopbackSend(benchmark::State& state)
     std::atomic<int> cancel{0};
     for (auto _ : state) {
         {
-            SinkPeer peer;
+            kerfmax::bench::CountingPeer peer;
             CHpglCutter cutter;
             cutter.SetNotifier(&notes);
             LinkSettings settings;
@@ -97,7 +58,7 @@ void BM_TcpLoopbackSend(benchmark::State& state)
             }
             cutter.Close();
             // The figure includes delivery of the last byte.
-            if (peer.Wait() != job.size()) {
+            if (peer.Received() != job.size()) {
                 state.SkipWithError("bytes lost");
                 return;
             }

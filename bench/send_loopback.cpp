@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/Notifier.h"
+#include "support/CountingPeer.h"
 #include "cutter/Cutter.h"
 #include "cutter/SendWorker.h"
 
@@ -24,45 +25,6 @@ namespace {
 using namespace kerfmax;
 
 constexpr std::size_t kJobBytes = 10u << 20;
-
-// Accepts one connection on 127.0.0.1 and counts what it reads until the close.
-class CountingPeer {
-public:
-    CountingPeer()
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(m_listen, 1);
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            char buffer[65536];
-            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) m_received += static_cast<std::size_t>(n);
-            ::close(fd);
-        });
-    }
-    ~CountingPeer()
-    {
-        Received();
-        ::close(m_listen);
-    }
-    std::size_t Received()
-    {
-        if (m_thread.joinable()) m_thread.join();
-        return m_received;
-    }
-    int port = 0;
-
-private:
-    int m_listen = -1;
-    std::size_t m_received = 0;
-    std::thread m_thread;
-};
 
 // The output file the worker reads, removed when the program ends.
 struct OutputFile {
@@ -87,7 +49,7 @@ void BM_SendWorkerLoopback(benchmark::State& state)
     const auto length = std::filesystem::file_size(file);
     RecordingNotifier notes;
     for (auto _ : state) {
-        CountingPeer peer;
+        kerfmax::bench::CountingPeer peer;
         CHpglCutter cutter;
         cutter.SetNotifier(&notes);
         LinkSettings settings;
