@@ -32,19 +32,19 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
     return true;
 }
 
-bool KeepBackupOnce(const std::filesystem::path& file, const std::string& original, std::string& problem)
+}  // namespace
+
+bool KeepBackupOnce(const std::filesystem::path& file, std::string& problem)
 {
     std::filesystem::path backup = file;
     backup += std::string(kBackupSuffix);
     std::error_code ec;
     if (std::filesystem::exists(backup, ec)) return true;
     std::string error;
-    if (WriteFileAtomically(backup, original, &error)) return true;
+    if (CopyFileAtomically(file, backup, &error)) return true;
     problem = "cannot keep a backup " + backup.string() + ": " + error;
     return false;
 }
-
-}  // namespace
 
 WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit, bool keepBackup)
 {
@@ -58,7 +58,7 @@ WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const W
 
     std::string edited;
     if (!document.SaveToBytes(edited)) return Failed("cannot encode the edited " + file.string());
-    if (keepBackup && !KeepBackupOnce(file, original, problem)) return Failed(problem);
+    if (keepBackup && !KeepBackupOnce(file, problem)) return Failed(problem);
     std::string error;
     if (!WriteFileAtomically(file, edited, &error)) return Failed("cannot write " + file.string() + ": " + error);
     return {WorkspaceEditStatus::Written, {}};

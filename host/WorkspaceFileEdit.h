@@ -20,6 +20,11 @@ struct WorkspaceEditResult {
 // The edit returns true when it changed the document.
 using WorkspaceEdit = std::function<bool(XmlDocument&)>;
 
+// Copies file to file + kBackupSuffix unless that copy already exists, so the
+// first edit's original survives every later one. False (with problem) when
+// the copy cannot be made.
+bool KeepBackupOnce(const std::filesystem::path& file, std::string& problem);
+
 // keepBackup: before the first replacement, copy the original to
 // file + kBackupSuffix unless that copy already exists.
 WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit,

@@ -1,5 +1,7 @@
 #include "host/WorkspacePackage.h"
 
+#include "host/WorkspaceFileEdit.h"
+
 #include "host/HostIdentifiers.h"
 #include "host/HostPaths.h"
 #include "platform/AtomicFile.h"
@@ -16,18 +18,6 @@ std::string DescribeFailure(const std::string& what, const ProcessOutcome& outco
     std::string text = what + ": 7-Zip ended with " +
                        (outcome.exitCode >= 0 ? "exit code " + std::to_string(outcome.exitCode) : outcome.problem);
     return text;
-}
-
-bool KeepPackageBackupOnce(const std::filesystem::path& package, std::string& problem)
-{
-    std::filesystem::path backup = package;
-    backup += std::string(kBackupSuffix);
-    std::error_code ec;
-    if (std::filesystem::exists(backup, ec)) return true;
-    std::string error;
-    if (CopyFileAtomically(package, backup, &error)) return true;
-    problem = "cannot keep a backup " + backup.string() + ": " + error;
-    return false;
 }
 
 // Zip entries can be symbolic links; editing or copying through one could
@@ -79,7 +69,7 @@ bool RepackWorkspacePackage(const std::filesystem::path& package, const std::fil
                             const std::string& sevenZipProgram, std::string& problem)
 {
     std::filesystem::path absolutePackage = std::filesystem::absolute(package);
-    if (!KeepPackageBackupOnce(absolutePackage, problem)) return false;
+    if (!KeepBackupOnce(absolutePackage, problem)) return false;
     std::filesystem::path copy = UpdateCopyOf(absolutePackage);
     std::error_code ec;
     std::filesystem::copy_file(absolutePackage, copy, ec);
