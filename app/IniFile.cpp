@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "platform/AtomicFile.h"
 
 namespace kerfmax {

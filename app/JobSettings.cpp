@@ -138,4 +138,19 @@ void SaveSettings(CIniFile& ini, const JobSettings& s, bool lastLinkWasNetwork)
     if (lastLinkWasNetwork) ini.WriteString(kDeviceSection, kNetworkAddressKey, s.networkAddress);
 }
 
+OutputOptions OutputOptionsFor(const JobSettings& settings)
+{
+    OutputOptions options;
+    options.cutOrder = settings.cutOrder;
+    options.compensate = settings.bladeOffsetOn || settings.overCutOn;
+    options.bladeOffset = settings.BladeOffsetUnits();
+    options.overCut = settings.OverCutUnits();
+    options.frameEnabled = settings.frameEnabled;
+    options.marginLeft = settings.marginLeft;
+    options.marginRight = settings.marginRight;
+    options.marginBottom = settings.marginBottom;
+    options.marginTop = settings.marginTop;
+    return options;
+}
+
 }  // namespace kerfmax

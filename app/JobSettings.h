@@ -6,6 +6,7 @@
 #include <string>
 
 #include "geometry/Job.h"
+#include "geometry/OutputOptions.h"
 
 namespace kerfmax {
 
@@ -35,6 +36,9 @@ struct JobSettings {
     std::int32_t BladeOffsetUnits() const;
     std::int32_t OverCutUnits() const;
 };
+
+// The values the output assembly reads from the settings.
+OutputOptions OutputOptionsFor(const JobSettings& settings);
 
 // At most 9 characters, leading decimal number (none gives 0), times 40.0,
 // truncated toward zero. The number is read as the C library reads it in the

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "cutter/PortDiscovery.h"
+
 namespace kerfmax {
 
 namespace {
@@ -28,7 +30,7 @@ constexpr TextPair kTexts[] = {
     {TextId::SaveFinished, "Save finished!", "保存完成!"},
     {TextId::SaveFail, "Save fail!", "保存失败!"},
     {TextId::Edition, " for Elvoma", " for Elvoma"},
-    {TextId::NetworkPort, "Network Port", "网络端口"},
+    {TextId::NetworkPort, kNetworkPortEnglish, kNetworkPortChinese},
     {TextId::AboutButton, "About Kerfmax", "关于 Kerfmax"},
     {TextId::JobSizeGroup, "Job Size", "文档尺寸"},
     {TextId::OffsetGroup, "Offset", "补偿"},

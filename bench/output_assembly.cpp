@@ -87,7 +87,7 @@ void Assemble(benchmark::State& state, const JobSettings& settings)
     for (auto _ : state) {
         sink.count = 0;
         BladeCompensator compensator;
-        BuildOutputJob(job, settings, CutterDialect{}, sink, compensator);
+        BuildOutputJob(job, OutputOptionsFor(settings), CutterDialect{}, sink, compensator);
     }
     Report(state, sink.count, PenPoints(job), sink.count);
 }
@@ -112,7 +112,7 @@ void BM_ConvertEndToEnd(benchmark::State& state)
         Job job;
         job.LoadJob(path.string());
         FileSink sink(target);
-        if (!sink.Open() || BuildOutputJob(job, Compensated(), CutterDialect{}, sink) != OutputResult::Written ||
+        if (!sink.Open() || BuildOutputJob(job, OutputOptionsFor(Compensated()), CutterDialect{}, sink) != OutputResult::Written ||
             !sink.Commit()) {
             state.SkipWithError("convert failed");
             break;

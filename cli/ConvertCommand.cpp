@@ -157,7 +157,7 @@ int RunConvert(const Args& args)
     std::signal(SIGTERM, OnCancelSignal);
     FileSink sink(request.outPath, &g_cancel);
     if (!sink.Open()) return OutputFailure(request.outPath, sink);
-    switch (BuildOutputJob(job, request.options.settings, request.options.dialect, sink)) {
+    switch (BuildOutputJob(job, OutputOptionsFor(request.options.settings), request.options.dialect, sink)) {
     case OutputResult::NothingToCut:
         std::fprintf(stderr, "kerfmax-cli: nothing to cut: '%s' has no points\n", request.jobPath.c_str());
         return kExitNothingToCut;

@@ -5,7 +5,7 @@
 
 #include "app/IniFile.h"
 #include "app/JobSettings.h"
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "app/SettingsKeys.h"
 #include "cli/Commands.h"
 #include "cutter/PortDiscovery.h"

@@ -1,7 +1,5 @@
 #include "cutter/Dialect.h"
 
-#include <cstdio>
-
 namespace kerfmax {
 
 int CutterDialect::SetLanguage(int language)
@@ -22,16 +20,6 @@ int CutterDialect::SetLanguage(int language)
         trailer = "PG;";
     }
     return 0;
-}
-
-std::string FormatPenCommand(const std::string& format, long first, long second)
-{
-    char buffer[64];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int n = std::snprintf(buffer, sizeof buffer, format.c_str(), first, second);
-#pragma GCC diagnostic pop
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
 std::string CutterDialect::FormatPenUp(long first, long second) const

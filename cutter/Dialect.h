@@ -5,18 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "geometry/OutputOptions.h"
+
 namespace kerfmax {
 
-// Closes every output file in both dialects: 19 at signs and a semicolon.
-inline constexpr char kEndFiller[] = "@@@@@@@@@@@@@@@@@@@;";
-
-struct CutterDialect {
+// The command texts (HPGL after construction) and the language flags.
+struct CutterDialect : CommandTexts {
     std::int32_t isHpgl = 1;
-    std::int32_t isDmpl = 0;
-    std::string initCommand = "IN;SP1;";
-    std::string penUpFormat = "PU%ld,%ld;";
-    std::string penDownFormat = "PD%ld,%ld;";
-    std::string trailer = "PG;";
     // The assembly exchanges the two coordinates of every point; always set.
     std::uint8_t swapAxes = 1;
 
@@ -42,8 +37,5 @@ const std::array<CutterDevice, 4>& ManufacturerTable();
 
 // The dialect a cutter of this type speaks; false for an unknown type.
 bool DialectForCutterType(std::int32_t cutterType, CutterDialect& dialect);
-
-// Formats one pen command: "%ld,%ld" after the dialect's letters.
-std::string FormatPenCommand(const std::string& format, long first, long second);
 
 }  // namespace kerfmax

@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/Notifier.h"
-#include "app/Texts.h"
+#include "platform/Notifier.h"
 #include "cutter/Dialect.h"
 
 namespace kerfmax {
@@ -67,13 +66,12 @@ void SetSerial(LinkSettings& settings, bool virtualCom)
 
 const char* NetworkPortText(int language)
 {
-    return Text(TextId::NetworkPort, language);
+    return language == 1 ? kNetworkPortChinese : kNetworkPortEnglish;
 }
 
 bool IsNetworkPortText(const std::string& portText)
 {
-    return portText == Text(TextId::NetworkPort, kLanguageEnglish) ||
-           portText == Text(TextId::NetworkPort, kLanguageChinese);
+    return portText == kNetworkPortEnglish || portText == kNetworkPortChinese;
 }
 
 void CompleteSerialInfo(SSerInfo& info)
@@ -173,7 +171,7 @@ std::vector<std::string> ManufacturerLabels(int language)
 {
     std::vector<std::string> labels;
     for (const CutterDevice& row : ManufacturerTable())
-        labels.push_back(IsChineseLanguage(language) ? row.chineseLabel : row.englishLabel);
+        labels.push_back(language == 1 ? row.chineseLabel : row.englishLabel);
     return labels;
 }
 

@@ -24,6 +24,8 @@ struct SSerInfo {
 };
 
 // The network entry in the given interface language (1 Chinese, else English).
+inline constexpr char kNetworkPortEnglish[] = "Network Port";
+inline constexpr char kNetworkPortChinese[] = "网络端口";
 const char* NetworkPortText(int language);
 // True for the network entry in either language: the IP address field is
 // enabled only then.

@@ -72,7 +72,7 @@ void Assemble(Job& job, const JobSettings& settings, const CutterDialect& dialec
 {
     BladeCompensator compensator;
     StringSink sink;
-    if (BuildOutputJob(job, settings, dialect, sink, compensator) == OutputResult::Written) {
+    if (BuildOutputJob(job, OutputOptionsFor(settings), dialect, sink, compensator) == OutputResult::Written) {
         CheckFraming(sink.Text(), dialect);
         // Every path is finished by the final pen-up.
         if ((settings.bladeOffsetOn || settings.overCutOn) && compensator.PathOpen()) __builtin_trap();

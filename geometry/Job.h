@@ -29,6 +29,8 @@ public:
     // The "Reduce Feed" order; computed on first use after every placement change.
     const ObjectOrder& OrderedObjects();
     bool HasOrderedObjects() const { return !m_orderedObjects.empty(); }
+    // The order as last computed; empty when none has been since the last change.
+    const ObjectOrder& CachedOrder() const { return m_orderedObjects; }
 
     // Mirror button: toggles the mirror state and mirrors the job as it lies.
     void ToggleMirror();

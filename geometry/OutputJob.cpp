@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "geometry/AxisRuns.h"
+#include "geometry/CuttingOrder.h"
 #include "geometry/PointList.h"
 
 namespace kerfmax {
@@ -65,7 +66,7 @@ struct CutterMapping {
     std::int64_t Second(const PointNode& n) const { return W - ((n.x - xMin) + offX); }
 };
 
-CutterMapping MapForOutput(const PointList& points, const JobSettings& settings)
+CutterMapping MapForOutput(const PointList& points, const OutputOptions& options)
 {
     BoundBox box;
     ComputeBounds(points, box);
@@ -76,11 +77,11 @@ CutterMapping MapForOutput(const PointList& points, const JobSettings& settings)
     std::int64_t h = std::int64_t{box.yMax} - box.yMin;
     map.W = w;
     map.H = h;
-    if (settings.frameEnabled == 1) {
-        map.offX = kUnitsPerMillimetre * settings.marginBottom;
-        map.offY = kUnitsPerMillimetre * settings.marginLeft;
-        map.W = w + kUnitsPerMillimetre * (std::int64_t{settings.marginTop} + settings.marginBottom);
-        map.H = h + kUnitsPerMillimetre * (std::int64_t{settings.marginLeft} + settings.marginRight);
+    if (options.frameEnabled == 1) {
+        map.offX = kUnitsPerMillimetre * options.marginBottom;
+        map.offY = kUnitsPerMillimetre * options.marginLeft;
+        map.W = w + kUnitsPerMillimetre * (std::int64_t{options.marginTop} + options.marginBottom);
+        map.H = h + kUnitsPerMillimetre * (std::int64_t{options.marginLeft} + options.marginRight);
     }
     return map;
 }
@@ -123,10 +124,11 @@ void WalkCommands(const PointList& points, const CutterMapping& map, const PenFo
     emit(std::string_view(text));
 }
 
-PointList WorkingList(Job& job, const JobSettings& settings)
+PointList WorkingList(const Job& job, const OutputOptions& options)
 {
-    if (settings.cutOrder == 1) return JoinArtObjects(job.ArtObjects(), job.OrderedObjects());
-    return CopyPointList(job.Points());
+    if (options.cutOrder != 1) return CopyPointList(job.Points());
+    if (job.HasOrderedObjects()) return JoinArtObjects(job.ArtObjects(), job.CachedOrder());
+    return JoinArtObjects(job.ArtObjects(), OrderReduceFeed(job.ArtObjects(), job.Box()));
 }
 
 }  // namespace
@@ -145,30 +147,30 @@ PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrd
     return joined;
 }
 
-OutputResult BuildOutputJob(Job& job, const JobSettings& settings, const CutterDialect& dialect,
+OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& dialect,
                             OutputSink& sink, BladeCompensator& compensator)
 {
     if (!job.HasJob()) return OutputResult::NothingToCut;
-    PointList points = WorkingList(job, settings);
+    PointList points = WorkingList(job, options);
     if (!HasPenPoint(points)) return OutputResult::NothingToCut;
     SimplifyAxisRuns(points);
 
-    const CutterMapping map = MapForOutput(points, settings);
+    const CutterMapping map = MapForOutput(points, options);
     const PenFormat up(dialect.penUpFormat);
     const PenFormat down(dialect.penDownFormat);
 
     sink.Write(dialect.initCommand);
-    if (!settings.bladeOffsetOn && !settings.overCutOn) {
-        WalkCommands(points, map, up, down, settings.frameEnabled, sink,
+    if (!options.compensate) {
+        WalkCommands(points, map, up, down, options.frameEnabled, sink,
                      [&sink](std::string_view text) {
                          if (!text.empty()) sink.Write(text);
                      });
     } else {
-        const std::int32_t bladeOffset = settings.BladeOffsetUnits();
-        const std::int32_t overCut = settings.OverCutUnits();
+        const std::int32_t bladeOffset = options.bladeOffset;
+        const std::int32_t overCut = options.overCut;
         const int isDmpl = dialect.isDmpl;
         CompensatorOutput registered(compensator, sink);
-        WalkCommands(points, map, up, down, settings.frameEnabled, sink,
+        WalkCommands(points, map, up, down, options.frameEnabled, sink,
                      [&](std::string_view text) {
                          compensator.CompensateCommand(text, bladeOffset, overCut, isDmpl);
                      });

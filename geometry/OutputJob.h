@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/JobSettings.h"
-#include "cutter/Dialect.h"
 #include "geometry/BladeCompensation.h"
 #include "geometry/Job.h"
+#include "geometry/OutputOptions.h"
 #include "geometry/OutputSink.h"
 #include "geometry/PathTypes.h"
 
@@ -24,10 +23,12 @@ enum class OutputResult {
 // after object. Empty when the order is empty.
 PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrder& order);
 
-// Assembles the output of job for the settings and dialect into sink. The
-// "Reduce Feed" order is computed on demand (settings.cutOrder 1). Cutter
-// coordinates are computed in 64 bits, so no job coordinate can overflow them.
-OutputResult BuildOutputJob(Job& job, const JobSettings& settings, const CutterDialect& dialect,
+// Assembles the output of job for the options and command texts into sink.
+// With options.cutOrder 1 the job's "Reduce Feed" order is used, computed here
+// when the job holds none yet (the job itself is left as it is, so a run can
+// assemble a job that another thread reads). Cutter coordinates are computed in
+// 64 bits, so no job coordinate can overflow them.
+OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& texts,
                             OutputSink& sink, BladeCompensator& compensator = ProcessCompensator());
 
 }  // namespace kerfmax

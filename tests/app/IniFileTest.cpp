@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax {

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "app/IniFile.h"
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "app/Texts.h"
 #include "ScopedEnvironment.h"
 #include "support/TestSupport.h"

@@ -44,7 +44,7 @@ protected:
         loaded.SetRotation(rotation);
         BladeCompensator fresh;
         StringSink sink;
-        EXPECT_EQ(BuildOutputJob(loaded, JobSettings{}, CutterDialect{}, sink, fresh), OutputResult::Written);
+        EXPECT_EQ(BuildOutputJob(loaded, OutputOptionsFor(JobSettings{}), CutterDialect{}, sink, fresh), OutputResult::Written);
         return sink.Text();
     }
 

@@ -3,7 +3,7 @@
 // the link it opens.
 #include <gtest/gtest.h>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "cutter/PortDiscovery.h"
 #include "cutter/PortFakeDeviceTree.h"
 #include "support/TestSupport.h"

@@ -49,7 +49,7 @@ std::string Assemble(Job& job, const JobSettings& settings, const CutterDialect&
                      BladeCompensator& compensator)
 {
     StringSink sink;
-    result = BuildOutputJob(job, settings, dialect, sink, compensator);
+    result = BuildOutputJob(job, OutputOptionsFor(settings), dialect, sink, compensator);
     return sink.Text();
 }
 
@@ -126,14 +126,14 @@ TEST(OutputJob, FileSinkReplacesTheTargetOnlyWhenTheWholeStreamIsCommitted)
         std::atomic<int> cancel{1};
         FileSink sink(target, &cancel);
         ASSERT_TRUE(sink.Open());
-        EXPECT_EQ(BuildOutputJob(job, kPlain, CutterDialect{}, sink, compensator), OutputResult::WriteFailed);
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator), OutputResult::WriteFailed);
         EXPECT_FALSE(sink.Commit());
     }
     EXPECT_EQ(test::ReadFileBytes(target), "old");
     {
         FileSink sink(target);
         ASSERT_TRUE(sink.Open());
-        EXPECT_EQ(BuildOutputJob(job, kPlain, CutterDialect{}, sink, compensator), OutputResult::Written);
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator), OutputResult::Written);
         EXPECT_EQ(test::ReadFileBytes(target), "old");
         ASSERT_TRUE(sink.Commit()) << sink.Error();
     }

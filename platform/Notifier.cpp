@@ -1,4 +1,4 @@
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 
 #include <atomic>
 #include <cstdio>
