@@ -1,9 +1,10 @@
 #include "cutter/Cutter.h"
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "cutter/SocketX.h"
 
 namespace kerfmax {
@@ -60,7 +61,7 @@ int CHpglCutter::Open(const LinkSettings& settings)
 {
     if (m_bOpen) Close();
     static_cast<LinkSettings&>(*this) = settings;
-    m_pCancel = nullptr;
+    m_nLastError = 0;
     switch (linkType) {
     case LINK_USB: return OpenUsb();
     case LINK_VCOM:
@@ -70,9 +71,17 @@ int CHpglCutter::Open(const LinkSettings& settings)
     }
 }
 
+int CHpglCutter::OpenFailed(int errorCode)
+{
+    m_nLastError = errorCode;
+    Notify().Notify(CSocketX::FormatError(errorCode));
+    return 0;
+}
+
 int CHpglCutter::OpenUsb()
 {
     m_bOpen = m_usb.Open(usbDevicePath);
+    if (!m_bOpen) return OpenFailed(m_usb.LastError());
     return m_bOpen;
 }
 
@@ -89,17 +98,21 @@ int CHpglCutter::OpenSerial()
     m_serial.m_strDevicePath = serialDevicePath;
     int result = m_serial.Open();
     if (result != 0) m_bOpen = 1;
+    // A port named by a bad number or line values fails before the system is asked.
+    else if (m_serial.LastError() != 0) OpenFailed(m_serial.LastError());
     return result;
 }
 
 int CHpglCutter::OpenNetwork()
 {
     m_pSocket = std::make_unique<CSocketX>(m_pNotifier);
-    if (!m_pSocket->Create() || !m_pSocket->Connect(hostAddress, tcpPort)) {
-        Notify().Notify(CSocketX::FormatError(m_pSocket->GetLastError()));
+    if (!m_pSocket->Create() || !m_pSocket->Connect(hostAddress, tcpPort, m_pCancel)) {
+        const int errorCode = m_pSocket->GetLastError();
         // Released at once: nothing can be done with a socket that did not connect.
         m_pSocket.reset();
-        return 0;
+        // A connect given up by Cancel is no failure to tell about.
+        if (IsSet(m_pCancel)) return 0;
+        return OpenFailed(errorCode);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     m_bOpen = 1;
@@ -126,9 +139,34 @@ int CHpglCutter::Read(char* buffer, int length)
 int CHpglCutter::Write(const char* buffer, int length, const std::atomic<int>* cancel, int handshake)
 {
     if (!m_bOpen) return 0;
-    m_pCancel = cancel;
+    if (cancel) m_pCancel = cancel;
+    const int result = WriteLink(buffer, length, cancel, handshake);
+    if (result != length) m_nLastError = LinkError();
+    return result;
+}
+
+int CHpglCutter::LinkError() const
+{
     switch (linkType) {
-    case LINK_USB: return m_usb.Write(buffer, length);
+    case LINK_USB: return m_usb.LastError();
+    case LINK_NETWORK: return m_pSocket ? m_pSocket->GetLastError() : ENOTCONN;
+    default: return m_serial.LastError();
+    }
+}
+
+int CHpglCutter::FinishSend(const std::atomic<int>* cancel)
+{
+    if (!m_bOpen) return 0;
+    if (linkType != LINK_NETWORK || !m_pSocket) return 1;
+    const int result = m_pSocket->FinishSend(cancel);
+    if (result < 0) m_nLastError = m_pSocket->GetLastError();
+    return result;
+}
+
+int CHpglCutter::WriteLink(const char* buffer, int length, const std::atomic<int>* cancel, int handshake)
+{
+    switch (linkType) {
+    case LINK_USB: return m_usb.Write(buffer, length, cancel);
     case LINK_SERIAL:
         if (handshake) return WriteSerialAfterCts(buffer, length, cancel);
         return m_serial.Write(buffer, length, cancel);

@@ -42,17 +42,27 @@ public:
         return 0;
     }
     virtual int IsOpen() { return m_bOpen; }
+    // The end of a send: waits (bounded, cancellable) until the link has
+    // delivered what was written. 1 delivered, 0 cancelled, -1 failed.
+    virtual int FinishSend(const std::atomic<int>* /*cancel*/) { return 1; }
+    // The system's error code of the last failed Open, Write or FinishSend.
+    virtual int LastError() const { return 0; }
     virtual int SetLanguage(int /*language*/) { return 0; }
     virtual int IsDmpl() { return isDmpl; }
 
     // Where this cutter's messages go; nullptr means DefaultNotifier().
     void SetNotifier(Notifier* notifier) { m_pNotifier = notifier; }
+    // The send's cancel flag (another thread sets it to 1): it also ends a
+    // connect under way, and a link closed after it was set closes abortively.
+    // Its owner keeps it alive until the cutter is closed.
+    void SetCancelFlag(const std::atomic<int>* cancel) { m_pCancel = cancel; }
 
 protected:
     Notifier& Notify();
 
     std::int32_t m_bOpen = 0;
     Notifier* m_pNotifier = nullptr;
+    const std::atomic<int>* m_pCancel = nullptr;
 };
 
 // The one concrete cutter; speaks HPGL or, after SetLanguage(1), DMPL.
@@ -68,6 +78,8 @@ public:
     int Write(const char* buffer, int length, const std::atomic<int>* cancel,
               int handshake) override;
     int SetLanguage(int language) override;
+    int FinishSend(const std::atomic<int>* cancel) override;
+    int LastError() const override { return m_nLastError; }
 
     // The embedded serial link (tests hand it a modem-status double).
     CRS232& SerialLink() { return m_serial; }
@@ -81,17 +93,19 @@ private:
     int OpenSerial();
     int OpenNetwork();
     int OpenUsb();
+    int WriteLink(const char* buffer, int length, const std::atomic<int>* cancel, int handshake);
+    int LinkError() const;
     int WriteSerialAfterCts(const char* buffer, int length, const std::atomic<int>* cancel);
     int WriteNetwork(const char* buffer, int length, const std::atomic<int>* cancel);
+    // Tells why a port did not open ("Warning: %s\n" with the system's text).
+    int OpenFailed(int errorCode);
     // 1 when CTS is on, 0 when cancelled, -1 when the line cannot be read.
     int WaitForCts(const std::atomic<int>* cancel);
 
     CRS232 m_serial;
     std::unique_ptr<CSocketX> m_pSocket;
     UsbLink m_usb;
-    // The last send's cancel flag: a set flag cuts short the end-of-job drain
-    // in Close. The flag's owner keeps it alive until the cutter is closed.
-    const std::atomic<int>* m_pCancel = nullptr;
+    int m_nLastError = 0;
 };
 
 // Builds the cutter of a manufacturer row (HPGL for type 1, DMPL for type 2).

@@ -1,7 +1,6 @@
 #include "cutter/SendWorker.h"
 
 #include <cerrno>
-#include <climits>
 #include <memory>
 #include <system_error>
 
@@ -62,12 +61,10 @@ std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t
 namespace {
 
 struct WorkerTask {
-    CCutter* cutter;
+    CCutter& cutter;
     std::int32_t linkType;
-    std::filesystem::path outputPath;
-    const std::atomic<int>* cancel;
-    std::string openFailText;
-    SendWorkerCallbacks callbacks;
+    const std::atomic<int>& cancel;
+    const StreamCallbacks& callbacks;
 
     void Report(const std::string& text, NotifyIcon icon) const
     {
@@ -80,10 +77,15 @@ struct WorkerTask {
                                                           static_cast<double>(total));
         callbacks.progress(SendProgress{percent, sent, total});
     }
-    bool CancelRequested() const { return cancel->load() != 0; }
+    bool CancelRequested() const { return cancel.load() != 0; }
+    SendOutcome Warn(int errorCode, std::uint64_t sent, std::size_t count, long result) const
+    {
+        Report(WriteWarningText(errorCode, sent, count, result), NotifyIcon::Information);
+        return SendOutcome::Failed;
+    }
 
     SendOutcome StreamFile(std::FILE* file, std::uint64_t length) const;
-    SendOutcome Run() const;
+    SendOutcome Deliver(std::uint64_t length) const;
 };
 
 SendOutcome WorkerTask::StreamFile(std::FILE* file, std::uint64_t length) const
@@ -93,78 +95,47 @@ SendOutcome WorkerTask::StreamFile(std::FILE* file, std::uint64_t length) const
     std::string chunk;
     while (reader.Next(chunk)) {
         const int count = static_cast<int>(chunk.size());
-        errno = 0;
-        const int result = cutter->Write(chunk.data(), count, cancel, 1);
-        const int errorCode = LastSystemErrorCode();
+        const int result = cutter.Write(chunk.data(), count, &cancel, 1);
         if (result != count) {
             // A wait cut short by Cancel is the user's wish, not a fault of the link.
             if (CancelRequested()) return SendOutcome::Cancelled;
-            Report(WriteWarningText(errorCode, reader.BytesRead(), chunk.size(), result),
-                   NotifyIcon::Information);
-            return SendOutcome::Failed;
+            return Warn(cutter.LastError(), reader.BytesRead(), chunk.size(), result);
         }
         Progress(reader.BytesRead(), length);
         if (CancelRequested()) return SendOutcome::Cancelled;
     }
-    if (reader.ShortRead()) {
-        Report(WriteWarningText(EIO, reader.BytesRead(), 0, 0), NotifyIcon::Information);
-        return SendOutcome::Failed;
-    }
+    if (reader.ShortRead()) return Warn(EIO, reader.BytesRead(), 0, 0);
     // The last chunk already reported 100; an empty file reports it here.
     if (length == 0) Progress(0, 0);
-    return SendOutcome::Finished;
+    return Deliver(length);
 }
 
-SendOutcome WorkerTask::Run() const
+SendOutcome WorkerTask::Deliver(std::uint64_t length) const
 {
+    // Bytes the link took are not yet bytes the cutter got.
+    const int delivered = cutter.FinishSend(&cancel);
+    if (delivered > 0) return SendOutcome::Finished;
+    if (delivered == 0 || CancelRequested()) return SendOutcome::Cancelled;
+    return Warn(cutter.LastError(), length, 0, delivered);
+}
+
+}  // namespace
+
+SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& outputPath,
+                       const std::atomic<int>& cancel, const std::string& openFailText,
+                       const StreamCallbacks& callbacks)
+{
+    WorkerTask task{cutter, linkType, cancel, callbacks};
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputPath.string().c_str(), "rb"),
                                                          &std::fclose);
     std::error_code ec;
     const std::uintmax_t length = file ? std::filesystem::file_size(outputPath, ec) : 0;
     if (!file || ec) {
         // Nothing reached the cutter: this is not a finished send.
-        Report(openFailText, NotifyIcon::None);
+        task.Report(openFailText, NotifyIcon::None);
         return SendOutcome::Failed;
     }
-    return StreamFile(file.get(), length);
-}
-
-}  // namespace
-
-SendWorker::~SendWorker()
-{
-    Wait();
-}
-
-bool SendWorker::Start(CCutter& cutter, std::int32_t linkType, std::filesystem::path outputPath,
-                       const std::atomic<int>& cancel, std::string openFailText,
-                       SendWorkerCallbacks callbacks)
-{
-    if (m_running.load()) return false;
-    Wait();   // a previous worker that has ended
-    WorkerTask task{&cutter, linkType, std::move(outputPath), &cancel, std::move(openFailText),
-                    std::move(callbacks)};
-    try {
-        m_running.store(true);
-        m_thread = std::thread([this, task = std::move(task)]() {
-            SendOutcome outcome = task.Run();
-            // Nothing touches this object after done: its handler may destroy it.
-            m_running.store(false);
-            if (task.callbacks.done) task.callbacks.done(outcome);
-        });
-    } catch (const std::system_error&) {
-        m_running.store(false);
-        return false;
-    }
-    return true;
-}
-
-void SendWorker::Wait()
-{
-    if (!m_thread.joinable()) return;
-    // Called from done itself: the thread is about to end and cannot join itself.
-    if (m_thread.get_id() == std::this_thread::get_id()) m_thread.detach();
-    else m_thread.join();
+    return task.StreamFile(file.get(), length);
 }
 
 }  // namespace kerfmax

@@ -1,8 +1,6 @@
 #pragma once
-// The send worker: a thread that reads the output file back and pushes it
-// through the cutter's Write in small chunks, reporting progress, messages and
-// its end through callbacks. The main window binds them as queued calls to its
-// own thread; the command-line tool prints from them.
+// The streaming half of a send: the output file cut into chunks and pushed
+// through the cutter, with progress and the link's delivery at the end.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 
 namespace kerfmax {
 
@@ -63,41 +60,21 @@ enum class SendOutcome {
     Cancelled,   // the cancel flag stopped the send
 };
 
-// The window's completion message carries 1 after a failed send, else 0.
-inline int FailureFlag(SendOutcome outcome) { return outcome == SendOutcome::Failed ? 1 : 0; }
-
-// All three run on the worker thread. done is the worker's last act.
-struct SendWorkerCallbacks {
+// Both run on the thread that streams.
+struct StreamCallbacks {
     std::function<void(const SendProgress&)> progress;
     std::function<void(const std::string& text, NotifyIcon icon)> message;
-    std::function<void(SendOutcome)> done;
 };
 
 // "Warning: %s\nylen:%ld, readed:%ld, nWResult:%ld" for a write that fell short.
 std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t count, long result);
 
-class SendWorker {
-public:
-    SendWorker() = default;
-    // Waits for a running worker; set the cancel flag first to make that quick.
-    ~SendWorker();
-    SendWorker(const SendWorker&) = delete;
-    SendWorker& operator=(const SendWorker&) = delete;
-
-    // Starts the thread. The cutter, the cancel flag and openFailText must
-    // outlive it; the cutter must not be touched until done has run. False when
-    // a worker is still running or the thread cannot start; a previous worker
-    // that has ended is joined first.
-    bool Start(CCutter& cutter, std::int32_t linkType, std::filesystem::path outputPath,
-               const std::atomic<int>& cancel, std::string openFailText, SendWorkerCallbacks callbacks);
-    // Waits until the thread has ended (after done).
-    void Wait();
-    // True from Start until just before done runs.
-    bool Running() const { return m_running.load(); }
-
-private:
-    std::atomic<bool> m_running{false};
-    std::thread m_thread;
-};
+// The send worker: reads the output file back, pushes it through the cutter's
+// Write in chunks, reporting progress after each, and then waits until the link
+// has delivered it. Runs on the caller's thread (the send's own thread); the
+// cutter must be open.
+SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& outputPath,
+                       const std::atomic<int>& cancel, const std::string& openFailText,
+                       const StreamCallbacks& callbacks);
 
 }  // namespace kerfmax

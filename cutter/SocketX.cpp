@@ -1,9 +1,12 @@
 #include "cutter/SocketX.h"
 
 #include <chrono>
+#include <cerrno>
 #include <cstring>
+#include <optional>
+#include <thread>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "platform/SystemError.h"
 
 namespace kerfmax {
@@ -40,9 +43,9 @@ bool CSocketX::Create()
     return m_socket.Create();
 }
 
-bool CSocketX::Connect(const std::string& hostAddress, int port)
+bool CSocketX::Connect(const std::string& hostAddress, int port, const std::atomic<int>* cancel)
 {
-    m_bConnected = m_socket.Connect(hostAddress, port, std::chrono::milliseconds(kConnectTimeoutMs));
+    m_bConnected = m_socket.Connect(hostAddress, port, std::chrono::milliseconds(kConnectTimeoutMs), cancel);
     return m_bConnected;
 }
 
@@ -96,28 +99,66 @@ void CSocketX::OnClose(int /*errorCode*/)
     Notify().Notify("Socket Close!!!\n");
 }
 
-void CSocketX::Close(const std::atomic<int>* cancel)
+int CSocketX::FinishSend(const std::atomic<int>* cancel)
 {
-    if (m_bConnected) {
-        PumpNotifications();
-        if (!m_socket.PeerHasClosed() && m_socket.ShutdownSend()) WaitForPeer(cancel);
+    if (!m_bConnected) return DeliveryFailed(ENOTCONN);
+    PumpNotifications();
+    if (!m_socket.ShutdownSend()) return DeliveryFailed(m_socket.LastError());
+    using Clock = std::chrono::steady_clock;
+    long lastQueued = m_socket.UnacknowledgedBytes();
+    auto lastMove = Clock::now();
+    std::optional<Clock::time_point> acknowledgedAt;
+    for (;;) {
+        if (IsSet(cancel)) return 0;
+        switch (m_socket.CheckDelivery()) {
+        case TcpSocket::Delivery::Delivered: return 1;
+        case TcpSocket::Delivery::Failed: return DeliveryFailed(m_socket.LastError());
+        case TcpSocket::Delivery::AllAcknowledged:
+            if (!acknowledgedAt) acknowledgedAt = Clock::now();
+            if (Clock::now() - *acknowledgedAt >= std::chrono::milliseconds(kResetWatchMs)) return 1;
+            break;
+        case TcpSocket::Delivery::Pending: break;
+        }
+        // A peer that reads, however slowly, may take its time; one that stops is given up on.
+        long queued = m_socket.UnacknowledgedBytes();
+        if (queued != lastQueued) {
+            lastQueued = queued;
+            lastMove = Clock::now();
+        } else if (!acknowledgedAt && Clock::now() - lastMove >= std::chrono::milliseconds(kDeliveryStallMs)) {
+            return DeliveryFailed(ETIMEDOUT);
+        }
+        WatchPeer(kCloseSlice);
     }
-    m_bConnected = false;
-    m_socket.Close();
 }
 
-void CSocketX::WaitForPeer(const std::atomic<int>* cancel)
+void CSocketX::WatchPeer(std::chrono::milliseconds slice)
 {
-    // Closing while the peer still sends would answer with a reset, which can
-    // cost the peer the tail of the job it has not read yet. So wait, bounded,
-    // until the peer closes or has acknowledged everything.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
-    while (!IsSet(cancel) && std::chrono::steady_clock::now() < deadline) {
-        if (m_socket.UnacknowledgedBytes() == 0) return;
-        bool peerClosed = false;
-        if (TakeIncoming(peerClosed, kCloseSlice)) OnReceive(0);
-        if (peerClosed) return;
+    bool peerClosed = false;
+    if (TakeIncoming(peerClosed, slice)) OnReceive(0);
+    if (peerClosed && !m_bCloseReported) {
+        m_bCloseReported = true;
+        OnClose(0);
     }
+    // A peer that has closed its side answers no more reads: do not spin on it.
+    if (peerClosed) std::this_thread::sleep_for(slice);
+}
+
+int CSocketX::DeliveryFailed(int errorCode)
+{
+    m_nDeliveryError = errorCode;
+    return ReportSendError();
+}
+
+void CSocketX::Close(const std::atomic<int>* cancel)
+{
+    // After Cancel nothing more may reach the cutter: drop what is queued.
+    if (IsSet(cancel)) {
+        m_socket.CloseAbortive();
+    } else {
+        PumpNotifications();   // a peer that closed first is still told to the user
+        m_socket.Close();
+    }
+    m_bConnected = false;
 }
 
 std::string CSocketX::FormatError(int errorCode)

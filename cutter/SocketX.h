@@ -21,20 +21,26 @@ public:
     CSocketX& operator=(const CSocketX&) = delete;
 
     bool Create();
-    // Gives up after kConnectTimeout so an address that never answers cannot
-    // freeze the caller.
-    bool Connect(const std::string& hostAddress, int port);
+    // Gives up after kConnectTimeoutMs, or when *cancel becomes non-zero, so an
+    // address that never answers cannot hold the send.
+    bool Connect(const std::string& hostAddress, int port, const std::atomic<int>* cancel = nullptr);
     // The whole chunk: count sent (short only when cancelled) or -1.
     int Send(const void* buffer, int length, const std::atomic<int>* cancel);
     // Delivers what the peer did since the last look (data, close) without waiting.
     void PumpNotifications();
-    // Orderly end: the peer gets every byte before the connection goes away.
+    // The end of a send: ends our sending direction and waits until the peer
+    // has acknowledged every byte (and, for a short while after, that it did
+    // not reset the connection for bytes it never read). 1 when delivered, 0
+    // when cancelled, -1 (with the send-error report) when the connection was
+    // reset, failed or stopped moving for kDeliveryStallMs.
+    int FinishSend(const std::atomic<int>* cancel);
+    // A set cancel flag closes abortively: what is still queued is dropped.
     void Close(const std::atomic<int>* cancel = nullptr);
 
     virtual void OnReceive(int errorCode);
     virtual void OnClose(int errorCode);
 
-    int GetLastError() const { return m_socket.LastError(); }
+    int GetLastError() const { return m_nDeliveryError ? m_nDeliveryError : m_socket.LastError(); }
     // "Warning: %s\n" with the system's text for the code.
     static std::string FormatError(int errorCode);
     // Shows "SendMsg Error!!!\n" and the formatted last error in one box; returns -1.
@@ -44,19 +50,25 @@ public:
     std::string receivedText;
 
     static constexpr int kConnectTimeoutMs = 5000;
-    static constexpr int kCloseWaitMs = 3000;
+    static constexpr int kDeliveryStallMs = 30000;
+    // How long a peer that has acknowledged everything is watched for a reset:
+    // a peer that stops reading and closes resets bytes it had acknowledged.
+    static constexpr int kResetWatchMs = 300;
 
 private:
     Notifier& Notify();
     // Takes one arrival (waiting at most `wait`); true when data came.
     bool TakeIncoming(bool& peerClosed, std::chrono::milliseconds wait);
-    void WaitForPeer(const std::atomic<int>* cancel);
+    // One slice of the delivery wait: takes arrivals, reports a peer close.
+    void WatchPeer(std::chrono::milliseconds slice);
+    int DeliveryFailed(int errorCode);
 
     TcpSocket m_socket;
     Notifier* m_pNotifier;
     std::chrono::steady_clock::time_point m_lastPump{};
     bool m_bConnected = false;
     bool m_bCloseReported = false;
+    int m_nDeliveryError = 0;
 };
 
 }  // namespace kerfmax

@@ -9,11 +9,11 @@ int UsbLink::Open(const std::string& devicePath)
     return m_bOpen;
 }
 
-int UsbLink::Write(const void* buffer, int length)
+int UsbLink::Write(const void* buffer, int length, const std::atomic<int>* cancel)
 {
     if (!m_bOpen) return 0;
     if (buffer == nullptr || length <= 0) return 0;
-    return static_cast<int>(m_device.Write(buffer, static_cast<std::size_t>(length)));
+    return static_cast<int>(m_device.Write(buffer, static_cast<std::size_t>(length), cancel));
 }
 
 void UsbLink::Close()

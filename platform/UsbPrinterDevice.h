@@ -1,6 +1,7 @@
 #pragma once
 // A USB printing-class device node opened by path (/dev/usb/lpN here; the
 // device-interface path with overlapped writes on Windows).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +21,9 @@ public:
     void Close();
 
     // Returns when the whole buffer is written: the count, or -1 on failure.
-    long Write(const void* buffer, std::size_t length);
+    // A device that stops taking bytes is waited for in short slices; once
+    // *cancel is non-zero the count written so far is returned.
+    long Write(const void* buffer, std::size_t length, const std::atomic<int>* cancel = nullptr);
 
     int LastError() const { return m_lastError; }
 

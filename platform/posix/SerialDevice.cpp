@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -128,8 +129,21 @@ bool SerialDevice::Open(const std::string& deviceName)
     Close();
     // Non-blocking for its whole life: an open without carrier cannot hang, and
     // reads and writes wait in poll() instead of in the driver.
+    // Only a character device is a port: a file or a pipe given as a port is
+    // never opened for writing.
+    struct stat info{};
+    if (::stat(deviceName.c_str(), &info) != 0) return Fail();
+    if (!S_ISCHR(info.st_mode)) {
+        m_lastError = ENODEV;
+        return false;
+    }
     int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail();
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+        ::close(fd);
+        m_lastError = ENODEV;
+        return false;
+    }
     // No sharing: a second opener gets EBUSY (the superuser excepted).
     (void)::ioctl(fd, TIOCEXCL);
     m_handle = fd;

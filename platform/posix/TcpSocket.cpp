@@ -1,10 +1,12 @@
 #include "platform/TcpSocket.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/sockios.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -58,10 +60,18 @@ bool TcpSocket::Create()
     if (fd < 0) return Fail();
     m_handle = fd;
     m_peerClosed = false;
+    m_reset = false;
     return true;
 }
 
-bool TcpSocket::Connect(const std::string& dottedAddress, int port, std::chrono::milliseconds timeout)
+bool TcpSocket::IsConnectableAddress(const std::string& dottedAddress)
+{
+    in_addr parsed{};
+    return ::inet_pton(AF_INET, dottedAddress.c_str(), &parsed) == 1;
+}
+
+bool TcpSocket::Connect(const std::string& dottedAddress, int port, std::chrono::milliseconds timeout,
+                        const std::atomic<int>* cancel)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -73,11 +83,21 @@ bool TcpSocket::Connect(const std::string& dottedAddress, int port, std::chrono:
     int fd = static_cast<int>(m_handle);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
     if (errno != EINPROGRESS && errno != EINTR) return Fail();
-    int revents = PollFor(fd, POLLOUT, timeout);
-    if (revents < 0) return Fail();
-    if (revents == 0) {
-        m_lastError = ETIMEDOUT;
-        return false;
+    // Waited for in slices, so that Cancel ends a connect that nobody answers.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int revents = 0;
+    while (revents == 0) {
+        if (IsSet(cancel)) {
+            m_lastError = 0;
+            return false;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            m_lastError = ETIMEDOUT;
+            return false;
+        }
+        revents = PollFor(fd, POLLOUT, std::min(left, std::chrono::milliseconds(kSendSliceMs)));
+        if (revents < 0) return Fail();
     }
     int error = 0;
     socklen_t size = sizeof error;
@@ -97,8 +117,8 @@ bool TcpSocket::WaitWritable(std::chrono::milliseconds slice, bool& ready)
 
 long TcpSocket::SendAll(const void* buffer, std::size_t length, const std::atomic<int>* cancel)
 {
-    if (m_peerClosed) {
-        m_lastError = EPIPE;
+    if (m_reset) {
+        m_lastError = ECONNRESET;
         return -1;
     }
     const char* bytes = static_cast<const char*>(buffer);
@@ -145,7 +165,10 @@ ReceiveResult TcpSocket::Receive(void* buffer, std::size_t length, std::chrono::
         if (errno == EAGAIN || errno == EWOULDBLOCK) return result;
         Fail();
         // A reset connection is gone as surely as a closed one.
-        if (m_lastError == ECONNRESET) m_peerClosed = true;
+        if (m_lastError == ECONNRESET) {
+            m_peerClosed = true;
+            m_reset = true;
+        }
         result.status = ReceiveResult::Failed;
         return result;
     }
@@ -165,6 +188,41 @@ bool TcpSocket::ShutdownSend()
 {
     if (::shutdown(static_cast<int>(m_handle), SHUT_WR) != 0) return Fail();
     return true;
+}
+
+TcpSocket::Delivery TcpSocket::CheckDelivery()
+{
+    const int fd = static_cast<int>(m_handle);
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+    if (error != 0 || m_reset) {
+        m_lastError = error != 0 ? error : ECONNRESET;
+        m_reset = m_reset || m_lastError == ECONNRESET;
+        return Delivery::Failed;
+    }
+    tcp_info info{};
+    size = sizeof info;
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0) {
+        m_lastError = errno;
+        return Delivery::Failed;
+    }
+    switch (info.tcpi_state) {
+    // Our end of stream was acknowledged, so was every byte before it.
+    case TCP_FIN_WAIT2: return Delivery::AllAcknowledged;
+    // Both ends have closed in order and every byte was acknowledged.
+    case TCP_TIME_WAIT:
+    case TCP_CLOSE: return Delivery::Delivered;
+    default: return Delivery::Pending;
+    }
+}
+
+void TcpSocket::CloseAbortive()
+{
+    if (m_handle < 0) return;
+    linger abort{1, 0};
+    (void)::setsockopt(static_cast<int>(m_handle), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    Close();
 }
 
 void TcpSocket::Close()

@@ -1,9 +1,12 @@
 #include "platform/UserFolders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -97,6 +100,33 @@ std::filesystem::path TemporaryFolder()
     std::string folder = Environment("TMPDIR");
     if (folder.empty()) folder = "/tmp";
     return WithTrailingSeparator(folder);
+}
+
+namespace {
+
+// XDG_RUNTIME_DIR counts only when it is a folder of ours that nobody else can enter.
+std::string PrivateRuntimeFolder()
+{
+    std::string folder = Environment("XDG_RUNTIME_DIR");
+    struct stat info{};
+    if (folder.empty() || folder[0] != '/' || ::stat(folder.c_str(), &info) != 0) return {};
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 077) != 0) return {};
+    return folder;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> CreatePrivateFolder(const std::string& prefix, std::string* error)
+{
+    std::string base = PrivateRuntimeFolder();
+    if (base.empty()) base = TemporaryFolder().string();
+    std::string pattern = WithTrailingSeparator(base) + prefix + "XXXXXX";
+    // mkdtemp makes the folder with mode 0700 under a name nobody held before.
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        if (error) *error = "cannot create a folder in " + base + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    return std::filesystem::path(pattern);
 }
 
 std::filesystem::path ProgramFolder()

@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "cutter/Cutter.h"
 #include "cutter/SendTestPeers.h"
 

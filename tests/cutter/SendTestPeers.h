@@ -12,7 +12,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -167,10 +169,11 @@ inline int ListenOnLoopback(int& port, int receiveBuffer = 0)
 }
 
 // One-connection TCP peer on 127.0.0.1 that records every byte until the
-// sender closes, records slowly, or accepts and never reads.
+// sender closes, records slowly, accepts and never reads, reads 1 KB and
+// closes, or ends its own sending side at once and then records.
 class TcpPeer {
 public:
-    enum class Mode { Record, SlowRecord, NeverRead };
+    enum class Mode { Record, SlowRecord, NeverRead, ReadOneKilobyteThenClose, HalfCloseThenRecord };
 
     explicit TcpPeer(Mode mode = Mode::Record) : m_mode(mode)
     {
@@ -211,16 +214,17 @@ private:
         if (fd < 0) return;
         m_accepted.store(true);
         while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (m_mode != Mode::NeverRead) ReadAll(fd);
+        if (m_mode == Mode::HalfCloseThenRecord) ::shutdown(fd, SHUT_WR);
+        if (m_mode != Mode::NeverRead) ReadAll(fd, m_mode == Mode::ReadOneKilobyteThenClose ? 1024 : SIZE_MAX);
         ::close(fd);
         m_ended.store(true);
     }
-    void ReadAll(int fd)
+    void ReadAll(int fd, std::size_t limit)
     {
         const bool slow = m_mode == Mode::SlowRecord;
         std::string buffer(slow ? 4096 : 65536, '\0');
-        while (WaitReadable(fd)) {
-            ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        while (m_bytes.size() < limit && WaitReadable(fd)) {
+            ssize_t n = ::read(fd, buffer.data(), std::min(buffer.size(), limit - m_bytes.size()));
             if (n <= 0) return;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);

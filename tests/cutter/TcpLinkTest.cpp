@@ -1,7 +1,7 @@
 // The network link against real TCP peers on 127.0.0.1.
 #include <gtest/gtest.h>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "cutter/Cutter.h"
 #include "cutter/SendTestPeers.h"
 #include "cutter/SocketX.h"
