@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "support/CountingPeer.h"
 #include "cutter/Cutter.h"
 

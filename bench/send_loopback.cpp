@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "support/CountingPeer.h"
 #include "cutter/Cutter.h"
 #include "cutter/SendWorker.h"
@@ -59,15 +59,11 @@ void BM_SendWorkerLoopback(benchmark::State& state)
         settings.noAckWait = 1;
         if (cutter.Open(settings) != 1) return state.SkipWithError("connect failed");
         std::atomic<int> cancel{0};
-        std::atomic<int> outcome{-1};
-        SendWorker worker;
-        SendWorkerCallbacks callbacks;
-        callbacks.done = [&outcome](SendOutcome o) { outcome.store(static_cast<int>(o)); };
-        worker.Start(cutter, LINK_NETWORK, file, cancel, "Open temp file fail!", callbacks);
-        worker.Wait();
+        const SendOutcome outcome =
+            SendWorker(cutter, LINK_NETWORK, file, cancel, "Open temp file fail!", StreamCallbacks{});
         cutter.Close();
         // The figure includes delivery of the last byte.
-        if (outcome.load() != static_cast<int>(SendOutcome::Finished) || peer.Received() != length)
+        if (outcome != SendOutcome::Finished || peer.Received() != length)
             return state.SkipWithError("send incomplete");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * length));

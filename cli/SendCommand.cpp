@@ -3,6 +3,8 @@
 // progress line on standard error; Ctrl-C cancels.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <mutex>
@@ -10,13 +12,13 @@
 #include <string>
 
 #include "app/IniFile.h"
-#include "app/Notifier.h"
+#include "platform/Notifier.h"
 #include "app/Texts.h"
 #include "cli/Commands.h"
 #include "cli/GeometryOptions.h"
 #include "cutter/PortDiscovery.h"
-#include "cutter/SendJob.h"
-#include "geometry/Job.h"
+#include "platform/TcpSocket.h"
+#include "run/CuttingRun.h"
 
 namespace kerfmax::cli {
 
@@ -53,34 +55,6 @@ struct SendOptions {
 
 enum class ParseStatus { Ok, Help, Bad };
 
-bool ParseByte(const std::string& text, int& value)
-{
-    if (text.empty() || text.size() > 3) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 255;
-}
-
-// What the window's IP address control accepts: four dotted numbers 0 to 255.
-bool IsDottedAddress(const std::string& text)
-{
-    int parts = 0;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t dot = text.find('.', start);
-        int value = 0;
-        if (!ParseByte(text.substr(start, dot == std::string::npos ? std::string::npos : dot - start), value))
-            return false;
-        ++parts;
-        if (dot == std::string::npos) break;
-        start = dot + 1;
-    }
-    return parts == 4;
-}
-
 bool ParseAddress(const std::string& text, std::string& address, int& port)
 {
     std::size_t colon = text.find(':');
@@ -95,7 +69,8 @@ bool ParseAddress(const std::string& text, std::string& address, int& port)
         }
         if (port < 1 || port > 65535) return false;
     }
-    return IsDottedAddress(address);
+    // Exactly what the link can connect to, so a typo fails here and not as a refused connection.
+    return TcpSocket::IsConnectableAddress(address);
 }
 
 ParseStatus TakeSendOption(const Args& args, std::size_t& i, SendOptions& options, std::string& error)
@@ -162,27 +137,33 @@ int ManufacturerRowFor(const GeometryOptions& geometry)
     return row;
 }
 
-// One line on standard error, rewritten in place at most four times a second;
+// One line on standard error, redrawn every kRedrawMs whether or not the link
+// moves, with the bytes the link has taken, the rate and the time left;
 // messages end it first so they stand on their own lines.
 class ProgressLine {
 public:
+    static constexpr int kRedrawMs = 250;
+
+    ProgressLine() : m_start(Clock::now()) {}
+
+    // From the send's thread: only remembered; Redraw shows it.
     void Update(const SendProgress& progress)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        auto now = Clock::now();
-        if (!m_started) {
-            m_started = true;
-            m_start = now;
-        }
-        if (progress.percent < 100 && m_shown && now - m_lastShown < std::chrono::milliseconds(250)) return;
-        m_lastShown = now;
-        m_shown = true;
-        double seconds = std::chrono::duration<double>(now - m_start).count();
-        double rate = seconds > 0 ? static_cast<double>(progress.bytesSent) / seconds : 0.0;
-        double left = rate > 0 ? static_cast<double>(progress.totalBytes - progress.bytesSent) / rate : 0.0;
-        std::fprintf(stderr, "\r%3d%%  %llu of %llu bytes  %.1f KB/s  %d:%02d left ", progress.percent,
-                     static_cast<unsigned long long>(progress.bytesSent),
-                     static_cast<unsigned long long>(progress.totalBytes), rate / 1024.0,
+        m_progress = progress;
+        m_hasProgress = true;
+    }
+    void Redraw()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_hasProgress) return;
+        const double seconds = Elapsed();
+        const double rate = seconds > 0 ? static_cast<double>(m_progress.bytesSent) / seconds : 0.0;
+        const double left =
+            rate > 0 ? static_cast<double>(m_progress.totalBytes - m_progress.bytesSent) / rate : 0.0;
+        std::fprintf(stderr, "\r%3d%%  %llu of %llu bytes  %.1f KB/s  %d:%02d left ", m_progress.percent,
+                     static_cast<unsigned long long>(m_progress.bytesSent),
+                     static_cast<unsigned long long>(m_progress.totalBytes), rate / 1024.0,
                      static_cast<int>(left) / 60, static_cast<int>(left) % 60);
         std::fflush(stderr);
         m_lineOpen = true;
@@ -194,14 +175,21 @@ public:
         std::fputs(text.c_str(), stderr);
         if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
     }
-    void End()
+    // The closing line: what the link took, in how long, at what average rate.
+    void Summary()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         EndLineLocked();
+        const double seconds = Elapsed();
+        const double rate = seconds > 0 ? static_cast<double>(m_progress.bytesSent) / seconds : 0.0;
+        std::fprintf(stderr, "%llu of %llu bytes in %.2f s, %.1f KB/s\n",
+                     static_cast<unsigned long long>(m_progress.bytesSent),
+                     static_cast<unsigned long long>(m_progress.totalBytes), seconds, rate / 1024.0);
     }
 
 private:
     using Clock = std::chrono::steady_clock;
+    double Elapsed() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
     void EndLineLocked()
     {
         if (m_lineOpen) std::fputc('\n', stderr);
@@ -209,8 +197,9 @@ private:
     }
 
     std::mutex m_mutex;
-    bool m_started = false, m_shown = false, m_lineOpen = false;
-    Clock::time_point m_start, m_lastShown;
+    SendProgress m_progress;
+    bool m_hasProgress = false, m_lineOpen = false;
+    Clock::time_point m_start;
 };
 
 class ProgressLineNotifier final : public Notifier {
@@ -231,9 +220,12 @@ private:
 std::atomic<std::atomic<int>*> g_cancelOnInterrupt{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free);
 
+// The first interrupt cancels; a second one, while the cancel is under way,
+// ends the process at once.
 extern "C" void CancelOnInterrupt(int)
 {
-    if (std::atomic<int>* flag = g_cancelOnInterrupt.load()) flag->store(1);
+    std::atomic<int>* flag = g_cancelOnInterrupt.load();
+    if (flag == nullptr || flag->exchange(1) != 0) std::_Exit(kExitCancelled);
 }
 
 class InterruptCancels {
@@ -258,74 +250,94 @@ private:
     void (*m_previousTerm)(int);
 };
 
-int ExitCodeFor(SendStartResult result)
+int ExitCodeFor(SendResult result)
 {
     switch (result) {
-    case SendStartResult::Started: return kExitDone;
-    case SendStartResult::NoJob:
-    case SendStartResult::NothingToCut: return kExitNothingToCut;
-    case SendStartResult::Cancelled: return kExitCancelled;
+    case SendResult::Finished: return kExitDone;
+    case SendResult::NothingToCut: return kExitNothingToCut;
+    case SendResult::Cancelled: return kExitCancelled;
     default: return kExitOutputFailure;
     }
 }
 
-int ExitCodeFor(SendOutcome outcome)
+void Configure(CuttingRun& run, const SendOptions& options)
 {
-    switch (outcome) {
-    case SendOutcome::Finished: return kExitDone;
-    case SendOutcome::Cancelled: return kExitCancelled;
-    default: return kExitOutputFailure;
-    }
-}
-
-SendRequest BuildRequest(const SendOptions& options)
-{
-    SendRequest request;
-    request.settings = options.geometry.settings;
-    request.settings.manufacturerRow = ManufacturerRowFor(options.geometry);
-    request.settings.portText = options.port;
-    if (options.address) request.settings.networkAddress = *options.address;
-    if (options.virtualCom) request.settings.virtualCom = true;
-    request.tcpPortOverride = options.tcpPort;
+    JobSettings& settings = run.Settings();
+    settings = options.geometry.settings;
+    settings.manufacturerRow = ManufacturerRowFor(options.geometry);
+    settings.portText = options.port;
+    if (options.address) settings.networkAddress = *options.address;
+    if (options.virtualCom) settings.virtualCom = true;
+    run.SetTcpPortOverride(options.tcpPort);
     // USB_n names the n-th cutter of a refresh, as in the window.
     if (options.port.rfind("USB", 0) == 0)
-        request.usbCutterPaths = EnumerateUsbCutters(DeviceTreeRootsFor(options.deviceRoot));
-    return request;
+        run.SetUsbCutterPaths(EnumerateUsbCutters(DeviceTreeRootsFor(options.deviceRoot)));
 }
+
+// Waits for the send's end on this thread, redrawing the progress line meanwhile.
+class SendEnd {
+public:
+    void Done(SendResult result)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_result = result;
+        m_ended = true;
+        m_changed.notify_all();
+    }
+    SendResult WaitRedrawing(ProgressLine& line)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_changed.wait_for(lock, std::chrono::milliseconds(ProgressLine::kRedrawMs),
+                                   [this] { return m_ended; })) {
+            lock.unlock();
+            line.Redraw();
+            lock.lock();
+        }
+        return m_result;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_ended = false;
+    SendResult m_result = SendResult::Failed;
+};
 
 int Send(const SendOptions& options)
 {
-    Job job;
-    job.LoadJob(options.jobPath);
-    if (!job.HasJob()) {
+    CuttingRun run;
+    run.LoadJob(options.jobPath);
+    if (!run.HasJob()) {
         std::fprintf(stderr, "kerfmax-cli send: nothing to cut in '%s'\n", options.jobPath.c_str());
         return kExitNothingToCut;
     }
-    ApplyPlacement(job, options.geometry.settings);
+    Configure(run, options);
+    run.ApplyPlacementFromSettings();
 
     ProgressLine line;
     ProgressLineNotifier notifier(line);
     std::optional<CIniFile> settingsFile;
-    SendRequest request = BuildRequest(options);
     if (!options.settingsPath.empty()) {
         settingsFile.emplace(options.settingsPath, &notifier);
-        request.settingsFile = &*settingsFile;
+        run.SetSettingsFile(&*settingsFile);
     }
 
-    SendJob send(notifier);
-    InterruptCancels interrupt(send.CancelFlag());
-    std::atomic<int> outcome{static_cast<int>(SendOutcome::Failed)};
-    SendWorkerCallbacks callbacks;
+    InterruptCancels interrupt(run.CancelFlag());
+    SendEnd end;
+    SendCallbacks callbacks;
     callbacks.progress = [&line](const SendProgress& progress) { line.Update(progress); };
-    callbacks.done = [&outcome](SendOutcome result) { outcome.store(static_cast<int>(result)); };
+    callbacks.message = [&line](const std::string& text, NotifyIcon) { line.Message(text); };
+    callbacks.done = [&end](SendResult result) { end.Done(result); };
+    if (run.StartSend(std::move(callbacks)) != SendStart::Started) return kExitOutputFailure;
 
-    SendStartResult started = send.Start(job, request, std::move(callbacks));
-    if (started != SendStartResult::Started) return ExitCodeFor(started);
-    send.Finish();   // waits for the worker, then closes the link
-    line.End();
-    const auto result = static_cast<SendOutcome>(outcome.load());
-    if (result == SendOutcome::Finished) line.Message(Text(TextId::SendFinished, request.settings.language));
-    if (result == SendOutcome::Cancelled) std::fputs("kerfmax-cli send: cancelled\n", stderr);
+    const SendResult result = end.WaitRedrawing(line);
+    run.Wait();
+    if (ReachedStreaming(result)) {
+        line.Redraw();
+        line.Summary();
+    }
+    if (result == SendResult::Finished) line.Message(Text(TextId::SendFinished, run.Settings().language));
+    if (result == SendResult::Cancelled) std::fputs("kerfmax-cli send: cancelled\n", stderr);
     return ExitCodeFor(result);
 }
 

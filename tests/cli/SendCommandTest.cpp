@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <future>
+#include <memory>
+#include <vector>
 
 #include "cutter/SendTestPeers.h"
 #include "support/TestSupport.h"
@@ -125,6 +127,50 @@ TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3.4:0"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--bogus"}).exitCode, 1);
+}
+
+TEST(SendCommand, ConcurrentSendsEachDeliverTheirOwnJob)
+{
+    // Pairs of sends sharing one temporary folder, as two windows of one user would.
+    CliFixture f;
+    const std::string otherJob = "PU0,0;PD100,0;PD100,9000;PD0,0;SP0;";
+    test::WriteFileBytes(f.dir / "other.hb", otherJob);
+    const std::string expectedFirst = f.Converted({});
+    auto otherResult = RunCli({"convert", (f.dir / "other.hb").string(), "-o", (f.dir / "other.plt").string()}, f.env);
+    ASSERT_EQ(otherResult.exitCode, 0) << otherResult.err;
+    const std::string expectedOther = test::ReadFileBytes(f.dir / "other.plt");
+    ASSERT_NE(expectedFirst, expectedOther);
+
+    constexpr int kPairs = 20;
+    std::vector<std::unique_ptr<TcpPeer>> peers;
+    std::vector<std::future<test::ProcessResult>> runs;
+    for (int i = 0; i < 2 * kPairs; ++i) {
+        peers.push_back(std::make_unique<TcpPeer>());
+        const std::string job = (i % 2 == 0) ? f.Job() : (f.dir / "other.hb").string();
+        std::vector<std::string> args = {"send", job, "--port", "Network Port", "--ip",
+                                         "127.0.0.1:" + std::to_string(peers.back()->Port())};
+        runs.push_back(std::async(std::launch::async, [args, &f] { return RunCli(args, f.env); }));
+    }
+    for (int i = 0; i < 2 * kPairs; ++i) {
+        auto result = runs[i].get();
+        EXPECT_EQ(result.exitCode, 0) << i << ": " << result.err;
+        EXPECT_EQ(peers[i]->Received(), i % 2 == 0 ? expectedFirst : expectedOther) << i;
+    }
+    // Every run removed its private folder.
+    EXPECT_TRUE(std::filesystem::is_empty(f.dir / "tmp"));
+}
+
+TEST(SendCommand, APeerThatStopsReadingEarlyFailsTheSend)
+{
+    CliFixture f;
+    std::string job = "PU0,0;";
+    for (int i = 0; i < 4000; ++i) job += "PD" + std::to_string(i) + "," + std::to_string(i % 13 * 50) + ";";
+    test::WriteFileBytes(f.dir / "job.hb", job + "SP0;");
+    TcpPeer peer(TcpPeer::Mode::ReadOneKilobyteThenClose);
+    auto result = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port())});
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_EQ(result.err.find("Send finished!"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("SendMsg Error!!!"), std::string::npos) << result.err;
 }
 
 TEST(SendCommand, InterruptCancelsAStalledSendCleanly)

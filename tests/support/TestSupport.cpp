@@ -88,7 +88,8 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector
 {
     ProcessResult result;
     int outPipe[2], errPipe[2];
-    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return result;
+    // Close-on-exec, so a child started by another thread cannot hold our pipes open.
+    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return result;
 
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);

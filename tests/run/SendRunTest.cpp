@@ -1,0 +1,359 @@
+// Send through a cutting run, to real far ends (TCP on 127.0.0.1, a FIFO
+// standing in for a USB printer node): every step off the caller's thread,
+// each run's own output file, and outcomes that say what arrived.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <future>
+#include <optional>
+
+#include "app/IniFile.h"
+#include "cutter/Dialect.h"
+#include "cutter/PortDiscovery.h"
+#include "cutter/PortFakeDeviceTree.h"
+#include "cutter/SendTestPeers.h"
+#include "geometry/OutputJob.h"
+#include "run/CuttingRun.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using namespace std::chrono_literals;
+using sendtest::Clock;
+using sendtest::TcpPeer;
+using test::TempDir;
+
+const char kSquareJob[] = "PU0,0;PD4000,0;PD4000,4000;PD0,4000;PD0,0;PU1000,1000;PD2000,1000;SP0;";
+
+std::string LargeJob(int points)
+{
+    std::string job = "PU0,0;";
+    for (int i = 0; i < points; ++i) job += "PD" + std::to_string(i % 4000) + "," + std::to_string(i % 7) + ";";
+    return job + "SP0;";
+}
+
+// What one send reported, and the wait for its end.
+struct SendLog {
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::string messages;
+    std::optional<SendResult> result;
+    std::uint64_t bytesTaken = 0;
+
+    SendCallbacks Callbacks()
+    {
+        SendCallbacks callbacks;
+        callbacks.progress = [this](const SendProgress& p) {
+            std::lock_guard<std::mutex> lock(mutex);
+            bytesTaken = p.bytesSent;
+        };
+        callbacks.message = [this](const std::string& text, NotifyIcon) {
+            std::lock_guard<std::mutex> lock(mutex);
+            messages += text;
+            if (text.empty() || text.back() != '\n') messages += "\n";
+        };
+        callbacks.done = [this](SendResult r) {
+            std::lock_guard<std::mutex> lock(mutex);
+            result = r;
+            ended.notify_all();
+        };
+        return callbacks;
+    }
+    SendResult Wait(std::chrono::seconds limit = 20s)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ended.wait_for(lock, limit, [this] { return result.has_value(); });
+        return result.value_or(SendResult::Failed);
+    }
+    std::string Messages()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return messages;
+    }
+    std::uint64_t BytesTaken()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return bytesTaken;
+    }
+};
+
+struct RunFixture {
+    TempDir dir;
+    CuttingRun run;
+    SendLog log;
+
+    explicit RunFixture(const std::string& jobText = kSquareJob) { run.LoadJobText(jobText); }
+    void ToNetwork(int tcpPort)
+    {
+        run.Settings().portText = "Network Port";
+        run.SetTcpPortOverride(tcpPort);
+    }
+    SendResult Send()
+    {
+        EXPECT_EQ(run.StartSend(log.Callbacks()), SendStart::Started);
+        SendResult result = log.Wait();
+        run.Wait();
+        return result;
+    }
+    std::string Expected(int cutterType = 1)
+    {
+        CutterDialect dialect;
+        DialectForCutterType(cutterType, dialect);
+        StringSink sink;
+        BladeCompensator fresh;
+        EXPECT_EQ(BuildOutputJob(run.CurrentJob(), OutputOptionsFor(run.Settings()), dialect, sink, fresh),
+                  OutputResult::Written);
+        return sink.TakeText();
+    }
+};
+
+TEST(RunSend, NetworkSendDeliversTheAssembledOutputAndSavesTheSettings)
+{
+    RunFixture f;
+    TcpPeer peer;
+    CIniFile ini(f.dir / "Kerfmax.ini");
+    f.run.SetSettingsFile(&ini);
+    f.ToNetwork(peer.Port());
+
+    EXPECT_EQ(f.Send(), SendResult::Finished);
+    const std::string expected = f.Expected();
+    EXPECT_EQ(peer.Received(), expected);
+    EXPECT_EQ(test::ReadFileBytes(f.run.OutputPath()), expected);
+    EXPECT_EQ(f.run.CurrentLinkSettings().linkType, LINK_NETWORK);
+    // The peer closes once it has read everything, and the user is told so.
+    EXPECT_EQ(f.log.Messages(), "Socket Close!!!\n");
+    CIniFile reread(f.dir / "Kerfmax.ini");
+    EXPECT_EQ(reread.ReadString("Device", "PortS", ""), "Network Port");
+    EXPECT_EQ(reread.ReadString("Device", "IP", ""), "127.0.0.1");
+
+    // The cutter comes from the manufacturer row: a DMPL row speaks DMPL.
+    TcpPeer dmplPeer;
+    f.run.Settings().manufacturerRow = 1;
+    f.ToNetwork(dmplPeer.Port());
+    SendLog second;
+    ASSERT_EQ(f.run.StartSend(second.Callbacks()), SendStart::Started);
+    EXPECT_EQ(second.Wait(), SendResult::Finished);
+    EXPECT_EQ(dmplPeer.Received(), f.Expected(2));
+}
+
+TEST(RunSend, TheSendKeepsTheJobItStartedWithAndEachRunItsOwnOutputFile)
+{
+    RunFixture a, b;
+    const std::string unmirrored = a.Expected();
+    TcpPeer peerA(TcpPeer::Mode::SlowRecord), peerB;
+    a.ToNetwork(peerA.Port());
+    b.ToNetwork(peerB.Port());
+    b.run.ToggleMirror();
+    ASSERT_EQ(a.run.StartSend(a.log.Callbacks()), SendStart::Started);
+    ASSERT_EQ(b.run.StartSend(b.log.Callbacks()), SendStart::Started);
+    a.run.ToggleMirror();   // while a's send runs
+    EXPECT_EQ(a.log.Wait(), SendResult::Finished);
+    EXPECT_EQ(b.log.Wait(), SendResult::Finished);
+    EXPECT_EQ(peerA.Received(), unmirrored);
+    EXPECT_EQ(peerB.Received(), b.Expected());
+    EXPECT_NE(unmirrored, b.Expected());
+
+    // Each output file sits in a folder of its run alone, gone with the run.
+    EXPECT_NE(a.run.OutputPath().parent_path(), b.run.OutputPath().parent_path());
+    struct stat info{};
+    ASSERT_EQ(::stat(a.run.OutputPath().parent_path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(a.run.OutputPath().filename(), "cutcorldata.hb");
+    const auto folder = [] {
+        CuttingRun run;
+        return run.OutputPath().parent_path();
+    }();
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+// A good peer may end its own side first; a peer that stops reading and closes
+// did not get the job, even when the job fitted in the socket buffers.
+TEST(RunSend, SuccessMeansThePeerReadEveryByte)
+{
+    RunFixture halfClosing;
+    TcpPeer good(TcpPeer::Mode::HalfCloseThenRecord);
+    halfClosing.ToNetwork(good.Port());
+    EXPECT_EQ(halfClosing.Send(), SendResult::Finished) << halfClosing.log.Messages();
+    EXPECT_EQ(good.Received(), halfClosing.Expected());
+
+    RunFixture leaving(LargeJob(2000));
+    TcpPeer bad(TcpPeer::Mode::ReadOneKilobyteThenClose);
+    leaving.ToNetwork(bad.Port());
+    EXPECT_EQ(leaving.Send(), SendResult::Failed);
+    const std::string messages = leaving.log.Messages();
+    EXPECT_NE(messages.find("SendMsg Error!!!\nWarning: Connection reset by peer\n"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("Warning: Connection reset by peer\nylen:"), std::string::npos) << messages;
+    EXPECT_EQ(messages.find("Warning: Success"), std::string::npos) << messages;
+    EXPECT_EQ(bad.Received().size(), 1024u);
+}
+
+// A listener whose accept queue is full: a connect to it never completes.
+class FullListener {
+public:
+    FullListener()
+    {
+        m_listener = sendtest::ListenOnLoopback(m_port);
+        ::listen(m_listener, 0);
+        for (int i = 0; i < 4; ++i) {
+            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<std::uint16_t>(m_port));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            m_queued.push_back(fd);
+        }
+    }
+    ~FullListener()
+    {
+        for (int fd : m_queued) ::close(fd);
+        ::close(m_listener);
+    }
+    int Port() const { return m_port; }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::vector<int> m_queued;
+};
+
+// Cancel reaches the connect and a stalled stream; after it no more bytes
+// than the link had taken reach the peer.
+TEST(RunSend, CancelEndsEveryWaitAndStopsTheBytes)
+{
+    FullListener full;
+    RunFixture connecting;
+    connecting.ToNetwork(full.Port());
+    ASSERT_EQ(connecting.run.StartSend(connecting.log.Callbacks()), SendStart::Started);
+    std::this_thread::sleep_for(200ms);
+    connecting.run.Cancel();
+    EXPECT_EQ(connecting.log.Wait(2s), SendResult::Cancelled);
+    EXPECT_EQ(connecting.log.Messages(), "");
+
+    RunFixture stalled(LargeJob(300000));
+    TcpPeer slow(TcpPeer::Mode::SlowRecord);
+    stalled.ToNetwork(slow.Port());
+    ASSERT_EQ(stalled.run.StartSend(stalled.log.Callbacks()), SendStart::Started);
+    std::this_thread::sleep_for(300ms);
+    stalled.run.Cancel();
+    EXPECT_EQ(stalled.log.Wait(2s), SendResult::Cancelled);
+    const std::uint64_t taken = stalled.log.BytesTaken();
+    const std::size_t received = slow.Received().size();
+    EXPECT_LE(received, taken + kBlockChunkSize) << "taken " << taken;
+    EXPECT_LT(received, test::ReadFileBytes(stalled.run.OutputPath()).size());
+    std::printf("after cancel: link had taken %llu bytes, the peer received %zu\n",
+                static_cast<unsigned long long>(taken), received);
+}
+
+TEST(RunSend, AUsbCutterThatStopsReadingIsCancelledAtOnce)
+{
+    RunFixture f(LargeJob(100000));
+    test::FakeDeviceTree tree(f.dir / "root");
+    tree.AddUsbCutters(0, 1);
+    const auto node = tree.Roots().dev / "usb" / "lp0";
+    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    // Our read end keeps the pipe open and never reads: the pipe fills and the writes stall.
+    const int readEnd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    f.run.Settings().portText = "USB_0";
+    f.run.SetUsbCutterPaths(EnumerateUsbCutters(tree.Roots()));
+    ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
+    for (auto until = Clock::now() + 5s; Clock::now() < until && f.log.BytesTaken() == 0;)
+        std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(200ms);   // now blocked on the full pipe
+    const auto asked = Clock::now();
+    f.run.Cancel();
+    EXPECT_EQ(f.log.Wait(2s), SendResult::Cancelled);
+    EXPECT_LT(Clock::now() - asked, 100ms);
+    EXPECT_EQ(f.run.CurrentLinkSettings().usbDevicePath, node.string());
+    ::close(readEnd);
+}
+
+TEST(RunSend, EarlyEndsReportTheirTextsInTheCurrentLanguage)
+{
+    struct Case {
+        std::string port;
+        int language;
+        std::string messages;
+    };
+    const Case cases[] = {
+        {"LPT1", 0, "Connect to Cutter fail!\n"},
+        {"LPT1", 1, "连接设备失败!\n"},
+        {"/etc/hostname", 0, "Warning: No such device\nConnect to Cutter fail!\n"},
+        {"/dev/kerfmax-none", 0, "Warning: No such file or directory\nConnect to Cutter fail!\n"},
+    };
+    for (const Case& c : cases) {
+        RunFixture f;
+        CIniFile ini(f.dir / "Kerfmax.ini");
+        f.run.SetSettingsFile(&ini);
+        f.run.Settings().portText = c.port;
+        f.run.Settings().language = c.language;
+        EXPECT_EQ(f.Send(), SendResult::ConnectFailed) << c.port;
+        EXPECT_EQ(f.log.Messages(), c.messages) << c.port;
+        EXPECT_FALSE(std::filesystem::exists(f.dir / "Kerfmax.ini"));
+        EXPECT_FALSE(std::filesystem::exists(f.run.OutputPath()));
+    }
+    RunFixture unknown;
+    unknown.run.Settings().manufacturerRow = 9;
+    EXPECT_EQ(unknown.Send(), SendResult::NoCutter);
+    EXPECT_EQ(unknown.log.Messages(), "Unknow Cutter type!\n");
+
+    CuttingRun empty;
+    SendLog log;
+    EXPECT_EQ(empty.StartSend(log.Callbacks()), SendStart::NoJob);
+}
+
+TEST(RunSend, DestroyingTheRunDuringAStalledSendEndsPromptlyAndLeavesNoDescriptor)
+{
+    const int before = sendtest::OpenDescriptorCount();
+    {
+        TcpPeer peer(TcpPeer::Mode::NeverRead);
+        SendLog log;
+        auto run = std::make_unique<CuttingRun>();
+        run->LoadJobText(LargeJob(200000));
+        run->Settings().portText = "Network Port";
+        run->SetTcpPortOverride(peer.Port());
+        ASSERT_EQ(run->StartSend(log.Callbacks()), SendStart::Started);
+        std::this_thread::sleep_for(200ms);
+        EXPECT_TRUE(run->Busy());
+        auto start = Clock::now();
+        run.reset();
+        EXPECT_LT(Clock::now() - start, 1s);
+        EXPECT_EQ(log.Wait(1s), SendResult::Cancelled);
+    }
+    EXPECT_EQ(sendtest::OpenDescriptorCount(), before);
+}
+
+TEST(RunSave, SaveToFileCopiesTheOutputOfItsOwnRunOrWritesNothing)
+{
+    RunFixture f;
+    const auto target = f.dir / "out.plt";
+    auto save = [&](CuttingRun& run) {
+        std::promise<SaveResult> result;
+        std::string messages;
+        SaveCallbacks callbacks;
+        callbacks.message = [&](const std::string& text, NotifyIcon) { messages += text + "\n"; };
+        callbacks.done = [&](SaveResult r) { result.set_value(r); };
+        EXPECT_TRUE(run.StartSaveToFile(target, callbacks));
+        SaveResult r = result.get_future().get();
+        run.Wait();
+        return std::make_pair(r, messages);
+    };
+    const std::string first = f.Expected();
+    EXPECT_EQ(save(f.run), std::make_pair(SaveResult::Saved, std::string("Save finished!\n")));
+    EXPECT_EQ(test::ReadFileBytes(target), first);
+
+    // An output file that cannot be written: nothing is copied, the saved file stays.
+    std::filesystem::remove(f.run.OutputPath());
+    std::filesystem::create_directories(f.run.OutputPath() / "blocker");
+    EXPECT_EQ(save(f.run), std::make_pair(SaveResult::Failed, std::string("SaveCutTempData Error1\nSave fail!\n")));
+    EXPECT_EQ(test::ReadFileBytes(target), first);
+}
+
+}  // namespace
+}  // namespace kerfmax
