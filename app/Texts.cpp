@@ -59,14 +59,12 @@ constexpr bool TableFollowsIds()
 static_assert(TableFollowsIds(), "every TextId needs its row, in order");
 
 constexpr ControlCaption kControlCaptions[] = {
-    {1015, TextId::AboutButton},        {1019, TextId::JobSizeGroup},
-    {1024, TextId::OffsetGroup},        {1005, TextId::BladeOffsetCheck},
-    {1016, TextId::OverCutCheck},       {1021, TextId::ManufacturerLabel},
-    {1022, TextId::PortGroup},          {1, TextId::SendButton},
-    {2, TextId::CancelButton},          {1009, TextId::MirrorButton},
-    {1010, TextId::RotateButton},       {1025, TextId::RefreshSerialButton},
-    {1027, TextId::SaveToFileButton},   {1031, TextId::FeatureButton},
-    {1067, TextId::CuttingOrderButton}, {1060, TextId::VirtualComCheck},
+    {1015, TextId::AboutButton},      {1019, TextId::JobSizeGroup},  {1024, TextId::OffsetGroup},
+    {1005, TextId::BladeOffsetCheck}, {1016, TextId::OverCutCheck},  {1021, TextId::ManufacturerLabel},
+    {1022, TextId::PortGroup},        {1, TextId::SendButton},       {2, TextId::CancelButton},
+    {1009, TextId::MirrorButton},     {1010, TextId::RotateButton},  {1025, TextId::RefreshSerialButton},
+    {1027, TextId::SaveToFileButton}, {1031, TextId::FeatureButton}, {1067, TextId::CuttingOrderButton},
+    {1060, TextId::VirtualComCheck},
 };
 
 char AsciiLower(char c)

@@ -49,7 +49,7 @@ public:
 
 JobSettings Compensated()
 {
-    JobSettings settings;   // blade offset 0.35 ticked
+    JobSettings settings;  // blade offset 0.35 ticked
     settings.overCutOn = true;
     return settings;
 }
@@ -112,7 +112,8 @@ void BM_ConvertEndToEnd(benchmark::State& state)
         Job job;
         job.LoadJob(path.string());
         FileSink sink(target);
-        if (!sink.Open() || BuildOutputJob(job, OutputOptionsFor(Compensated()), CutterDialect{}, sink) != OutputResult::Written ||
+        if (!sink.Open() ||
+            BuildOutputJob(job, OutputOptionsFor(Compensated()), CutterDialect{}, sink) != OutputResult::Written ||
             !sink.Commit()) {
             state.SkipWithError("convert failed");
             break;

@@ -124,11 +124,17 @@ CallerFigures DriveSend(int port, std::chrono::milliseconds cancelAfter)
             benchmark::DoNotOptimize(latest.percent);
         }
         if (!cancelled && cancelAfter.count() > 0 && tick - start >= cancelAfter) {
-            Timed(figures, [&] { run.Cancel(); return 0; });
+            Timed(figures, [&] {
+                run.Cancel();
+                return 0;
+            });
             cancelled = true;
         }
     }
-    Timed(figures, [&] { run.Wait(); return 0; });
+    Timed(figures, [&] {
+        run.Wait();
+        return 0;
+    });
     figures.totalMs = Ms(Clock::now() - start).count();
     return figures;
 }

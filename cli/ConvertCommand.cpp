@@ -88,12 +88,9 @@ int ParseConvertArgs(const Args& args, ConvertRequest& request)
             continue;
         }
         switch (parser.Take(args, i)) {
-        case GeometryOptionParser::Status::Taken:
-            continue;
-        case GeometryOptionParser::Status::Bad:
-            return Usage(parser.Error(), kConvertUsage, kConvertHint);
-        case GeometryOptionParser::Status::NotMine:
-            break;
+        case GeometryOptionParser::Status::Taken: continue;
+        case GeometryOptionParser::Status::Bad: return Usage(parser.Error(), kConvertUsage, kConvertHint);
+        case GeometryOptionParser::Status::NotMine: break;
         }
         if (IsOptionWord(word)) return Usage("unknown option '" + word + "'", kConvertUsage, kConvertHint);
         if (!request.jobPath.empty()) return Usage("unexpected argument '" + word + "'", kConvertUsage, kConvertHint);
@@ -161,10 +158,8 @@ int RunConvert(const Args& args)
     case OutputResult::NothingToCut:
         std::fprintf(stderr, "kerfmax-cli: nothing to cut: '%s' has no points\n", request.jobPath.c_str());
         return kExitNothingToCut;
-    case OutputResult::WriteFailed:
-        return OutputFailure(request.outPath, sink);
-    case OutputResult::Written:
-        break;
+    case OutputResult::WriteFailed: return OutputFailure(request.outPath, sink);
+    case OutputResult::Written: break;
     }
     if (!sink.Commit()) return OutputFailure(request.outPath, sink);
     return kExitDone;

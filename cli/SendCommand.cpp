@@ -159,12 +159,11 @@ public:
         if (!m_hasProgress) return;
         const double seconds = Elapsed();
         const double rate = seconds > 0 ? static_cast<double>(m_progress.bytesSent) / seconds : 0.0;
-        const double left =
-            rate > 0 ? static_cast<double>(m_progress.totalBytes - m_progress.bytesSent) / rate : 0.0;
+        const double left = rate > 0 ? static_cast<double>(m_progress.totalBytes - m_progress.bytesSent) / rate : 0.0;
         std::fprintf(stderr, "\r%3d%%  %llu of %llu bytes  %.1f KB/s  %d:%02d left ", m_progress.percent,
                      static_cast<unsigned long long>(m_progress.bytesSent),
-                     static_cast<unsigned long long>(m_progress.totalBytes), rate / 1024.0,
-                     static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+                     static_cast<unsigned long long>(m_progress.totalBytes), rate / 1024.0, static_cast<int>(left) / 60,
+                     static_cast<int>(left) % 60);
         std::fflush(stderr);
         m_lineOpen = true;
     }
@@ -287,8 +286,8 @@ public:
     SendResult WaitRedrawing(ProgressLine& line)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_changed.wait_for(lock, std::chrono::milliseconds(ProgressLine::kRedrawMs),
-                                   [this] { return m_ended; })) {
+        while (
+            !m_changed.wait_for(lock, std::chrono::milliseconds(ProgressLine::kRedrawMs), [this] { return m_ended; })) {
             lock.unlock();
             line.Redraw();
             lock.lock();

@@ -23,9 +23,8 @@ int CCutter::Open(const LinkSettings& /*settings*/)
     return 1;
 }
 
-int CCutter::Open(std::int32_t linkType, std::int32_t comPort, std::int32_t baudRate,
-                  const std::string& hostAddress, std::int32_t tcpPort, std::uint8_t noAckWait,
-                  const std::string& usbDevicePath)
+int CCutter::Open(std::int32_t linkType, std::int32_t comPort, std::int32_t baudRate, const std::string& hostAddress,
+                  std::int32_t tcpPort, std::uint8_t noAckWait, const std::string& usbDevicePath)
 {
     LinkSettings settings;
     settings.linkType = linkType;

@@ -28,16 +28,14 @@ public:
     // 1 on success, 0 on failure. The base opens nothing.
     virtual int Open(const LinkSettings& settings);
     // The seven settings one by one.
-    int Open(std::int32_t linkType, std::int32_t comPort, std::int32_t baudRate,
-             const std::string& hostAddress, std::int32_t tcpPort, std::uint8_t noAckWait,
-             const std::string& usbDevicePath);
+    int Open(std::int32_t linkType, std::int32_t comPort, std::int32_t baudRate, const std::string& hostAddress,
+             std::int32_t tcpPort, std::uint8_t noAckWait, const std::string& usbDevicePath);
     virtual int Close() { return 0; }
     virtual int Read(char* /*buffer*/, int /*length*/) { return 0; }
     // Sends one chunk. cancel is the send's cancel flag (another thread sets it
     // to 1); handshake 1 waits for the cutter where the link has a handshake.
     // Returns the count accepted, 0 when not open or cancelled, -1 on a link error.
-    virtual int Write(const char* /*buffer*/, int /*length*/, const std::atomic<int>* /*cancel*/,
-                      int /*handshake*/)
+    virtual int Write(const char* /*buffer*/, int /*length*/, const std::atomic<int>* /*cancel*/, int /*handshake*/)
     {
         return 0;
     }
@@ -75,8 +73,7 @@ public:
     int Open(const LinkSettings& settings) override;
     int Close() override;
     int Read(char* buffer, int length) override;
-    int Write(const char* buffer, int length, const std::atomic<int>* cancel,
-              int handshake) override;
+    int Write(const char* buffer, int length, const std::atomic<int>* cancel, int handshake) override;
     int SetLanguage(int language) override;
     int FinishSend(const std::atomic<int>* cancel) override;
     int LastError() const override { return m_nLastError; }

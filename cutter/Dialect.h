@@ -29,7 +29,7 @@ struct CutterDevice {
     const char* englishLabel;
     const char* chineseLabel;
     const char* seriesLabel;
-    std::int32_t cutterType;   // 1 HPGL, 2 DMPL
+    std::int32_t cutterType;  // 1 HPGL, 2 DMPL
 };
 
 inline constexpr int kDefaultManufacturerRow = 3;

@@ -85,13 +85,11 @@ void CompleteSerialInfo(SSerInfo& info)
     if (info.portName.empty()) {
         info.portName = info.friendlyName;
         std::size_t open = NameInParenthesesAt(info.portName);
-        if (open != std::string::npos)
-            info.portName = info.portName.substr(open + 2, info.portName.size() - open - 3);
+        if (open != std::string::npos) info.portName = info.portName.substr(open + 2, info.portName.size() - open - 3);
     }
 }
 
-std::vector<SSerInfo> MergeSerialLists(std::vector<SSerInfo> enumerated,
-                                       std::vector<SSerInfo> deviceMap)
+std::vector<SSerInfo> MergeSerialLists(std::vector<SSerInfo> enumerated, std::vector<SSerInfo> deviceMap)
 {
     if (enumerated.empty()) return deviceMap;
     for (SSerInfo& mapped : deviceMap) {
@@ -129,8 +127,7 @@ PortListing RefreshPortList(int language, const DeviceTreeRoots& roots, Notifier
     listing.entries.push_back(NetworkPortText(language));
 
     listing.usbCutterPaths = EnumerateUsbCutters(roots);
-    for (std::size_t i = 0; i < listing.usbCutterPaths.size(); ++i)
-        listing.entries.push_back(UsbEntryText(i));
+    for (std::size_t i = 0; i < listing.usbCutterPaths.size(); ++i) listing.entries.push_back(UsbEntryText(i));
     return listing;
 }
 

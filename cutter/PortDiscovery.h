@@ -16,11 +16,11 @@ class Notifier;
 
 // One discovered serial port.
 struct SSerInfo {
-    std::string devicePath;     // what opens the port
-    std::string portName;       // COM3, ttyUSB0
-    std::string friendlyName;   // USB Serial Port (COM3)
-    std::int32_t usbFlag = 0;   // 1 when the port sits on USB
-    std::string description;    // USB Serial Port
+    std::string devicePath;  // what opens the port
+    std::string portName;  // COM3, ttyUSB0
+    std::string friendlyName;  // USB Serial Port (COM3)
+    std::int32_t usbFlag = 0;  // 1 when the port sits on USB
+    std::string description;  // USB Serial Port
 };
 
 // The network entry in the given interface language (1 Chinese, else English).
@@ -37,8 +37,7 @@ void CompleteSerialInfo(SSerInfo& info);
 
 // The enumerated ports first, then the serial-device map entries whose port
 // name none of them has; all map entries when nothing was enumerated.
-std::vector<SSerInfo> MergeSerialLists(std::vector<SSerInfo> enumerated,
-                                       std::vector<SSerInfo> deviceMap);
+std::vector<SSerInfo> MergeSerialLists(std::vector<SSerInfo> enumerated, std::vector<SSerInfo> deviceMap);
 
 // "COM3<USB Serial Port>", "ttyUSB0<FT232R USB UART>".
 std::string SerialEntryText(const SSerInfo& info);
@@ -49,9 +48,9 @@ std::string UsbEntryText(std::size_t index);
 // What one Refresh Serial No. found, and the Port list it gives.
 struct PortListing {
     std::vector<SSerInfo> serialPorts;
-    std::vector<std::string> usbCutterPaths;   // the entry USB_n stands for path n
-    std::vector<std::string> entries;          // the Port list, in order
-    std::string error;                         // why the serial enumeration stopped, if it did
+    std::vector<std::string> usbCutterPaths;  // the entry USB_n stands for path n
+    std::vector<std::string> entries;  // the Port list, in order
+    std::string error;  // why the serial enumeration stopped, if it did
 };
 
 // Rebuilds the Port list. A failed serial enumeration is reported through the

@@ -19,8 +19,7 @@ bool ChunksEndAfterSemicolon(std::int32_t linkType)
     return ChunkSizeFor(linkType) == kSerialChunkSize;
 }
 
-ChunkReader::ChunkReader(std::FILE* file, std::uint64_t length, std::size_t chunkSize,
-                         bool endAfterSemicolon)
+ChunkReader::ChunkReader(std::FILE* file, std::uint64_t length, std::size_t chunkSize, bool endAfterSemicolon)
     : m_file(file), m_length(length), m_chunkSize(chunkSize), m_endAfterSemicolon(endAfterSemicolon)
 {
 }
@@ -53,8 +52,8 @@ bool ChunkReader::Next(std::string& chunk)
 std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t count, long result)
 {
     char numbers[128];
-    std::snprintf(numbers, sizeof numbers, "ylen:%ld, readed:%ld, nWResult:%ld",
-                  static_cast<long>(bytesSent), static_cast<long>(count), result);
+    std::snprintf(numbers, sizeof numbers, "ylen:%ld, readed:%ld, nWResult:%ld", static_cast<long>(bytesSent),
+                  static_cast<long>(count), result);
     return "Warning: " + SystemErrorText(errorCode) + "\n" + numbers;
 }
 
@@ -73,8 +72,8 @@ struct WorkerTask {
     void Progress(std::uint64_t sent, std::uint64_t total) const
     {
         if (!callbacks.progress) return;
-        int percent = total == 0 ? 100 : static_cast<int>(static_cast<double>(sent) * 100.0 /
-                                                          static_cast<double>(total));
+        int percent =
+            total == 0 ? 100 : static_cast<int>(static_cast<double>(sent) * 100.0 / static_cast<double>(total));
         callbacks.progress(SendProgress{percent, sent, total});
     }
     bool CancelRequested() const { return cancel.load() != 0; }
@@ -126,8 +125,7 @@ SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesy
                        const StreamCallbacks& callbacks)
 {
     WorkerTask task{cutter, linkType, cancel, callbacks};
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputPath.string().c_str(), "rb"),
-                                                         &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputPath.string().c_str(), "rb"), &std::fclose);
     std::error_code ec;
     const std::uintmax_t length = file ? std::filesystem::file_size(outputPath, ec) : 0;
     if (!file || ec) {

@@ -38,7 +38,7 @@ private:
     bool Refill();
 
     std::FILE* m_file;
-    std::string m_buffer;   // read ahead in blocks; chunks are cut from it byte by byte
+    std::string m_buffer;  // read ahead in blocks; chunks are cut from it byte by byte
     std::size_t m_begin = 0;
     std::size_t m_end = 0;
     std::uint64_t m_length;
@@ -49,15 +49,15 @@ private:
 };
 
 struct SendProgress {
-    int percent = 0;                 // bytes sent x 100 / length, truncated
+    int percent = 0;  // bytes sent x 100 / length, truncated
     std::uint64_t bytesSent = 0;
     std::uint64_t totalBytes = 0;
 };
 
 enum class SendOutcome {
-    Finished,    // every byte was accepted by the link (an empty file too)
-    Failed,      // the file could not be read or a write fell short
-    Cancelled,   // the cancel flag stopped the send
+    Finished,  // every byte was accepted by the link (an empty file too)
+    Failed,  // the file could not be read or a write fell short
+    Cancelled,  // the cancel flag stopped the send
 };
 
 // Both run on the thread that streams.

@@ -155,7 +155,7 @@ void CSocketX::Close(const std::atomic<int>* cancel)
     if (IsSet(cancel)) {
         m_socket.CloseAbortive();
     } else {
-        PumpNotifications();   // a peer that closed first is still told to the user
+        PumpNotifications();  // a peer that closed first is still told to the user
         m_socket.Close();
     }
     m_bConnected = false;

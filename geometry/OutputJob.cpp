@@ -58,7 +58,7 @@ private:
 // job's y, the job's x is mirrored into the second axis; the frame margins shift
 // the job and enlarge the area.
 struct CutterMapping {
-    std::int64_t xMin = 0, yMin = 0;   // moves the working list to the origin
+    std::int64_t xMin = 0, yMin = 0;  // moves the working list to the origin
     std::int64_t offX = 0, offY = 0;
     std::int64_t W = 0, H = 0;
 
@@ -93,16 +93,16 @@ bool HasPenPoint(const PointList& points)
 
 // Everything between the header and the trailer, handed to one of the two emitters.
 template <typename Emit>
-void WalkCommands(const PointList& points, const CutterMapping& map, const PenFormat& up,
-                  const PenFormat& down, std::int32_t frameEnabled, OutputSink& sink, Emit emit)
+void WalkCommands(const PointList& points, const CutterMapping& map, const PenFormat& up, const PenFormat& down,
+                  std::int32_t frameEnabled, OutputSink& sink, Emit emit)
 {
     std::string text;
     for (std::size_t i = 0; i < points.size() && !sink.Failed(); ++i) {
         const PointNode& n = points[i];
         const PointNode* next = i + 1 < points.size() ? &points[i + 1] : nullptr;
         if (n.kind == KIND_PEN_UP) {
-            if (next && next->kind == KIND_PEN_UP) continue;     // only the last of a run of pen-ups moves
-            if (!next || next->kind == KIND_NONE) break;         // trailing pen-ups move nothing
+            if (next && next->kind == KIND_PEN_UP) continue;  // only the last of a run of pen-ups moves
+            if (!next || next->kind == KIND_NONE) break;  // trailing pen-ups move nothing
             up.Format(map.First(n), map.Second(n), text);
         } else if (n.kind == KIND_PEN_DOWN) {
             down.Format(map.First(n), map.Second(n), text);
@@ -147,8 +147,8 @@ PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrd
     return joined;
 }
 
-OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& dialect,
-                            OutputSink& sink, BladeCompensator& compensator)
+OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& dialect, OutputSink& sink,
+                            BladeCompensator& compensator)
 {
     if (!job.HasJob()) return OutputResult::NothingToCut;
     PointList points = WorkingList(job, options);
@@ -161,19 +161,16 @@ OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const 
 
     sink.Write(dialect.initCommand);
     if (!options.compensate) {
-        WalkCommands(points, map, up, down, options.frameEnabled, sink,
-                     [&sink](std::string_view text) {
-                         if (!text.empty()) sink.Write(text);
-                     });
+        WalkCommands(points, map, up, down, options.frameEnabled, sink, [&sink](std::string_view text) {
+            if (!text.empty()) sink.Write(text);
+        });
     } else {
         const std::int32_t bladeOffset = options.bladeOffset;
         const std::int32_t overCut = options.overCut;
         const int isDmpl = dialect.isDmpl;
         CompensatorOutput registered(compensator, sink);
         WalkCommands(points, map, up, down, options.frameEnabled, sink,
-                     [&](std::string_view text) {
-                         compensator.CompensateCommand(text, bladeOffset, overCut, isDmpl);
-                     });
+                     [&](std::string_view text) { compensator.CompensateCommand(text, bladeOffset, overCut, isDmpl); });
     }
     sink.Write(dialect.trailer);
     sink.Write(std::string_view(kEndFiller, sizeof kEndFiller - 1));

@@ -14,9 +14,9 @@
 namespace kerfmax {
 
 enum class OutputResult {
-    Written,        // the whole stream went to the sink
-    NothingToCut,   // no job, or no pen point in the chosen order; nothing written
-    WriteFailed,    // the sink failed (or was cancelled) part way
+    Written,  // the whole stream went to the sink
+    NothingToCut,  // no job, or no pen point in the chosen order; nothing written
+    WriteFailed,  // the sink failed (or was cancelled) part way
 };
 
 // Copies (kind, x, y) of the nodes of the objects in the given order, object
@@ -28,7 +28,7 @@ PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrd
 // when the job holds none yet (the job itself is left as it is, so a run can
 // assemble a job that another thread reads). Cutter coordinates are computed in
 // 64 bits, so no job coordinate can overflow them.
-OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& texts,
-                            OutputSink& sink, BladeCompensator& compensator = ProcessCompensator());
+OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& texts, OutputSink& sink,
+                            BladeCompensator& compensator = ProcessCompensator());
 
 }  // namespace kerfmax

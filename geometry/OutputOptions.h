@@ -24,12 +24,12 @@ struct CommandTexts {
 std::string FormatPenCommand(const std::string& format, long first, long second);
 
 struct OutputOptions {
-    int cutOrder = 0;                 // 1 "Reduce Feed", anything else file order
-    bool compensate = true;           // either length box ticked: through the blade-offset filter
-    std::int32_t bladeOffset = 14;    // plotter units, 0 when unticked
-    std::int32_t overCut = 0;         // plotter units, 0 when unticked
-    std::int32_t frameEnabled = 0;    // 1 cuts a frame with the margins around the job
-    std::int32_t marginLeft = 1;      // whole millimetres
+    int cutOrder = 0;  // 1 "Reduce Feed", anything else file order
+    bool compensate = true;  // either length box ticked: through the blade-offset filter
+    std::int32_t bladeOffset = 14;  // plotter units, 0 when unticked
+    std::int32_t overCut = 0;  // plotter units, 0 when unticked
+    std::int32_t frameEnabled = 0;  // 1 cuts a frame with the margins around the job
+    std::int32_t marginLeft = 1;  // whole millimetres
     std::int32_t marginRight = 1;
     std::int32_t marginBottom = 1;
     std::int32_t marginTop = 1;

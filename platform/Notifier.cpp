@@ -33,7 +33,10 @@ StderrNotifier g_stderrNotifier;
 std::atomic<Notifier*> g_defaultNotifier{&g_stderrNotifier};
 }  // namespace
 
-Notifier& DefaultNotifier() { return *g_defaultNotifier.load(); }
+Notifier& DefaultNotifier()
+{
+    return *g_defaultNotifier.load();
+}
 
 void SetDefaultNotifier(Notifier* notifier)
 {

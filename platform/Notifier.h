@@ -27,7 +27,7 @@ public:
 class RecordingNotifier final : public Notifier {
 public:
     NotifyAnswer Notify(const std::string& text, NotifyIcon icon, NotifyButtons buttons) override;
-    std::string messages;   // every text, each followed by a line feed when it has none
+    std::string messages;  // every text, each followed by a line feed when it has none
     int count = 0;
 };
 

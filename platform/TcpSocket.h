@@ -68,7 +68,7 @@ private:
     bool Fail();
     bool WaitWritable(std::chrono::milliseconds slice, bool& ready);
 
-    std::intptr_t m_handle = -1;   // descriptor here, SOCKET on Windows
+    std::intptr_t m_handle = -1;  // descriptor here, SOCKET on Windows
     int m_lastError = 0;
     bool m_peerClosed = false;
     bool m_reset = false;

@@ -108,10 +108,10 @@ SaveResult CuttingRun::Save(const std::filesystem::path& target, const JobSettin
     RecordingNotifier cutterMessages;
     std::unique_ptr<CCutter> cutter = CreateCutter(settings.manufacturerRow, &cutterMessages);
     if (cutterMessages.count > 0 && callbacks.message) callbacks.message(cutterMessages.messages, NotifyIcon::None);
-    if (!cutter) return SaveResult::Failed;   // nothing was built, so nothing is copied
-    const OutputResult built = OutputPath().empty() ? OutputResult::WriteFailed
-                                                    : WriteOutputFile(*job, settings, *cutter, OutputPath(),
-                                                                      m_compensator, cancel);
+    if (!cutter) return SaveResult::Failed;  // nothing was built, so nothing is copied
+    const OutputResult built = OutputPath().empty()
+                                   ? OutputResult::WriteFailed
+                                   : WriteOutputFile(*job, settings, *cutter, OutputPath(), m_compensator, cancel);
     if (cancel->load()) return SaveResult::Cancelled;
     if (built != OutputResult::Written) {
         // An output file of an earlier run is not this job: nothing is saved.

@@ -23,10 +23,10 @@ namespace kerfmax {
 class CIniFile;
 
 enum class SaveResult {
-    Saved,        // "Save finished!"
-    Failed,       // "Save fail!" (after "SaveCutTempData Error1" when the output could not be built)
-    Cancelled,    // the run was cancelled; nothing written
-    NoJob,        // nothing loaded: nothing happens
+    Saved,  // "Save finished!"
+    Failed,  // "Save fail!" (after "SaveCutTempData Error1" when the output could not be built)
+    Cancelled,  // the run was cancelled; nothing written
+    NoJob,  // nothing loaded: nothing happens
 };
 
 struct SaveCallbacks {
@@ -96,13 +96,13 @@ private:
     SaveResult Save(const std::filesystem::path& target, const JobSettings& settings,
                     const std::shared_ptr<const Job>& job, const SaveCallbacks& callbacks);
 
-    std::shared_ptr<Job> m_job;   // shared with the send or save under way, copied before a change
+    std::shared_ptr<Job> m_job;  // shared with the send or save under way, copied before a change
     JobSettings m_settings;
     CIniFile* m_settingsFile = nullptr;
     std::vector<std::string> m_usbCutterPaths;
     std::int32_t m_tcpPortOverride = 0;
     OutputFolder m_outputFolder;
-    BladeCompensator m_compensator;   // the run's compensation state, kept between assemblies
+    BladeCompensator m_compensator;  // the run's compensation state, kept between assemblies
     SendJob m_send;
     std::atomic<bool> m_saving{false};
     std::thread m_saveThread;

@@ -66,11 +66,12 @@ SendStart SendJob::Start(SendRequest request, SendCallbacks callbacks)
 {
     if (!request.job || !request.job->HasJob()) return SendStart::NoJob;
     auto refuse = [&](SendStart why) {
-        if (callbacks.message) callbacks.message(Text(TextId::SaveTempError2, request.settings.language), NotifyIcon::None);
+        if (callbacks.message)
+            callbacks.message(Text(TextId::SaveTempError2, request.settings.language), NotifyIcon::None);
         return why;
     };
     if (m_running.load()) return refuse(SendStart::Busy);
-    Wait();   // a previous send that has ended
+    Wait();  // a previous send that has ended
     m_running.store(true);
     try {
         m_thread = std::thread([this, request = std::move(request), callbacks]() {
@@ -129,10 +130,9 @@ SendResult SendJob::Run(const SendRequest& request, const SendCallbacks& callbac
 
     BladeCompensator fresh;
     BladeCompensator& compensator = request.compensator ? *request.compensator : fresh;
-    const OutputResult written = request.outputPath.empty()
-                                     ? OutputResult::WriteFailed
-                                     : WriteOutputFile(*request.job, request.settings, *cutter, request.outputPath,
-                                                       compensator, &cancel);
+    const OutputResult written = request.outputPath.empty() ? OutputResult::WriteFailed
+                                                            : WriteOutputFile(*request.job, request.settings, *cutter,
+                                                                              request.outputPath, compensator, &cancel);
     if (written != OutputResult::Written) {
         // The port is of no use without a job to stream: let other programs have it.
         cutter->Close();

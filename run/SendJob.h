@@ -29,13 +29,13 @@ class Job;
 // How a Send ended. The first three come from the streaming half; the others
 // end the Send before anything was streamed, each after its message.
 enum class SendResult {
-    Finished,        // every byte reached the cutter; "Send finished!" follows in the window
-    Failed,          // the output file could not be read, a write fell short or the bytes were not delivered
-    Cancelled,       // the cancel flag stopped the send (at any step)
-    NoCutter,        // the manufacturer row names no cutter type ("Unknow Cutter type!\n")
-    ConnectFailed,   // "Connect to Cutter fail!"
-    NothingToCut,    // the job gave no command ("SaveCutTempData Error1")
-    OutputFailed,    // the output file could not be written ("SaveCutTempData Error1")
+    Finished,  // every byte reached the cutter; "Send finished!" follows in the window
+    Failed,  // the output file could not be read, a write fell short or the bytes were not delivered
+    Cancelled,  // the cancel flag stopped the send (at any step)
+    NoCutter,  // the manufacturer row names no cutter type ("Unknow Cutter type!\n")
+    ConnectFailed,  // "Connect to Cutter fail!"
+    NothingToCut,  // the job gave no command ("SaveCutTempData Error1")
+    OutputFailed,  // the output file could not be written ("SaveCutTempData Error1")
 };
 
 // True when the send got as far as the streaming half: the window then runs its
@@ -56,18 +56,18 @@ struct SendCallbacks {
 // not reach a send under way.
 struct SendRequest {
     std::shared_ptr<const Job> job;
-    JobSettings settings;                      // port text, address, virtual COM, row, lengths
-    std::vector<std::string> usbCutterPaths;   // the USB list of the last refresh
-    std::filesystem::path outputPath;          // the run's private output file
-    CIniFile* settingsFile = nullptr;          // where the settings are saved; none: not saved
-    BladeCompensator* compensator = nullptr;   // the run's compensation state; none: a fresh one
-    std::int32_t tcpPortOverride = 0;          // 0 keeps the cutter's port 5000
+    JobSettings settings;  // port text, address, virtual COM, row, lengths
+    std::vector<std::string> usbCutterPaths;  // the USB list of the last refresh
+    std::filesystem::path outputPath;  // the run's private output file
+    CIniFile* settingsFile = nullptr;  // where the settings are saved; none: not saved
+    BladeCompensator* compensator = nullptr;  // the run's compensation state; none: a fresh one
+    std::int32_t tcpPortOverride = 0;  // 0 keeps the cutter's port 5000
 };
 
 enum class SendStart {
-    Started,   // done will follow
-    NoJob,     // nothing loaded: nothing happens, done does not follow
-    Busy,      // a send is still running: "SaveCutTempData Error2" was reported
+    Started,  // done will follow
+    NoJob,  // nothing loaded: nothing happens, done does not follow
+    Busy,  // a send is still running: "SaveCutTempData Error2" was reported
     NoThread,  // the thread cannot start: "SaveCutTempData Error2" was reported
 };
 

@@ -33,11 +33,10 @@ struct BaudEntry {
 };
 
 constexpr BaudEntry kBaudTable[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 bool SpeedForRate(std::int32_t rate, speed_t& speed)
@@ -131,7 +130,7 @@ bool SerialDevice::Open(const std::string& deviceName)
     // reads and writes wait in poll() instead of in the driver.
     // Only a character device is a port: a file or a pipe given as a port is
     // never opened for writing.
-    struct stat info{};
+    struct stat info {};
     if (::stat(deviceName.c_str(), &info) != 0) return Fail();
     if (!S_ISCHR(info.st_mode)) {
         m_lastError = ENODEV;

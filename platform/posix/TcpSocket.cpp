@@ -29,8 +29,7 @@ int PollFor(int fd, short events, std::chrono::milliseconds wait)
 {
     auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd entry{fd, events, 0};
         int n = ::poll(&entry, 1, static_cast<int>(left.count() > 0 ? left.count() : 0));
         if (n > 0) return entry.revents;
@@ -124,8 +123,7 @@ long TcpSocket::SendAll(const void* buffer, std::size_t length, const std::atomi
     const char* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < length) {
-        ssize_t n = ::send(static_cast<int>(m_handle), bytes + done, length - done,
-                           MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n = ::send(static_cast<int>(m_handle), bytes + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;

@@ -65,8 +65,7 @@ std::string DocumentsFromUserDirs(const std::filesystem::path& file)
         std::string value = line.substr(start + key.size());
         while (!value.empty() && (value.back() == '\r' || value.back() == ' ' || value.back() == '\t'))
             value.pop_back();
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
         return ExpandHome(value);
     }
     return {};
@@ -108,7 +107,7 @@ namespace {
 std::string PrivateRuntimeFolder()
 {
     std::string folder = Environment("XDG_RUNTIME_DIR");
-    struct stat info{};
+    struct stat info {};
     if (folder.empty() || folder[0] != '/' || ::stat(folder.c_str(), &info) != 0) return {};
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 077) != 0) return {};
     return folder;

@@ -44,7 +44,8 @@ protected:
         loaded.SetRotation(rotation);
         BladeCompensator fresh;
         StringSink sink;
-        EXPECT_EQ(BuildOutputJob(loaded, OutputOptionsFor(JobSettings{}), CutterDialect{}, sink, fresh), OutputResult::Written);
+        EXPECT_EQ(BuildOutputJob(loaded, OutputOptionsFor(JobSettings{}), CutterDialect{}, sink, fresh),
+                  OutputResult::Written);
         return sink.Text();
     }
 
@@ -59,8 +60,7 @@ TEST_F(ConvertCli, DefaultsAreThoseOfAFreshSettingsFile)
     EXPECT_EQ(ConvertLine({}), kLinePlain);
     // The user's own settings file is never read without --settings.
     std::filesystem::create_directories(dir / "home" / "Documents" / "Kerfmax");
-    WriteFileBytes(dir / "home" / "Documents" / "Kerfmax" / "Kerfmax.ini",
-                   "[Offset]\nChkOverCut=1\nOverCut=9\n");
+    WriteFileBytes(dir / "home" / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Offset]\nChkOverCut=1\nOverCut=9\n");
     auto result = RunCli({"convert", job, "-o", out}, {"HOME=" + (dir / "home").string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ReadFileBytes(out), kLinePlain);
@@ -107,12 +107,18 @@ TEST_F(ConvertCli, UsageErrorsWriteNothing)
 {
     const std::string missingIni = (dir / "missing.ini").string();
     const std::vector<std::vector<std::string>> bad = {
-        {"convert", job, "-o", out, "--rotate", "45"},     {"convert", job, "-o", out, "--frame", "1,2"},
-        {"convert", job, "-o", out, "--frame", "1,2,3,-4"}, {"convert", job, "-o", out, "--dialect", "gcode"},
-        {"convert", job, "-o", out, "--overcut", "abc"},    {"convert", job, "-o", out, "--order", "random"},
-        {"convert", job, "-o", out, "--bogus"},             {"convert", job, "-o", out, "--settings", missingIni},
-        {"convert", job, "-o", out, "--blade-offset"},      {"convert", job},
-        {"convert", "-o", out},                             {"convert", job, job, "-o", out},
+        {"convert", job, "-o", out, "--rotate", "45"},
+        {"convert", job, "-o", out, "--frame", "1,2"},
+        {"convert", job, "-o", out, "--frame", "1,2,3,-4"},
+        {"convert", job, "-o", out, "--dialect", "gcode"},
+        {"convert", job, "-o", out, "--overcut", "abc"},
+        {"convert", job, "-o", out, "--order", "random"},
+        {"convert", job, "-o", out, "--bogus"},
+        {"convert", job, "-o", out, "--settings", missingIni},
+        {"convert", job, "-o", out, "--blade-offset"},
+        {"convert", job},
+        {"convert", "-o", out},
+        {"convert", job, job, "-o", out},
     };
     for (const auto& args : bad) {
         auto result = RunCli(args);

@@ -38,8 +38,12 @@ struct CliFixture {
     {
         test::WriteFileBytes(dir / "job.hb", kJob);
         std::filesystem::create_directory(dir / "tmp");
-        env = {"TMPDIR=" + (dir / "tmp").string(), "HOME=" + dir.Path().string(), "LANG=C", "LC_ALL=",
-               "XDG_CONFIG_HOME=" + (dir / "config").string(), "XDG_DOCUMENTS_DIR="};
+        env = {"TMPDIR=" + (dir / "tmp").string(),
+               "HOME=" + dir.Path().string(),
+               "LANG=C",
+               "LC_ALL=",
+               "XDG_CONFIG_HOME=" + (dir / "config").string(),
+               "XDG_DOCUMENTS_DIR="};
     }
     std::string Job() const { return (dir / "job.hb").string(); }
     std::string Converted(const std::vector<std::string>& options)
@@ -73,8 +77,8 @@ TEST(SendCommand, SerialSendToAPtyDeliversWhatConvertWrites)
 TEST(SendCommand, NetworkSendWithGeometryOptionsDeliversWhatConvertWrites)
 {
     CliFixture f;
-    const std::vector<std::string> options = {"--mirror", "--rotate", "90", "--frame", "1,2,3,4",
-                                              "--order", "reduce-feed", "--overcut", "1.5", "--dialect", "dmpl"};
+    const std::vector<std::string> options = {"--mirror",    "--rotate",  "90",  "--frame",   "1,2,3,4", "--order",
+                                              "reduce-feed", "--overcut", "1.5", "--dialect", "dmpl"};
     TcpPeer peer;
     std::vector<std::string> args = {"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port())};
     args.insert(args.end(), options.begin(), options.end());
@@ -92,8 +96,8 @@ TEST(SendCommand, ANamedSettingsFileIsReadAndSavedAsTheWindowSavesIt)
     const auto ini = f.dir / "Kerfmax.ini";
     test::WriteFileBytes(ini, "[Device]\nIP=127.0.0.1\n[Offset]\nChkBladeOffset=0\nChkOverCut=1\nOverCut=2.0\n");
     TcpPeer peer;
-    auto result = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port()),
-                          "--settings", ini.string()});
+    auto result = f.Send(
+        {"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port()), "--settings", ini.string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(peer.Received(), f.Converted({"--no-blade-offset", "--overcut", "2.0"}));
     const std::string saved = test::ReadFileBytes(ini);
@@ -105,7 +109,7 @@ TEST(SendCommand, ANamedSettingsFileIsReadAndSavedAsTheWindowSavesIt)
 TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
 {
     CliFixture f;
-    int refusedPort = 0;   // a port that was ours and is no longer listening
+    int refusedPort = 0;  // a port that was ours and is no longer listening
     {
         TcpPeer gone;
         refusedPort = gone.Port();
@@ -123,7 +127,7 @@ TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
     EXPECT_EQ(RunCli({"send", (f.dir / "empty.hb").string(), "--port", "Network Port"}, f.env).exitCode, 2);
     EXPECT_EQ(RunCli({"send", (f.dir / "absent.hb").string(), "--port", "Network Port"}, f.env).exitCode, 2);
 
-    EXPECT_EQ(f.Send({}).exitCode, 1);                                        // no --port
+    EXPECT_EQ(f.Send({}).exitCode, 1);  // no --port
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", "1.2.3.4:0"}).exitCode, 1);
     EXPECT_EQ(f.Send({"--port", "Network Port", "--bogus"}).exitCode, 1);
@@ -147,8 +151,8 @@ TEST(SendCommand, ConcurrentSendsEachDeliverTheirOwnJob)
     for (int i = 0; i < 2 * kPairs; ++i) {
         peers.push_back(std::make_unique<TcpPeer>());
         const std::string job = (i % 2 == 0) ? f.Job() : (f.dir / "other.hb").string();
-        std::vector<std::string> args = {"send", job, "--port", "Network Port", "--ip",
-                                         "127.0.0.1:" + std::to_string(peers.back()->Port())};
+        std::vector<std::string> args = {"send",         job,    "--port",
+                                         "Network Port", "--ip", "127.0.0.1:" + std::to_string(peers.back()->Port())};
         runs.push_back(std::async(std::launch::async, [args, &f] { return RunCli(args, f.env); }));
     }
     for (int i = 0; i < 2 * kPairs; ++i) {
@@ -198,10 +202,9 @@ TEST(SendCommand, InterruptCancelsAStalledSendCleanly)
         ::execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
-    for (auto until = Clock::now() + 10s; Clock::now() < until && !peer.Accepted();)
-        std::this_thread::sleep_for(5ms);
+    for (auto until = Clock::now() + 10s; Clock::now() < until && !peer.Accepted();) std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(peer.Accepted());
-    std::this_thread::sleep_for(300ms);   // the worker is now blocked on the full connection
+    std::this_thread::sleep_for(300ms);  // the worker is now blocked on the full connection
     ::kill(pid, SIGINT);
     auto asked = Clock::now();
     int status = 0;

@@ -22,7 +22,7 @@ TEST(CutterCreation, ManufacturerRowChoosesTheDialectAndUnknownTypesAreRefused)
     EXPECT_EQ(notes.count, 0);
 
     EXPECT_EQ(CreateCutterForType(3, &notes), nullptr);
-    EXPECT_EQ(CreateCutter(-1, &notes), nullptr);   // no row selected
+    EXPECT_EQ(CreateCutter(-1, &notes), nullptr);  // no row selected
     EXPECT_EQ(notes.messages, "Unknow Cutter type!\nUnknow Cutter type!\n");
 }
 
@@ -83,7 +83,7 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
             ASSERT_EQ(cutter.Open(link), 1);
             EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
             EXPECT_EQ(pair->ReadFar(), "IN;");
-            link.serialDevicePath = fifo;   // opens, but is no serial port
+            link.serialDevicePath = fifo;  // opens, but is no serial port
             EXPECT_EQ(cutter.Open(link), 0);
         }
     }

@@ -40,9 +40,9 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
     tree.AddTty("ttyACM0", tree.AddUsbDevice("1-4", "2341", "0043", ""), "166:0");
     tree.AddUdevModel("166:0", "E:ID_MODEL=Uno_R3\nE:ID_MODEL_ENC=Uno\\x20R3\\x20board\n");
     tree.AddLegacyTty("ttyS0", 4);
-    tree.AddLegacyTty("ttyS1", 0);          // no UART behind it
-    tree.AddTty("tty0", {});                // virtual console: no device, wrong name
-    tree.AddTty("ttyUSB7", {});             // stale entry without device
+    tree.AddLegacyTty("ttyS1", 0);  // no UART behind it
+    tree.AddTty("tty0", {});  // virtual console: no device, wrong name
+    tree.AddTty("ttyUSB7", {});  // stale entry without device
     tree.AddTty("ttyprintk", tree.AddUsbDevice("1-9", "1111", "2222", "x"));
 
     std::vector<SerialPortRecord> ports;
@@ -50,12 +50,14 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
     ASSERT_TRUE(EnumerateSerialPorts(tree.Roots(), ports, &error)) << error;
     ASSERT_EQ(ports.size(), 5u);
     const std::string dev = tree.Roots().dev.string();
-    struct Expected { const char* name; const char* description; bool usb; };
+    struct Expected {
+        const char* name;
+        const char* description;
+        bool usb;
+    };
     const Expected expected[] = {
-        {"ttyACM0", "Uno R3 board", true},
-        {"ttyS0", "Communications Port", false},
-        {"ttyUSB0", "FT232R USB UART", true},
-        {"ttyUSB1", "CP2102 Interface", true},
+        {"ttyACM0", "Uno R3 board", true},    {"ttyS0", "Communications Port", false},
+        {"ttyUSB0", "FT232R USB UART", true}, {"ttyUSB1", "CP2102 Interface", true},
         {"ttyUSB10", "Bad name", true},
     };
     for (size_t i = 0; i < ports.size(); ++i) {
@@ -71,7 +73,11 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
 TEST(PortDiscovery, CompletionDerivesNameAndDescriptionFromTheFriendlyName)
 {
     // The first ")" must end the text, and " (" may not start it.
-    const struct { const char* friendly; const char* name; const char* description; } cases[] = {
+    const struct {
+        const char* friendly;
+        const char* name;
+        const char* description;
+    } cases[] = {
         {"USB Serial Port (COM3)", "COM3", "USB Serial Port"},
         {"Modem", "Modem", "Modem"},
         {"Port (A) (COM4)", "Port (A) (COM4)", "Port (A) (COM4)"},
@@ -112,9 +118,8 @@ TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
     PortListing english = RefreshPortList(0, tree.Roots(), notifier);
     EXPECT_EQ(english.entries,
               (std::vector<std::string>{"ttyUSB0<FT232R USB UART>", "Network Port", "USB_0", "USB_1"}));
-    EXPECT_EQ(english.usbCutterPaths,
-              (std::vector<std::string>{(tree.Roots().dev / "usb" / "lp0").string(),
-                                        (tree.Roots().dev / "usb" / "lp1").string()}));
+    EXPECT_EQ(english.usbCutterPaths, (std::vector<std::string>{(tree.Roots().dev / "usb" / "lp0").string(),
+                                                                (tree.Roots().dev / "usb" / "lp1").string()}));
     EXPECT_EQ(notifier.count, 0);
 
     PortListing chinese = RefreshPortList(1, tree.Roots(), notifier);
@@ -149,8 +154,15 @@ TEST(BuildLinkSettings, EachPortFormGivesItsLink)
     const std::vector<std::string> usb = {"/dev/usb/lp0", "/dev/usb/lp1"};
     // The network entry is recognised in the current language only.
     const struct {
-        const char* text; const char* networkText; bool vcom;
-        std::int32_t type; int comPort; int baud; const char* serialPath; const char* usbPath; const char* host;
+        const char* text;
+        const char* networkText;
+        bool vcom;
+        std::int32_t type;
+        int comPort;
+        int baud;
+        const char* serialPath;
+        const char* usbPath;
+        const char* host;
     } cases[] = {
         {"Network Port", "Network Port", true, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},
         {"网络端口", "网络端口", false, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},

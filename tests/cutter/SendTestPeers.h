@@ -254,7 +254,7 @@ public:
         polls.fetch_add(1);
         if (onPoll) onPoll();
         status = ctsOn.load() ? kModemCtsOn : 0;
-        errorCode = failWith.load();   // non-zero: the port has gone away
+        errorCode = failWith.load();  // non-zero: the port has gone away
         return errorCode == 0;
     }
     std::atomic<bool> ctsOn{true};

@@ -109,7 +109,7 @@ TEST(SendWorker, SerialSendHandshakesBeforeEveryChunkAndDeliversTheBytesSplitAsC
 
     CHpglCutter cutter;
     HeldCtsLine cts;
-    std::vector<std::string> seen;   // what reached the far end before each handshake
+    std::vector<std::string> seen;  // what reached the far end before each handshake
     cts.onPoll = [&] {
         if (cts.polls.load() > 1) seen.push_back(pty.ReadFar(2s, 40ms));
     };
@@ -177,7 +177,7 @@ TEST(SendWorker, CancelEndsASendBlockedOnAPeerThatNeverReads)
 {
     NetworkSend send(TcpPeer::Mode::NeverRead);
     send.Send(std::string(8 << 20, 'x'), false);
-    std::this_thread::sleep_for(300ms);   // long enough to fill every buffer
+    std::this_thread::sleep_for(300ms);  // long enough to fill every buffer
     auto took = send.run.CancelAndWait();
     auto closing = Clock::now();
     send.cutter.Close();

@@ -33,11 +33,11 @@ protected:
 
 TEST_F(TcpLink, FailedConnectShowsTheSystemReasonAndLeavesTheCutterClosed)
 {
-    int port = Listener().port;   // bound, then released: nothing listens there
+    int port = Listener().port;  // bound, then released: nothing listens there
     EXPECT_EQ(cutter.Open(NetworkSettings(port)), 0);
     EXPECT_EQ(notes.messages, "Warning: Connection refused\n");
     LinkSettings named = NetworkSettings(5000);
-    named.hostAddress = "cutter.local";   // not a dotted address
+    named.hostAddress = "cutter.local";  // not a dotted address
     EXPECT_EQ(cutter.Open(named), 0);
     EXPECT_EQ(notes.count, 2);
     EXPECT_EQ(cutter.IsOpen(), 0);
@@ -89,7 +89,7 @@ TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
 
     EXPECT_EQ(cutter.Write("PG;", 3, &cancel, 1), 3);
     EXPECT_EQ(sendtest::ReadUntilQuiet(peer, 2s, 50ms), "PG;");
-    ::close(peer);   // the peer goes first, after a job that went through
+    ::close(peer);  // the peer goes first, after a job that went through
     std::this_thread::sleep_for(20ms);
     cutter.Close();
     EXPECT_EQ(notes.messages, "Socket Close!!!\n");
@@ -102,7 +102,7 @@ TEST_F(TcpLink, OpeningAnOpenCutterClosesTheOldConnectionFirst)
     ASSERT_EQ(cutter.Open(NetworkSettings(first.Port())), 1);
     ASSERT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
     ASSERT_EQ(cutter.Open(NetworkSettings(second.Port())), 1);
-    EXPECT_EQ(first.Received(), "IN;");   // returns once that connection has ended
+    EXPECT_EQ(first.Received(), "IN;");  // returns once that connection has ended
     ASSERT_EQ(cutter.Write("SP1;", 4, &cancel, 1), 4);
     cutter.Close();
     EXPECT_EQ(second.Received(), "SP1;");

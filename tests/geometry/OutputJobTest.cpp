@@ -38,7 +38,7 @@ JobSettings Settings(bool bladeOn, const char* blade, bool overCutOn, int frame 
     settings.bladeOffsetOn = bladeOn;
     settings.bladeOffsetText = blade;
     settings.overCutOn = overCutOn;
-    settings.frameEnabled = frame;   // margins of 1 mm: 40 units each
+    settings.frameEnabled = frame;  // margins of 1 mm: 40 units each
     settings.cutOrder = cutOrder;
     return settings;
 }
@@ -126,14 +126,16 @@ TEST(OutputJob, FileSinkReplacesTheTargetOnlyWhenTheWholeStreamIsCommitted)
         std::atomic<int> cancel{1};
         FileSink sink(target, &cancel);
         ASSERT_TRUE(sink.Open());
-        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator), OutputResult::WriteFailed);
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator),
+                  OutputResult::WriteFailed);
         EXPECT_FALSE(sink.Commit());
     }
     EXPECT_EQ(test::ReadFileBytes(target), "old");
     {
         FileSink sink(target);
         ASSERT_TRUE(sink.Open());
-        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator), OutputResult::Written);
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(kPlain), CutterDialect{}, sink, compensator),
+                  OutputResult::Written);
         EXPECT_EQ(test::ReadFileBytes(target), "old");
         ASSERT_TRUE(sink.Commit()) << sink.Error();
     }

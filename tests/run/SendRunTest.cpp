@@ -151,7 +151,7 @@ TEST(RunSend, TheSendKeepsTheJobItStartedWithAndEachRunItsOwnOutputFile)
     b.run.ToggleMirror();
     ASSERT_EQ(a.run.StartSend(a.log.Callbacks()), SendStart::Started);
     ASSERT_EQ(b.run.StartSend(b.log.Callbacks()), SendStart::Started);
-    a.run.ToggleMirror();   // while a's send runs
+    a.run.ToggleMirror();  // while a's send runs
     EXPECT_EQ(a.log.Wait(), SendResult::Finished);
     EXPECT_EQ(b.log.Wait(), SendResult::Finished);
     EXPECT_EQ(peerA.Received(), unmirrored);
@@ -160,7 +160,7 @@ TEST(RunSend, TheSendKeepsTheJobItStartedWithAndEachRunItsOwnOutputFile)
 
     // Each output file sits in a folder of its run alone, gone with the run.
     EXPECT_NE(a.run.OutputPath().parent_path(), b.run.OutputPath().parent_path());
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(a.run.OutputPath().parent_path().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(a.run.OutputPath().filename(), "cutcorldata.hb");
@@ -268,7 +268,7 @@ TEST(RunSend, AUsbCutterThatStopsReadingIsCancelledAtOnce)
     ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
     for (auto until = Clock::now() + 5s; Clock::now() < until && f.log.BytesTaken() == 0;)
         std::this_thread::sleep_for(20ms);
-    std::this_thread::sleep_for(200ms);   // now blocked on the full pipe
+    std::this_thread::sleep_for(200ms);  // now blocked on the full pipe
     const auto asked = Clock::now();
     f.run.Cancel();
     EXPECT_EQ(f.log.Wait(2s), SendResult::Cancelled);
