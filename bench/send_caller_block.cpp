@@ -9,11 +9,6 @@
 // beyond the tick itself; total_ms the whole run.
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -38,38 +33,6 @@ const std::string& BigJob()
     static const std::string text = kerfmax::bench::MixedJob(kJobPoints, 7);
     return text;
 }
-
-// A listener that takes no more connections: its queue is filled and never accepted.
-class FullListener {
-public:
-    FullListener()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 0);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
-        for (int i = 0; i < 4; ++i) {
-            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-            m_queued.push_back(fd);
-        }
-    }
-    ~FullListener()
-    {
-        for (int fd : m_queued) ::close(fd);
-        ::close(m_listener);
-    }
-    int port = 0;
-
-private:
-    int m_listener = -1;
-    std::vector<int> m_queued;
-};
 
 struct CallerFigures {
     double maxCallMs = 0;
@@ -170,7 +133,7 @@ void BM_SendToPeerThatNeverAccepts(benchmark::State& state)
     BigJob();
     std::vector<CallerFigures> runs;
     for (auto _ : state) {
-        FullListener full;
+        kerfmax::bench::FullListener full;
         runs.push_back(DriveSend(full.port, std::chrono::milliseconds(1000)));
     }
     Report(state, runs);
