@@ -14,7 +14,7 @@ namespace kerfmax {
 
 namespace {
 
-constexpr std::size_t kLengthTextLimit = 9;   // the edit box text is read into a 10-byte buffer
+constexpr std::size_t kLengthTextLimit = 9;  // the edit box text is read into a 10-byte buffer
 constexpr double kUnitsPerMillimetre = 40.0;
 
 bool IsCSpace(char c)
@@ -53,6 +53,9 @@ double LeadingNumber(std::string_view text)
         ++pos;
     }
     std::string_view rest = text.substr(pos);
+    // One sign only: "+-1" and "--1" hold no number for the C library, while
+    // from_chars would take the second sign as the number's own.
+    if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) return 0.0;
     auto format = std::chars_format::general;
     bool hex = rest.size() > 2 && rest[0] == '0' && (rest[1] | 0x20) == 'x' &&
                (IsHexDigit(rest[2]) || (rest[2] == '.' && rest.size() > 3 && IsHexDigit(rest[3])));

@@ -17,21 +17,39 @@ using test::ReadFileBytes;
 
 TEST(LengthTextToUnits, LeadingNumberTimesFortyTruncatedTowardZeroAndClamped)
 {
-    const std::pair<const char*, std::int32_t> cases[] = {
-        {"0.35", 14}, {"1.0", 40}, {"abc", 0}, {"", 0}, {"nan", 0}, {"-0.3", -12}, {"-0.01", 0}, {" 2.5mm", 100},
-        {".5", 20}, {"0x10", 640},   // hexadecimal, as the C library reads it
-        {"12345678.9", 493827120},   // only "12345678." is read
-        {"999999999", 2147483647}, {"-99999999", -2147483647 - 1}, {"1e999", 2147483647},
-        {"-inf", -2147483647 - 1}, {"1e-999", 0}};
+    const std::pair<const char*, std::int32_t> cases[] = {{"0.35", 14},
+                                                          {"1.0", 40},
+                                                          {"abc", 0},
+                                                          {"", 0},
+                                                          {"nan", 0},
+                                                          {"-0.3", -12},
+                                                          {"-0.01", 0},
+                                                          {" 2.5mm", 100},
+                                                          {".5", 20},
+                                                          {"0x10", 640},  // hexadecimal, as the C library reads it
+                                                          {"12345678.9", 493827120},  // only "12345678." is read
+                                                          {"999999999", 2147483647},
+                                                          {"-99999999", -2147483647 - 1},
+                                                          {"1e999", 2147483647},
+                                                          {"-inf", -2147483647 - 1},
+                                                          {"1e-999", 0},
+                                                          {"+-1", 0},  // one sign at most, as strtod reads it
+                                                          {"--1", 0},
+                                                          {"-+1", 0},
+                                                          {"+1.5", 60}};
     for (auto [text, units] : cases) EXPECT_EQ(LengthTextToUnits(text), units) << text;
 }
 
 TEST(StepLengthText, StepsByOneTenthPrintedWithOneDecimal)
 {
     // A result not above zero gives back the text as read (at most nine characters).
-    const std::tuple<const char*, int, const char*> cases[] = {
-        {"0.35", -1, "0.2"}, {"0.35", 1, "0.4"}, {"1.0", 1, "1.1"},  {"abc", 1, "0.1"},
-        {"0.1", -1, "0.1"},  {"abc", -1, "abc"}, {"0.09999999999", -1, "0.0999999"}};
+    const std::tuple<const char*, int, const char*> cases[] = {{"0.35", -1, "0.2"},
+                                                               {"0.35", 1, "0.4"},
+                                                               {"1.0", 1, "1.1"},
+                                                               {"abc", 1, "0.1"},
+                                                               {"0.1", -1, "0.1"},
+                                                               {"abc", -1, "abc"},
+                                                               {"0.09999999999", -1, "0.0999999"}};
     for (auto [text, step, result] : cases) EXPECT_EQ(StepLengthText(text, step), result) << text << " " << step;
     std::string blade = "0.35";
     for (const char* expected : {"0.4", "0.5", "0.6"}) EXPECT_EQ(blade = StepLengthText(blade, 1), expected);
@@ -64,22 +82,24 @@ TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValuesAndLengthsCountOnlyWhenT
     EXPECT_EQ(settings.bladeOffsetText + "|" + settings.overCutText, "0.35|1.0");
     EXPECT_EQ(settings.manufacturerRow, 3);
     EXPECT_EQ(settings.BladeOffsetUnits(), 14);
-    EXPECT_EQ(settings.OverCutUnits(), 0);   // not ticked
-    EXPECT_EQ(FileText(), "");               // reads never write
+    EXPECT_EQ(settings.OverCutUnits(), 0);  // not ticked
+    EXPECT_EQ(FileText(), "");  // reads never write
 }
 
 TEST_F(JobSettingsFileTest, LanguageFollowsTheSystemLocaleUntilOneIsStored)
 {
-    const std::tuple<const char*, const char*, int> cases[] = {   // LC_ALL comes first
-        {nullptr, "zh_CN.UTF-8", 1}, {nullptr, "zh_TW.UTF-8", 0},
-        {"zh_CN.GB2312", "en_GB.UTF-8", 1}, {"en_GB.UTF-8", "zh_CN.UTF-8", 0}};
+    const std::tuple<const char*, const char*, int> cases[] = {// LC_ALL comes first
+                                                               {nullptr, "zh_CN.UTF-8", 1},
+                                                               {nullptr, "zh_TW.UTF-8", 0},
+                                                               {"zh_CN.GB2312", "en_GB.UTF-8", 1},
+                                                               {"en_GB.UTF-8", "zh_CN.UTF-8", 0}};
     for (auto [lcAll, lang, language] : cases) {
         lcAll ? m_env.Set("LC_ALL", lcAll) : m_env.Clear("LC_ALL");
         m_env.Set("LANG", lang);
         EXPECT_EQ(ReadJobSettings(m_ini).language, language) << lang;
     }
     test::WriteFileBytes(m_dir / "Kerfmax.ini", "[Device]\nLangage=7\n");
-    EXPECT_EQ(ReadJobSettings(m_ini).language, 7);   // kept as stored: the list then shows no selection
+    EXPECT_EQ(ReadJobSettings(m_ini).language, 7);  // kept as stored: the list then shows no selection
     EXPECT_STREQ(Text(TextId::SendButton, 7), "Send");
 }
 
@@ -104,7 +124,7 @@ TEST_F(JobSettingsFileTest, SaveWritesItsKeysInOrderAndTheAddressOnlyAfterANetwo
     JobSettings back = ReadJobSettings(m_ini);
     EXPECT_EQ(back.portText, settings.portText);
     EXPECT_EQ(back.networkAddress, settings.networkAddress);
-    EXPECT_EQ(back.OverCutUnits(), 100);   // ticked lengths count, unticked ones do not
+    EXPECT_EQ(back.OverCutUnits(), 100);  // ticked lengths count, unticked ones do not
     EXPECT_EQ(back.BladeOffsetUnits(), 0);
     EXPECT_EQ(m_notes.count, 0);
 }
