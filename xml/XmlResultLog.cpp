@@ -4,9 +4,28 @@
 
 namespace kerfmax {
 
-void XmlResultLog::Add(std::string_view event, std::initializer_list<Attribute> attributes,
-                       std::string_view content)
+void XmlResultLog::Clear()
 {
+    m_text.clear();
+    m_events = m_omitted = m_omittedAt = 0;
+}
+
+// The count goes last and is rewritten in place, so the text stays one
+// element longer than the events it kept.
+void XmlResultLog::CountOmitted()
+{
+    if (m_omitted++ == 0) m_omittedAt = m_text.size();
+    m_text.resize(m_omittedAt);
+    m_text += "<events_omitted count=\"" + std::to_string(m_omitted) + "\"/>";
+}
+
+void XmlResultLog::Add(std::string_view event, std::initializer_list<Attribute> attributes, std::string_view content)
+{
+    if (m_omitted > 0 || m_events >= kMaxEvents || m_text.size() >= kMaxBytes) {
+        CountOmitted();
+        return;
+    }
+    ++m_events;
     m_text += '<';
     m_text += event;
     for (const Attribute& attribute : attributes) {

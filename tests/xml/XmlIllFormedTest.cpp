@@ -11,7 +11,7 @@ TEST(XmlIllFormed, FaultsAreRecordedAndTheParseGoesOn)
 {
     const struct {
         const char* input;
-        const char* event;      // expected in the result text
+        const char* event;  // expected in the result text
         const char* reachable;  // a child of <r> that is still found
     } cases[] = {
         {"<r><a><b/></r>", "<unended_start_tag type=\"start_tag\" tagname=\"a\" offset=\"3\" offset2=\"10\"/>", "a"},
@@ -46,14 +46,17 @@ TEST(XmlIllFormed, RunsOfFaultsDoNotMultiplyTheWork)
 {
     const auto times = [](std::string_view piece, std::size_t n) {
         std::string out;
-        for (std::size_t i = 0; i < n; ++i)
-            out += piece;
+        for (std::size_t i = 0; i < n; ++i) out += piece;
         return out;
     };
     const std::size_t n = 100000;
     for (const std::string& input : {times("<a>", n) + times("</b>", n), std::string(n, '<') + "<r/>"}) {
         XmlDocument doc;
         EXPECT_FALSE(doc.LoadFromBytes(input));
+        // The first faults and a count of the rest: the log does not grow with the file.
+        EXPECT_LE(doc.ResultText().size(), XmlResultLog::kMaxBytes + 64);
+        EXPECT_EQ(doc.ResultText().rfind("<read ", 0), 0u);
+        EXPECT_TRUE(Contains(doc.ResultText(), "<events_omitted count=\"")) << doc.ResultText().substr(0, 200);
         EXPECT_EQ(Saved(doc), input);
     }
     for (const char* opener : {"<!--", "<![CDATA[", "<?", "<!DOCTYPE", "<a x='"}) {
@@ -88,7 +91,7 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
     ASSERT_TRUE(doc.SetAttribute("k", "v"));
     EXPECT_EQ(doc.Text(), "<r>\n<a k=\"v\">\n<b/>\n<c/>\r\n</r>\n");
     doc.LeaveElement();
-    doc.EnterElement();     // back inside <r>, with <a> still its current child
+    doc.EnterElement();  // back inside <r>, with <a> still its current child
     doc.FindSibling("a");
     ASSERT_TRUE(doc.RemoveElement());
     EXPECT_EQ(doc.Text(), "<r>\n</r>\n");
