@@ -1,9 +1,5 @@
 #include "xml/XmlDocument.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "platform/AtomicFile.h"
 #include "xml/XmlEscaping.h"
 #include "xml/XmlParser.h"
@@ -25,8 +21,8 @@ bool IsPlainName(std::string_view name)
 }
 
 // The attribute of that name in the start tag of `element`, if any.
-bool FindAttribute(std::string_view text, const XmlElement& element, std::string_view name,
-                   XmlAttributeSpan* found, std::size_t* lastAttributeEnd = nullptr)
+bool FindAttribute(std::string_view text, const XmlElement& element, std::string_view name, XmlAttributeSpan* found,
+                   std::size_t* lastAttributeEnd = nullptr)
 {
     const std::string_view tag = text.substr(0, element.start + element.startTagLength);
     XmlAttributeCursor cursor(tag, element.start + 1 + XmlNameLength(tag, element.start + 1));
@@ -37,37 +33,8 @@ bool FindAttribute(std::string_view text, const XmlElement& element, std::string
             return true;
         }
     }
-    if (lastAttributeEnd)
-        *lastAttributeEnd = cursor.LastAttributeEnd();
+    if (lastAttributeEnd) *lastAttributeEnd = cursor.LastAttributeEnd();
     return false;
-}
-
-// Stdio rather than streams: a folder or a read error must come back as a
-// result, not as an exception.
-bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::string* error)
-{
-#ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (!file) {
-        *error = std::strerror(errno);
-        return false;
-    }
-    std::error_code sizeError;
-    const auto size = std::filesystem::file_size(path, sizeError);
-    if (!sizeError)
-        bytes->reserve(static_cast<std::size_t>(size) + kEditRoom);
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes->append(buffer, got);
-    const bool failed = std::ferror(file) != 0;
-    if (failed)
-        *error = std::strerror(errno);
-    std::fclose(file);
-    return !failed;
 }
 
 }  // namespace
@@ -83,15 +50,17 @@ void XmlDocument::Clear()
     m_wellFormed = false;
 }
 
-bool XmlDocument::LoadFile(const std::filesystem::path& path)
+bool XmlDocument::LoadFile(const std::filesystem::path& path, std::string* readError)
 {
     Clear();
     std::string bytes;
     std::string error;
-    if (!ReadWholeFile(path, &bytes, &error)) {
+    if (!ReadWholeFile(path, &bytes, &error, kEditRoom)) {
         m_result.Add("file_error", {}, "cannot read " + path.string() + ": " + error);
+        if (readError) *readError = error.empty() ? "read error" : error;
         return false;
     }
+    if (readError) readError->clear();
     return LoadBytes(std::move(bytes));
 }
 
@@ -151,17 +120,14 @@ int32_t XmlDocument::FirstChildOf(int32_t parent) const
 int32_t XmlDocument::LastChildOf(int32_t parent) const
 {
     int32_t last = FirstChildOf(parent);
-    while (last != kNoElement && m_index[last].next != kNoElement)
-        last = m_index[last].next;
+    while (last != kNoElement && m_index[last].next != kNoElement) last = m_index[last].next;
     return last;
 }
 
 void XmlDocument::SetFirstChild(int32_t parent, int32_t element)
 {
-    if (parent == kNoElement)
-        m_index.SetFirstTopLevel(element);
-    else
-        m_index[parent].firstChild = element;
+    if (parent == kNoElement) m_index.SetFirstTopLevel(element);
+    else m_index[parent].firstChild = element;
 }
 
 std::string XmlDocument::GetTagName() const
@@ -184,8 +150,7 @@ bool XmlDocument::FindSibling(std::string_view elementName)
 
 bool XmlDocument::EnterElement()
 {
-    if (m_current == kNoElement)
-        return false;
+    if (m_current == kNoElement) return false;
     m_parent = m_current;
     m_current = m_child = kNoElement;
     return true;
@@ -193,8 +158,7 @@ bool XmlDocument::EnterElement()
 
 bool XmlDocument::LeaveElement()
 {
-    if (m_parent == kNoElement)
-        return false;
+    if (m_parent == kNoElement) return false;
     m_child = m_current;
     m_current = m_parent;
     m_parent = m_index[m_parent].parent;
@@ -204,15 +168,13 @@ bool XmlDocument::LeaveElement()
 std::string XmlDocument::GetAttribute(std::string_view attributeName) const
 {
     XmlAttributeSpan attribute;
-    if (m_current == kNoElement || !FindAttribute(m_text, m_index[m_current], attributeName, &attribute))
-        return {};
+    if (m_current == kNoElement || !FindAttribute(m_text, m_index[m_current], attributeName, &attribute)) return {};
     return DecodeCharacterReferences(std::string_view(m_text).substr(attribute.valueStart, attribute.valueLength));
 }
 
 bool XmlDocument::SetAttribute(std::string_view attributeName, std::string_view value)
 {
-    if (m_current == kNoElement || !IsPlainName(attributeName))
-        return false;
+    if (m_current == kNoElement || !IsPlainName(attributeName)) return false;
     const std::string quoted = "\"" + EscapeAttributeValue(value) + "\"";
     XmlAttributeSpan attribute;
     std::size_t lastAttributeEnd = 0;
@@ -253,34 +215,28 @@ std::size_t XmlDocument::NewElementPosition(bool append) const
 {
     if (m_current != kNoElement) {
         const XmlElement& current = m_index[m_current];
-        if (!append)
-            return current.start;
+        if (!append) return current.start;
         const std::size_t markup = SkipSpace(current.End(), m_text.size());
         return markup < m_text.size() && m_text[markup] == '<' ? markup : current.End();
     }
-    if (m_parent == kNoElement)
-        return m_text.size();
+    if (m_parent == kNoElement) return m_text.size();
     const XmlElement& parent = m_index[m_parent];
-    if (append)
-        return parent.ContentEnd();
+    if (append) return parent.ContentEnd();
     const std::size_t markup = SkipSpace(parent.ContentStart(), parent.ContentEnd());
     return markup == parent.ContentEnd() || m_text[markup] == '<' ? markup : parent.ContentStart();
 }
 
 std::size_t XmlDocument::SkipSpace(std::size_t pos, std::size_t limit) const
 {
-    while (pos < limit && IsXmlSpace(m_text[pos]))
-        ++pos;
+    while (pos < limit && IsXmlSpace(m_text[pos])) ++pos;
     return pos;
 }
 
 bool XmlDocument::AddElement(std::string_view elementName, bool append)
 {
-    if (!IsPlainName(elementName))
-        return false;
+    if (!IsPlainName(elementName)) return false;
     // A document has one root: nothing is added beside it.
-    if (m_parent == kNoElement && m_index.FirstTopLevel() != kNoElement)
-        return false;
+    if (m_parent == kNoElement && m_index.FirstTopLevel() != kNoElement) return false;
     if (m_parent != kNoElement && m_current == kNoElement && m_index[m_parent].Has(kXmlEmptyElementTag))
         ExpandEmptyElement(m_parent);
 
@@ -288,8 +244,7 @@ bool XmlDocument::AddElement(std::string_view elementName, bool append)
     const std::string tag = "<" + std::string(elementName) + "/>";
     // A line break on either side, unless white space already separates it.
     std::string piece = pos > 0 && !IsXmlSpace(m_text[pos - 1]) ? std::string(kLineBreak) + tag : tag;
-    if (pos < m_text.size())
-        piece += kLineBreak;
+    if (pos < m_text.size()) piece += kLineBreak;
     Splice(pos, 0, piece, m_parent);
 
     XmlElement element;
@@ -328,10 +283,8 @@ void XmlDocument::ExpandEmptyElement(int32_t element)
 
 bool XmlDocument::SetElementText(std::string_view text)
 {
-    if (m_current == kNoElement || m_index[m_current].firstChild != kNoElement)
-        return false;
-    if (m_index[m_current].Has(kXmlEmptyElementTag))
-        ExpandEmptyElement(m_current);
+    if (m_current == kNoElement || m_index[m_current].firstChild != kNoElement) return false;
+    if (m_index[m_current].Has(kXmlEmptyElementTag)) ExpandEmptyElement(m_current);
     const XmlElement& element = m_index[m_current];
     Splice(element.ContentStart(), element.ContentEnd() - element.ContentStart(), EscapeText(text), m_current);
     return true;
@@ -339,17 +292,14 @@ bool XmlDocument::SetElementText(std::string_view text)
 
 bool XmlDocument::RemoveElement()
 {
-    if (m_current == kNoElement)
-        return false;
+    if (m_current == kNoElement) return false;
     const XmlElement element = m_index[m_current];
     std::size_t end = element.End();
     std::size_t afterSpace = end;
-    while (afterSpace < m_text.size() && IsXmlSpace(m_text[afterSpace]))
-        ++afterSpace;
+    while (afterSpace < m_text.size() && IsXmlSpace(m_text[afterSpace])) ++afterSpace;
     // The white space goes with the element only when markup follows it;
     // before text it is part of that text.
-    if (afterSpace == m_text.size() || m_text[afterSpace] == '<')
-        end = afterSpace;
+    if (afterSpace == m_text.size() || m_text[afterSpace] == '<') end = afterSpace;
     Unlink(m_current);
     Splice(element.start, end - element.start, {}, element.parent);
     m_current = element.prev;
@@ -357,8 +307,7 @@ bool XmlDocument::RemoveElement()
     return true;
 }
 
-void XmlDocument::Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement,
-                         int32_t container)
+void XmlDocument::Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement, int32_t container)
 {
     m_text.replace(pos, oldLength, replacement);
     m_index.ShiftAfterSplice(pos, oldLength, replacement.size(), container);
@@ -370,23 +319,17 @@ void XmlDocument::Link(int32_t element, int32_t parent, int32_t prev, int32_t ne
     linked.parent = parent;
     linked.prev = prev;
     linked.next = next;
-    if (prev != kNoElement)
-        m_index[prev].next = element;
-    else
-        SetFirstChild(parent, element);
-    if (next != kNoElement)
-        m_index[next].prev = element;
+    if (prev != kNoElement) m_index[prev].next = element;
+    else SetFirstChild(parent, element);
+    if (next != kNoElement) m_index[next].prev = element;
 }
 
 void XmlDocument::Unlink(int32_t element)
 {
     const XmlElement& unlinked = m_index[element];
-    if (unlinked.prev != kNoElement)
-        m_index[unlinked.prev].next = unlinked.next;
-    else
-        SetFirstChild(unlinked.parent, unlinked.next);
-    if (unlinked.next != kNoElement)
-        m_index[unlinked.next].prev = unlinked.prev;
+    if (unlinked.prev != kNoElement) m_index[unlinked.prev].next = unlinked.next;
+    else SetFirstChild(unlinked.parent, unlinked.next);
+    if (unlinked.next != kNoElement) m_index[unlinked.next].prev = unlinked.prev;
 }
 
 }  // namespace kerfmax

@@ -24,8 +24,9 @@ public:
 
     // Replaces the document by the file's content. True when the file was
     // read and the document is well formed; an ill-formed document is still
-    // loaded and editable. A file that cannot be read leaves it empty.
-    bool LoadFile(const std::filesystem::path& path);
+    // loaded and editable. A file that cannot be read (or a folder) leaves it
+    // empty and sets *readError, when given, to the reason.
+    bool LoadFile(const std::filesystem::path& path, std::string* readError = nullptr);
     // Writes the document text in the loaded file's encoding, atomically.
     bool SaveFile(const std::filesystem::path& path);
 

@@ -30,7 +30,7 @@ TEST_F(IniFileTest, NamesAreTrimmedAndCaseSensitiveAndTheFirstSectionAndKeyWin)
     EXPECT_EQ(m_ini.ReadInt("Device", "Port", 0), 3);
     EXPECT_EQ(m_ini.ReadInt("device", "Port", 0), 1);
     EXPECT_EQ(m_ini.ReadInt("Device", "port", 7), 7);
-    EXPECT_EQ(m_ini.ReadString("Device", "IP", "none"), "none");   // only in the second "Device"
+    EXPECT_EQ(m_ini.ReadString("Device", "IP", "none"), "none");  // only in the second "Device"
     ASSERT_TRUE(m_ini.WriteInt("Device", "Port", 4));
     ASSERT_TRUE(m_ini.WriteString("Device", "IP", "10.0.0.1"));
     EXPECT_EQ(FileText(),
@@ -40,12 +40,12 @@ TEST_F(IniFileTest, NamesAreTrimmedAndCaseSensitiveAndTheFirstSectionAndKeyWin)
 
 TEST_F(IniFileTest, LfAndCrLfLinesReadAlikeAndAreWrittenWithCrLf)
 {
-    WriteFileBytes(Ini(), "[Device]\nIP=10.0.0.2\r\nVCOM=1");   // no line end on the last line
+    WriteFileBytes(Ini(), "[Device]\nIP=10.0.0.2\r\nVCOM=1");  // no line end on the last line
     EXPECT_EQ(m_ini.ReadString("Device", "IP", ""), "10.0.0.2");
     ASSERT_TRUE(m_ini.WriteInt("Device", "VCOM", 0));
     EXPECT_EQ(FileText(), "[Device]\r\nIP=10.0.0.2\r\nVCOM=0\r\n");
 
-    std::string big = "[Big]\r\n";   // the first 4096-byte boundary falls between a CR and its LF
+    std::string big = "[Big]\r\n";  // the first 4096-byte boundary falls between a CR and its LF
     for (int i = 0; i < 3000; ++i) big += "K" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
     WriteFileBytes(Ini(), big);
     for (int i : {0, 455, 456, 457, 2999}) EXPECT_EQ(m_ini.ReadInt("Big", "K" + std::to_string(i), -1), i);
@@ -57,8 +57,8 @@ TEST_F(IniFileTest, LfAndCrLfLinesReadAlikeAndAreWrittenWithCrLf)
 TEST_F(IniFileTest, IntegersTakeOnlyTheLeadingNumber)
 {
     WriteFileBytes(Ini(), "[D]\nA=abc\nB= -12mm\nC=+7\nE=\nF=99999999999\nG=-99999999999\nH=- 5\n");
-    const std::pair<const char*, int> cases[] = {{"A", 0}, {"B", -12}, {"C", 7},        {"E", 0},
-                                                 {"F", 2147483647}, {"G", -2147483647 - 1}, {"H", 0}};
+    const std::pair<const char*, int> cases[] = {
+        {"A", 0}, {"B", -12}, {"C", 7}, {"E", 0}, {"F", 2147483647}, {"G", -2147483647 - 1}, {"H", 0}};
     for (auto [key, value] : cases) EXPECT_EQ(m_ini.ReadInt("D", key, 5), value) << key;
 }
 
@@ -86,11 +86,11 @@ TEST_F(IniFileTest, MalformedLinesStayAndNeverMatch)
 TEST_F(IniFileTest, WriteUsesTheLinesOfTheLastReadButNeverAnEmptyGuess)
 {
     WriteFileBytes(Ini(), "[Device]\nPort=1\n");
-    ASSERT_TRUE(m_ini.WriteInt("Offset", "CutOrder", 1));   // no read yet: the file is kept
+    ASSERT_TRUE(m_ini.WriteInt("Offset", "CutOrder", 1));  // no read yet: the file is kept
     EXPECT_EQ(FileText(), "[Device]\r\nPort=1\r\n[Offset]\r\nCutOrder=1\r\n");
 
-    WriteFileBytes(Ini(), "[Device]\nPort=1\nIP=10.1.1.1\n");   // another program's change...
-    ASSERT_TRUE(m_ini.WriteInt("Device", "VCOM", 1));           // ...is replaced, as intended
+    WriteFileBytes(Ini(), "[Device]\nPort=1\nIP=10.1.1.1\n");  // another program's change...
+    ASSERT_TRUE(m_ini.WriteInt("Device", "VCOM", 1));  // ...is replaced, as intended
     EXPECT_EQ(FileText(), "[Device]\r\nPort=1\r\nVCOM=1\r\n[Offset]\r\nCutOrder=1\r\n");
 }
 
@@ -103,6 +103,26 @@ TEST_F(IniFileTest, ValuesCannotAddLinesAndWritesLeaveNoTemporaryFiles)
     auto entries = std::filesystem::directory_iterator(m_dir.Path());
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
     EXPECT_EQ(FileText(), "[Device]\r\nPortS=COM3  [Offset] BladeOffset=9\r\nPort=4\r\n");
+}
+
+// A settings file kept elsewhere (a dotfiles folder, a synchronised drive) and
+// linked in: writes go to the file the link names, the link stays a link and
+// the file keeps the permissions its owner gave it.
+TEST_F(IniFileTest, LinkedSettingsFileIsWrittenThroughTheLinkWithItsModeKept)
+{
+    test::TempDir elsewhere;
+    const auto real = elsewhere / "settings.ini";
+    WriteFileBytes(real, "[Device]\nPort=1\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(real, Ini());
+
+    ASSERT_TRUE(m_ini.WriteInt("Device", "Port", 2));
+    EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+    EXPECT_EQ(ReadFileBytes(real), "[Device]\r\nPort=2\r\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    auto entries = std::filesystem::directory_iterator(elsewhere.Path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file left beside the target";
 }
 
 TEST_F(IniFileTest, MissingFileGivesDefaultsAndUnusablePathsOneReportEach)
@@ -121,7 +141,7 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndUnusablePathsOneReportEach)
     EXPECT_FALSE(std::filesystem::exists(absent.parent_path()));
 
     std::filesystem::remove(Ini());
-    std::filesystem::create_directory(Ini());   // a folder where the file should be
+    std::filesystem::create_directory(Ini());  // a folder where the file should be
     m_ini.SetPath(Ini());
     EXPECT_EQ(m_ini.ReadInt("Device", "Port", 6), 6);
     EXPECT_FALSE(m_ini.WriteInt("Device", "Port", 1));
