@@ -1,0 +1,62 @@
+#pragma once
+// What the preview shows, in pixels: the job fitted into the preview area with
+// a 5-pixel border, turned upside down for the screen (y grows downwards), and
+// the frame around it when the frame is on. Drawing it is the window's part.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "geometry/PathTypes.h"
+#include "geometry/PointList.h"
+
+namespace kerfmax {
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// The frame of the Feature dialog, margins in millimetres.
+struct PreviewFrame {
+    bool enabled = false;
+    std::int32_t marginLeft = 0;
+    std::int32_t marginRight = 0;
+    std::int32_t marginBottom = 0;
+    std::int32_t marginTop = 0;
+};
+
+// Scale and origin that fit the job (and its margins) into the area.
+struct PreviewMapping {
+    double scale = 1.0;
+    int x0 = 5;
+    int y0 = 5;
+    std::int32_t offX = 0;  // margin offsets in plotter units, added before scaling
+    std::int32_t offY = 0;
+    std::int32_t extentW = 0;  // extents with the margins
+    std::int32_t extentH = 0;
+
+    // A point already turned for the screen, with the margin offsets.
+    ScreenPoint Map(std::int64_t x, std::int64_t y) const;
+    // A point of the frame rectangle: no offsets.
+    ScreenPoint MapFrame(std::int64_t x, std::int64_t y) const;
+};
+
+// A single-point job has no extent in either direction; it is drawn at this scale.
+inline constexpr double kSinglePointScale = 1.0;
+
+PreviewMapping FitPreview(const BoundBox& box, const PreviewFrame& frame, int width, int height);
+
+// Lines to draw: each polyline starts where the drawing position was (the
+// previous pen-up point, or the area's corner at the start) and runs through
+// consecutive pen-down points.
+struct PreviewPicture {
+    std::vector<std::vector<ScreenPoint>> paths;
+    std::optional<std::vector<ScreenPoint>> frame;  // closed: five points, the first repeated
+};
+
+// Empty when there are no points.
+PreviewPicture BuildPreview(const PointList& points, const BoundBox& box, const PreviewFrame& frame, int width,
+                            int height);
+
+}  // namespace kerfmax

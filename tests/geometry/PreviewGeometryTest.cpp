@@ -1,0 +1,79 @@
+// The preview's fit: scale, centring, the upside-down turn, the frame.
+#include <gtest/gtest.h>
+
+#include "geometry/PreviewGeometry.h"
+
+namespace kerfmax {
+namespace {
+
+PointList Nodes(std::initializer_list<PointNode> nodes)
+{
+    return PointList(nodes);
+}
+
+TEST(PreviewGeometry, AWideJobFillsTheWidthAndIsCentredVertically)
+{
+    const BoundBox box{0, 4000, 1000, 0};
+    const PreviewMapping m = FitPreview(box, {}, 200, 200);
+    EXPECT_DOUBLE_EQ(m.scale, 190.0 / 4000.0);
+    EXPECT_EQ(m.x0, 5);
+    EXPECT_EQ(m.y0, 76);  // truncate(95 - 23.75) + 5
+
+    // y is turned: the job's bottom edge is the lower edge on the screen.
+    const PreviewPicture picture = BuildPreview(
+        Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 4000, 0}, {KIND_PEN_DOWN, 4000, 1000}}), box, {}, 200, 200);
+    ASSERT_EQ(picture.paths.size(), 1u);
+    EXPECT_EQ(picture.paths[0],
+              (std::vector<ScreenPoint>{{5, 124}, {195, 124}, {195, 76}}));  // +0.55 before truncating
+    EXPECT_FALSE(picture.frame.has_value());
+
+    // A tall job in the same area is fitted by its height instead.
+    EXPECT_DOUBLE_EQ(FitPreview(BoundBox{0, 1000, 4000, 0}, {}, 200, 200).scale, 190.0 / 4000.0);
+}
+
+TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
+{
+    const BoundBox box{0, 4000, 4000, 0};
+    PreviewFrame frame{true, 1, 2, 3, 4};
+    const PreviewMapping m = FitPreview(box, frame, 300, 300);
+    EXPECT_EQ(m.offX, 120);  // the bottom margin moves x, the left margin y
+    EXPECT_EQ(m.offY, 40);
+    EXPECT_EQ(m.extentW, 4000 + 40 * 7);
+    EXPECT_EQ(m.extentH, 4000 + 40 * 3);
+    const PreviewPicture picture =
+        BuildPreview(Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 10, 10}}), box, frame, 300, 300);
+    ASSERT_TRUE(picture.frame.has_value());
+    ASSERT_EQ(picture.frame->size(), 5u);
+    EXPECT_EQ(picture.frame->front(), picture.frame->back());
+    EXPECT_EQ(picture.frame->at(0), m.MapFrame(0, 0));
+    EXPECT_EQ(picture.frame->at(2), m.MapFrame(m.extentW, m.extentH));
+}
+
+TEST(PreviewGeometry, PathsFollowThePenAndOddJobsStayDrawable)
+{
+    // A pen-down before any pen-up starts at the area's corner; pen-ups break
+    // the lines; placeholders are skipped.
+    const BoundBox box{0, 100, 100, 0};
+    const PreviewPicture picture = BuildPreview(Nodes({{KIND_PEN_DOWN, 100, 100},
+                                                       {KIND_NONE, 0, 0},
+                                                       {KIND_PEN_UP, 0, 0},
+                                                       {KIND_PEN_UP, 50, 50},
+                                                       {KIND_PEN_DOWN, 100, 0}}),
+                                                box, {}, 110, 110);
+    ASSERT_EQ(picture.paths.size(), 2u);
+    EXPECT_EQ(picture.paths[0].front(), (ScreenPoint{0, 0}));
+    EXPECT_EQ(picture.paths[1].size(), 2u);
+    EXPECT_EQ(picture.paths[1].front(), FitPreview(box, {}, 110, 110).Map(50, 50));
+
+    // A single point has no extent: a fixed scale, finite coordinates.
+    const BoundBox point{0, 0, 0, 0};
+    EXPECT_DOUBLE_EQ(FitPreview(point, {}, 100, 100).scale, kSinglePointScale);
+    const PreviewPicture dot = BuildPreview(Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 0, 0}}), point, {}, 100, 100);
+    ASSERT_EQ(dot.paths.size(), 1u);
+    EXPECT_EQ(dot.paths[0].back(), (ScreenPoint{50, 50}));
+
+    EXPECT_TRUE(BuildPreview({}, box, {}, 100, 100).paths.empty());
+}
+
+}  // namespace
+}  // namespace kerfmax
