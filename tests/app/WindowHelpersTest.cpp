@@ -1,0 +1,73 @@
+// The main window's Qt-free helpers: job size texts, the Port restore rules
+// and the progress reports of another process.
+#include <gtest/gtest.h>
+
+#include "app/JobSize.h"
+#include "app/PortRestore.h"
+#include "app/ProgressReport.h"
+
+namespace kerfmax {
+namespace {
+
+TEST(JobSize, ExtentsInMillimetresWithTheFrameMargins)
+{
+    JobSettings settings;
+    const BoundBox box{0, 4001, 1234, 0};
+    JobSizeTexts size = JobSizeFor(box, settings);
+    EXPECT_EQ(size.width, "100.03");
+    EXPECT_EQ(size.height, "30.85");
+    settings.frameEnabled = 1;
+    settings.marginBottom = 2;
+    settings.marginTop = 3;
+    settings.marginLeft = 10;
+    settings.marginRight = 20;
+    size = JobSizeFor(box, settings);
+    EXPECT_EQ(size.width, "105.03");  // x gets the bottom and top margins
+    EXPECT_EQ(size.height, "60.85");  // y the left and right ones
+}
+
+TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)
+{
+    EXPECT_TRUE(PortRestoreNeedsRefresh(""));
+    EXPECT_TRUE(PortRestoreNeedsRefresh("USB_0"));
+    EXPECT_FALSE(PortRestoreNeedsRefresh("usb_0"));  // exact case
+    EXPECT_FALSE(PortRestoreNeedsRefresh("COM7"));
+
+    const std::vector<std::string> list = {"usb_9<odd>", "COM3<USB Serial Port>", "Network Port", "USB_0", "USB_1"};
+    EXPECT_EQ(RestoredPortIndex(list, ""), 0);
+    EXPECT_EQ(RestoredPortIndex(list, "usb_1"), 4);
+    EXPECT_EQ(RestoredPortIndex(list, "USB_"), 3);  // the second item onward first
+    EXPECT_EQ(RestoredPortIndex(list, "usb_9"), 0);  // then the first
+    EXPECT_EQ(RestoredPortIndex(list, "USB_7"), -1);
+    EXPECT_EQ(RestoredPortIndex({}, ""), -1);
+}
+
+TEST(ProgressReport, NumbersMoveTheBarCodesShowTheirTextAndEndTheSend)
+{
+    struct Case {
+        std::string text;
+        int value;
+        std::string message;
+        bool showsProgress;
+        bool completes;
+    };
+    const Case cases[] = {
+        {"57", 57, "", true, false},
+        {"100", 100, "", true, true},
+        {std::string("250\0junk", 8), 250, "", true, true},
+        {"-5", -5, "ERROR_WRITE_USB_DATA!", false, true},
+        {"-3", -3, "Connect to Cutter fail!", false, true},
+        {"-9", -9, "", false, true},
+        {"abc", 0, "", true, false},
+    };
+    for (const Case& c : cases) {
+        const ProgressReport r = DecodeProgressReport(c.text);
+        EXPECT_EQ(r.value, c.value) << c.text;
+        EXPECT_EQ(r.message, c.message) << c.text;
+        EXPECT_EQ(r.showsProgress, c.showsProgress) << c.text;
+        EXPECT_EQ(r.completes, c.completes) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace kerfmax
