@@ -10,18 +10,19 @@ namespace kerfmax {
 
 struct CodePageConversion {
     bool supported = false;  // false: the encoding is unknown, nothing was converted
-    std::size_t lost = 0;    // characters that could not be converted and were replaced
+    std::size_t lost = 0;  // characters that could not be converted and were replaced
 };
 
 class CodePageConverter {
 public:
     virtual ~CodePageConverter() = default;
-    // Undecodable bytes become U+FFFD.
-    virtual CodePageConversion ToUtf8(std::string_view bytes, std::string_view encoding,
-                                      std::string* out) const = 0;
-    // Unrepresentable characters (and malformed UTF-8) become '?'.
-    virtual CodePageConversion FromUtf8(std::string_view text, std::string_view encoding,
-                                        std::string* out) const = 0;
+    // Undecodable bytes become U+FFFD, except the bytes a Windows single-byte
+    // code page leaves undefined, which become the control character of the
+    // same number (0x81 -> U+0081), as the Windows conversion does.
+    virtual CodePageConversion ToUtf8(std::string_view bytes, std::string_view encoding, std::string* out) const = 0;
+    // Unrepresentable characters (and malformed UTF-8) become '?'; such a
+    // control character goes back to its undefined byte.
+    virtual CodePageConversion FromUtf8(std::string_view text, std::string_view encoding, std::string* out) const = 0;
     // The code page for bytes that carry no encoding and are not UTF-8.
     virtual std::string AnsiEncodingName() const = 0;
 };

@@ -242,9 +242,12 @@ bool XmlDocument::AddElement(std::string_view elementName, bool append)
 
     const std::size_t pos = NewElementPosition(append);
     const std::string tag = "<" + std::string(elementName) + "/>";
-    // A line break on either side, unless white space already separates it.
-    std::string piece = pos > 0 && !IsXmlSpace(m_text[pos - 1]) ? std::string(kLineBreak) + tag : tag;
+    // One line break, after the element: that is the white space RemoveElement
+    // takes with it, so removing what was added gives back the very text, also
+    // where elements stand side by side. Only at the very end does it go first.
+    std::string piece = tag;
     if (pos < m_text.size()) piece += kLineBreak;
+    else if (pos > 0 && !IsXmlSpace(m_text[pos - 1])) piece.insert(0, kLineBreak);
     Splice(pos, 0, piece, m_parent);
 
     XmlElement element;

@@ -23,40 +23,31 @@ std::string Normalized(std::string_view name)
 {
     std::string out;
     for (const char c : name)
-        if (c != '-' && c != '_' && c != ' ')
-            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != '-' && c != '_' && c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
 EncodingKind KindOf(std::string_view name)
 {
-    if (name.empty())
-        return EncodingKind::None;
+    if (name.empty()) return EncodingKind::None;
     const std::string n = Normalized(name);
-    if (n == "utf8")
-        return EncodingKind::Utf8;
+    if (n == "utf8") return EncodingKind::Utf8;
     // A wide encoding declared in text that was read byte by byte cannot be
     // true: the bytes are kept as they are, as for UTF-8.
     for (const std::string_view wide : {"utf16", "utf32", "ucs2", "ucs4", "unicode"})
-        if (n.compare(0, wide.size(), wide) == 0)
-            return EncodingKind::Wide;
+        if (n.compare(0, wide.size(), wide) == 0) return EncodingKind::Wide;
     return EncodingKind::CodePage;
 }
 
 std::string_view QuotedValueAt(std::string_view text, std::size_t pos)
 {
-    while (pos < text.size() && IsXmlSpace(text[pos]))
-        ++pos;
-    if (pos >= text.size() || text[pos] != '=')
-        return {};
+    while (pos < text.size() && IsXmlSpace(text[pos])) ++pos;
+    if (pos >= text.size() || text[pos] != '=') return {};
     ++pos;
-    while (pos < text.size() && IsXmlSpace(text[pos]))
-        ++pos;
-    if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\''))
-        return {};
+    while (pos < text.size() && IsXmlSpace(text[pos])) ++pos;
+    if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) return {};
     const std::size_t close = text.find(text[pos], pos + 1);
-    if (close == std::string_view::npos)
-        return {};
+    if (close == std::string_view::npos) return {};
     return text.substr(pos + 1, close - pos - 1);
 }
 
@@ -66,8 +57,7 @@ std::string DeclarationEncoding(std::string_view head)
     const std::string_view declaration = head.substr(0, end);
     for (std::size_t at = declaration.find("encoding"); at != std::string_view::npos;
          at = declaration.find("encoding", at + 1)) {
-        if (IsXmlSpace(declaration[at - 1]))
-            return std::string(QuotedValueAt(declaration, at + 8));
+        if (IsXmlSpace(declaration[at - 1])) return std::string(QuotedValueAt(declaration, at + 8));
     }
     return {};
 }
@@ -81,12 +71,11 @@ std::string MetaCharset(std::string_view head)
         const std::size_t tagEnd = std::min(lower.find('>', at), lower.size());
         const std::string_view tag = std::string_view(lower).substr(at, tagEnd - at);
         const std::size_t charset = tag.find("charset=");
-        if (tag.find("content-type") == std::string_view::npos || charset == std::string_view::npos)
-            continue;
+        if (tag.find("content-type") == std::string_view::npos || charset == std::string_view::npos) continue;
         std::size_t pos = at + charset + 8;
         const std::size_t valueStart = pos;
-        while (pos < tagEnd && !IsXmlSpace(head[pos]) && head[pos] != '"' && head[pos] != '\'' &&
-               head[pos] != ';' && head[pos] != '/')
+        while (pos < tagEnd && !IsXmlSpace(head[pos]) && head[pos] != '"' && head[pos] != '\'' && head[pos] != ';' &&
+               head[pos] != '/')
             ++pos;
         return std::string(head.substr(valueStart, pos - valueStart));
     }
@@ -96,8 +85,7 @@ std::string MetaCharset(std::string_view head)
 void RemoveNulls(std::string* bytes, XmlResultLog* log)
 {
     const std::size_t first = bytes->find('\0');
-    if (first == std::string::npos)
-        return;
+    if (first == std::string::npos) return;
     const auto kept = std::remove(bytes->begin() + static_cast<std::ptrdiff_t>(first), bytes->end(), '\0');
     const std::size_t removed = static_cast<std::size_t>(bytes->end() - kept);
     bytes->erase(kept, bytes->end());
@@ -109,18 +97,17 @@ void DecodeUtf16(std::string_view body, bool bigEndian, XmlDecodedText* result, 
     result->flags.utf16BigEndian = bigEndian;
     result->flags.utf16LittleEndian = !bigEndian;
     result->encodingName = bigEndian ? "UTF-16BE" : "UTF-16LE";
-    if (body.size() % 2 != 0)
+    if (body.size() % 2 != 0) {
         log->Add("truncation_error", {{"length", "1"}, {"offset", std::to_string(body.size() - 1)}});
-    if (bigEndian)
-        log->Add("endian_swap");
+        result->flags.utf16OddByte = body.substr(body.size() - 1);
+    }
+    if (bigEndian) log->Add("endian_swap");
     const std::size_t lost = Utf16ToUtf8(body, bigEndian, &result->text);
     log->Add("converted_from", {{"encoding", result->encodingName}});
-    if (lost > 0)
-        log->Add("conversion_loss", {{"count", std::to_string(lost)}});
+    if (lost > 0) log->Add("conversion_loss", {{"count", std::to_string(lost)}});
 }
 
-void ConvertFromCodePage(std::string&& bytes, const std::string& encoding, XmlDecodedText* result,
-                         XmlResultLog* log)
+void ConvertFromCodePage(std::string&& bytes, const std::string& encoding, XmlDecodedText* result, XmlResultLog* log)
 {
     const CodePageConversion conversion = SystemCodePageConverter().ToUtf8(bytes, encoding, &result->text);
     if (!conversion.supported) {
@@ -129,8 +116,7 @@ void ConvertFromCodePage(std::string&& bytes, const std::string& encoding, XmlDe
         return;
     }
     log->Add("converted_from", {{"encoding", encoding}});
-    if (conversion.lost > 0)
-        log->Add("conversion_loss", {{"count", std::to_string(conversion.lost)}});
+    if (conversion.lost > 0) log->Add("conversion_loss", {{"count", std::to_string(conversion.lost)}});
 }
 
 void DecodeEightBit(std::string&& bytes, XmlDecodedText* result, XmlResultLog* log)
@@ -176,8 +162,7 @@ bool StartsWith(std::string_view bytes, std::string_view prefix)
 std::string DeclaredEncoding(std::string_view text)
 {
     const std::string_view head = text.substr(0, kHeadLength);
-    if (head.size() > 5 && StartsWith(head, "<?xml") && IsXmlSpace(head[5]))
-        return DeclarationEncoding(head);
+    if (head.size() > 5 && StartsWith(head, "<?xml") && IsXmlSpace(head[5])) return DeclarationEncoding(head);
     return MetaCharset(head);
 }
 
@@ -208,14 +193,12 @@ XmlEncodedBytes EncodeXmlText(std::string_view text, const XmlFileFlags& flags, 
     if (flags.utf16LittleEndian || flags.utf16BigEndian) {
         const bool bigEndian = flags.utf16BigEndian;
         result.encodingName = bigEndian ? "UTF-16BE" : "UTF-16LE";
-        if (flags.byteOrderMark)
-            result.bytes = bigEndian ? kUtf16BeBom : kUtf16LeBom;
-        if (bigEndian)
-            log->Add("endian_swap");
+        if (flags.byteOrderMark) result.bytes = bigEndian ? kUtf16BeBom : kUtf16LeBom;
+        if (bigEndian) log->Add("endian_swap");
         const std::size_t lost = Utf8ToUtf16(text, bigEndian, &result.bytes);
+        result.bytes += flags.utf16OddByte;
         log->Add("converted_to", {{"encoding", result.encodingName}});
-        if (lost > 0)
-            log->Add("conversion_loss", {{"count", std::to_string(lost)}});
+        if (lost > 0) log->Add("conversion_loss", {{"count", std::to_string(lost)}});
         return result;
     }
     if (flags.utf8ByteOrderMark) {
@@ -239,8 +222,7 @@ XmlEncodedBytes EncodeXmlText(std::string_view text, const XmlFileFlags& flags, 
         return result;
     }
     log->Add("converted_to", {{"encoding", declared}});
-    if (conversion.lost > 0)
-        log->Add("conversion_loss", {{"count", std::to_string(conversion.lost)}});
+    if (conversion.lost > 0) log->Add("conversion_loss", {{"count", std::to_string(conversion.lost)}});
     return result;
 }
 

@@ -14,7 +14,8 @@ struct XmlFileFlags {
     bool utf16BigEndian = false;
     bool utf8ByteOrderMark = false;
     bool byteOrderMark = false;  // any byte-order mark (UTF-16 found by its first "<" has none)
-    bool readAsAnsi = false;     // no declared encoding and not valid UTF-8
+    bool readAsAnsi = false;  // no declared encoding and not valid UTF-8
+    std::string utf16OddByte;  // a UTF-16 file's odd last byte, written back after the text
 };
 
 struct XmlDecodedText {

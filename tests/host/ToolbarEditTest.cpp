@@ -34,9 +34,15 @@ std::string Edited(const std::string& xml, int corelVersion, bool* changed = nul
     document.SaveToBytes(out);
     return out;
 }
-std::string Removed(const std::string& xml, bool* changed = nullptr) { return Edited(xml, 0, changed); }
+std::string Removed(const std::string& xml, bool* changed = nullptr)
+{
+    return Edited(xml, 0, changed);
+}
 
-std::string Count(const std::string& xml, const std::string& path) { return XPath(xml, "count(" + path + ")"); }
+std::string Count(const std::string& xml, const std::string& path)
+{
+    return XPath(xml, "count(" + path + ")");
+}
 
 std::string HostItemList(const std::string& xml)
 {
@@ -128,6 +134,9 @@ TEST(ToolbarEdit, RemoveAfterOneAddGivesBackTheOriginal)
         bool changed = false;
         EXPECT_EQ(Removed(Edited(flat, version), &changed), flat);
         EXPECT_TRUE(changed);
+        // No white space between the elements at all: still the very bytes.
+        std::string packed = test::WithoutIndentation(flat);
+        EXPECT_EQ(Removed(Edited(packed, version)), packed);
         // Indented: at least the same elements come back.
         std::string indented = WorkspaceXml({.corelVersion = version});
         EXPECT_EQ(test::WithoutIndentation(Removed(Edited(indented, version))), test::WithoutIndentation(indented));

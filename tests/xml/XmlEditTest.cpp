@@ -38,24 +38,38 @@ const Edit kAppend = [](XmlDocument& d) { EXPECT_TRUE(d.AppendElement("n")); };
 const Edit kInsert = [](XmlDocument& d) { EXPECT_TRUE(d.InsertElement("n")); };
 const Edit kRemove = [](XmlDocument& d) { EXPECT_TRUE(d.RemoveElement()); };
 
+// One line break, after the new element, where RemoveElement takes it back.
 TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreak)
 {
     RunCases({
         // as last child or after the current element, in front of the next markup
         {"<r>\n\t<a/>\n</r>", "", kAppend, "<r>\n\t<a/>\n<n/>\r\n</r>"},
-        {"<r><a/><b/></r>", "a", kAppend, "<r><a/>\r\n<n/>\r\n<b/></r>"},
+        {"<r><a/><b/></r>", "a", kAppend, "<r><a/><n/>\r\n<b/></r>"},
         {"<r>\n  <a/>\n  <b/>\n</r>", "a", kAppend, "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
-        {"<r></r>", "", kAppend, "<r>\r\n<n/>\r\n</r>"},
+        {"<r></r>", "", kAppend, "<r><n/>\r\n</r>"},
         // as first child or right in front of the current element
         {"<r>\n  <a/>\n</r>", "", kInsert, "<r>\n  <n/>\r\n<a/>\n</r>"},
         {"<r>\n  <a/>\n  <b/>\n</r>", "b", kInsert, "<r>\n  <a/>\n  <n/>\r\n<b/>\n</r>"},
         // inside an empty-element tag, which becomes a start and an end tag
-        {"<r><p x=\"1\"/></r>", "p", [](XmlDocument& d) { d.EnterElement(); kAppend(d); },
-         "<r><p x=\"1\">\r\n<n/>\r\n</p></r>"},
-        {"<r><p /></r>", "p", [](XmlDocument& d) { d.EnterElement(); kInsert(d); }, "<r><p >\r\n<n/>\r\n</p></r>"},
+        {"<r><p x=\"1\"/></r>", "p",
+         [](XmlDocument& d) {
+             d.EnterElement();
+             kAppend(d);
+         },
+         "<r><p x=\"1\"><n/>\r\n</p></r>"},
+        {"<r><p /></r>", "p",
+         [](XmlDocument& d) {
+             d.EnterElement();
+             kInsert(d);
+         },
+         "<r><p ><n/>\r\n</p></r>"},
         // two inserts right after entering: the second lands in front of the first
-        {"<r><a/></r>", "", [](XmlDocument& d) { d.InsertElement("second"); d.InsertElement("first"); },
-         "<r>\r\n<first/>\r\n<second/>\r\n<a/></r>"},
+        {"<r><a/></r>", "",
+         [](XmlDocument& d) {
+             d.InsertElement("second");
+             d.InsertElement("first");
+         },
+         "<r><first/>\r\n<second/>\r\n<a/></r>"},
         // the new element is current and takes attributes and children
         {"<r/>", "",
          [](XmlDocument& d) {
@@ -65,7 +79,7 @@ TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreak)
              d.AppendElement("commandBar");
              d.SetAttribute("visible", "true");
          },
-         "<r>\r\n<cmdBarLane k=\"v\">\r\n<commandBar visible=\"true\"/>\r\n</cmdBarLane>\r\n</r>"},
+         "<r><cmdBarLane k=\"v\"><commandBar visible=\"true\"/>\r\n</cmdBarLane>\r\n</r>"},
     });
 }
 
@@ -77,8 +91,7 @@ TEST(XmlAddElement, NothingIsAddedBesideTheRootOrUnderABadName)
     EXPECT_FALSE(doc.AppendElement("n"));
     EXPECT_FALSE(doc.InsertElement("n"));
     doc.EnterElement();
-    for (const char* bad : {"", "a b", "a/", "<a", "a>", "9a", "a=\"1\""})
-        EXPECT_FALSE(doc.AppendElement(bad)) << bad;
+    for (const char* bad : {"", "a b", "a/", "<a", "a>", "9a", "a=\"1\""}) EXPECT_FALSE(doc.AppendElement(bad)) << bad;
     EXPECT_EQ(doc.Text(), "<r/>");
 
     XmlDocument empty = Loaded("<?xml version=\"1.0\"?>\n");
@@ -89,7 +102,9 @@ TEST(XmlAddElement, NothingIsAddedBesideTheRootOrUnderABadName)
 
 TEST(XmlElementText, ReplacesTheWholeContentEscaped)
 {
-    const auto text = [](const char* t, bool ok) { return [=](XmlDocument& d) { EXPECT_EQ(d.SetElementText(t), ok); }; };
+    const auto text = [](const char* t, bool ok) {
+        return [=](XmlDocument& d) { EXPECT_EQ(d.SetElementText(t), ok); };
+    };
     RunCases({
         {"<r><t a=\"1\"/></r>", "t", text("x<y>&z", true), "<r><t a=\"1\">x&lt;y&gt;&amp;z</t></r>"},
         // over old text and comments; quotes, tabs and line feeds stay
@@ -111,8 +126,7 @@ TEST(XmlRemoveElement, TakesTheElementAndTheWhiteSpaceUpToTheNextMarkup)
         {"<r><x k=\"1\"/><x k=\"2\"/><y/><x k=\"1\"/><x k=\"1\"/></r>", "",
          [](XmlDocument& d) {
              while (d.FindSibling("x"))
-                 if (d.GetAttribute("k") == "1")
-                     d.RemoveElement();
+                 if (d.GetAttribute("k") == "1") d.RemoveElement();
          },
          "<r><x k=\"2\"/><y/></r>"},
     });
@@ -144,7 +158,8 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
     const std::string original =
         "<uiConfig>\r\n\t<commandBars>\r\n\t\t<commandBarData guid=\"h\">\r\n\t\t\t<toolbar>\r\n"
         "\t\t\t\t<item guidRef=\"old\"/>\r\n\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n"
-        "\t\t<![CDATA[ <commandBarData guid=\"own\"/> ]]><!-- <items/> -->\r\n\t\t<commandBarData guid=\"z\"/>\r\n\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t</items>\r\n</uiConfig>\r\n";
+        "\t\t<![CDATA[ <commandBarData guid=\"own\"/> ]]><!-- <items/> -->\r\n\t\t<commandBarData "
+        "guid=\"z\"/>\r\n\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t</items>\r\n</uiConfig>\r\n";
     XmlDocument doc = Loaded(original);
     Descend(doc, {"uiConfig", "commandBars", "commandBarData", "toolbar"});
     doc.InsertElement("item");
@@ -171,8 +186,7 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
             undo.EnterElement();
             Descend(undo, {"toolbar"});
             while (undo.FindSibling("item"))
-                if (undo.GetAttribute("guidRef") != "old")
-                    undo.RemoveElement();
+                if (undo.GetAttribute("guidRef") != "old") undo.RemoveElement();
             undo.LeaveElement();
             undo.LeaveElement();
         }
@@ -180,8 +194,7 @@ TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
     undo.LeaveElement();
     Descend(undo, {"items"});
     while (undo.FindSibling("itemData"))
-        if (undo.GetAttribute("guid") == "cmd")
-            undo.RemoveElement();
+        if (undo.GetAttribute("guid") == "cmd") undo.RemoveElement();
     EXPECT_EQ(undo.Text(), original);
 }
 
