@@ -35,5 +35,7 @@ inline constexpr std::string_view kMacroProjectTarget = "Kerfmax.gms";
 // Appended to a workspace file's or package's name for the one copy of it
 // kept before our first edit.
 inline constexpr std::string_view kBackupSuffix = ".kerfmax.bak";
+// Appended to a package's file name for the folder it is unpacked into.
+inline constexpr std::string_view kWorkingFolderSuffix = ".kerfmax-work";
 
 }  // namespace kerfmax

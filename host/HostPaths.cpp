@@ -1,23 +1,10 @@
 #include "host/HostPaths.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "host/HostIdentifiers.h"
 
 namespace kerfmax {
-
-namespace {
-bool EndsWithNoCase(const std::string& text, std::string_view ending)
-{
-    if (text.size() < ending.size()) return false;
-    return std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
-}  // namespace
 
 std::optional<std::string> FolderWorkspaceFile(const std::string& workspaceValue)
 {
@@ -27,9 +14,19 @@ std::optional<std::string> FolderWorkspaceFile(const std::string& workspaceValue
 
 std::filesystem::path PackageWorkingFolder(const std::filesystem::path& packageFile)
 {
-    std::string name = packageFile.filename().string();
-    if (EndsWithNoCase(name, ".cdws") && name.size() > 5) name.resize(name.size() - 5);
-    return packageFile.parent_path() / name;
+    return packageFile.parent_path() / (packageFile.filename().string() + std::string(kWorkingFolderSuffix));
+}
+
+bool IsPackageWorkingFolderName(const std::filesystem::path& packageFile, const std::string& name)
+{
+    const std::string base = PackageWorkingFolder(packageFile).filename().string();
+    if (name.compare(0, base.size(), base) != 0) return false;
+    if (name.size() == base.size()) return true;
+    // A numbered variant: "-" and the number, 2 or more, without leading zero.
+    if (name.size() < base.size() + 2 || name[base.size()] != '-' || name[base.size() + 1] == '0') return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(base.size() + 1), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; }) &&
+           name != base + "-1";
 }
 
 std::filesystem::path PackageWorkspaceFile(const std::filesystem::path& workingFolder)

@@ -12,9 +12,13 @@ namespace kerfmax {
 // std::nullopt for a value shorter than four characters: it names nothing.
 std::optional<std::string> FolderWorkspaceFile(const std::string& workspaceValue);
 
-// The package file less its ".cdws" ending (in any letter case). A name
-// without that ending is kept whole; the caller then gets a unique variant.
+// Where a package is unpacked for editing: beside it, named after the whole
+// package file name + ".kerfmax-work", so that a pass that was interrupted can
+// be told apart from anything the user or the host keeps there. When that
+// name is taken the caller uses a numbered variant ("-2", "-3", ...).
 std::filesystem::path PackageWorkingFolder(const std::filesystem::path& packageFile);
+// True for the name of that folder or of one of its numbered variants.
+bool IsPackageWorkingFolderName(const std::filesystem::path& packageFile, const std::string& name);
 
 // Inside a package's working folder.
 std::filesystem::path PackageWorkspaceFile(const std::filesystem::path& workingFolder);

@@ -12,6 +12,7 @@ bool CopyMacroProject(const std::filesystem::path& macroFolder, const std::files
 {
     bool folderReady = EnsureFolder(macroFolder, &problem);
     std::filesystem::path target = macroFolder / kMacroProjectTarget;
+    RemoveStaleTemporaries(target);  // of an interrupted earlier copy
     if (!install) return DeleteFileIfPresent(target, &problem);
     if (!folderReady) return false;
     std::filesystem::path source = programFolder / kMacroProjectSource;

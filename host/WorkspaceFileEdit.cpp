@@ -1,10 +1,5 @@
 #include "host/WorkspaceFileEdit.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
 #include "host/HostIdentifiers.h"
 #include "platform/AtomicFile.h"
 #include "xml/XmlDocument.h"
@@ -13,23 +8,9 @@ namespace kerfmax {
 
 namespace {
 
-WorkspaceEditResult Failed(std::string problem) { return {WorkspaceEditStatus::Failed, std::move(problem)}; }
-
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string& problem)
+WorkspaceEditResult Failed(std::string problem)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        problem = "cannot read " + file.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        problem = "cannot read " + file.string();
-        return false;
-    }
-    bytes = content.str();
-    return true;
+    return {WorkspaceEditStatus::Failed, std::move(problem)};
 }
 
 }  // namespace
@@ -46,14 +27,22 @@ bool KeepBackupOnce(const std::filesystem::path& file, std::string& problem)
     return false;
 }
 
+int RemoveWorkspaceLeftovers(const std::filesystem::path& file)
+{
+    std::filesystem::path backup = file;
+    backup += std::string(kBackupSuffix);
+    return RemoveStaleTemporaries(file) + RemoveStaleTemporaries(backup);
+}
+
 WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit, bool keepBackup)
 {
-    std::string original, problem;
-    if (!ReadWholeFile(file, original, problem)) return Failed(problem);
-
     // An ill-formed file still loads; its recognisable elements are edited.
+    // A folder or a file that cannot be read is a failure, not an empty
+    // workspace that would pass as unchanged.
     XmlDocument document;
-    document.LoadFromBytes(original);
+    std::string problem;
+    if (!document.LoadFile(file, &problem) && !problem.empty())
+        return Failed("cannot read " + file.string() + ": " + problem);
     if (!edit(document)) return {WorkspaceEditStatus::Unchanged, {}};
 
     std::string edited;

@@ -14,7 +14,7 @@ enum class WorkspaceEditStatus { Unchanged, Written, Failed };
 
 struct WorkspaceEditResult {
     WorkspaceEditStatus status = WorkspaceEditStatus::Failed;
-    std::string problem;   // set when status is Failed
+    std::string problem;  // set when status is Failed
 };
 
 // The edit returns true when it changed the document.
@@ -25,9 +25,12 @@ using WorkspaceEdit = std::function<bool(XmlDocument&)>;
 // the copy cannot be made.
 bool KeepBackupOnce(const std::filesystem::path& file, std::string& problem);
 
+// Removes the temporary files that an interrupted replacement of file or of
+// its backup left beside them. Returns how many were removed.
+int RemoveWorkspaceLeftovers(const std::filesystem::path& file);
+
 // keepBackup: before the first replacement, copy the original to
 // file + kBackupSuffix unless that copy already exists.
-WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit,
-                                      bool keepBackup);
+WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const WorkspaceEdit& edit, bool keepBackup);
 
 }  // namespace kerfmax

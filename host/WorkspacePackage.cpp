@@ -31,10 +31,11 @@ bool HoldsLinks(const std::filesystem::path& folder)
 }
 
 // 7-Zip adds ".zip" to an archive name without an extension, so the copy
-// carries one.
+// carries one. It lies beside the file a linked package names, so that the
+// rename replaces that file and keeps the link.
 std::filesystem::path UpdateCopyOf(const std::filesystem::path& package)
 {
-    std::filesystem::path copy = TemporarySibling(package);
+    std::filesystem::path copy = TemporarySibling(ReplacementTarget(package));
     copy += ".zip";
     return copy;
 }
@@ -42,8 +43,7 @@ std::filesystem::path UpdateCopyOf(const std::filesystem::path& package)
 }  // namespace
 
 std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesystem::path& package,
-                                                            const std::string& sevenZipProgram,
-                                                            std::string& problem)
+                                                            const std::string& sevenZipProgram, std::string& problem)
 {
     std::filesystem::path absolutePackage = std::filesystem::absolute(package);
     auto folder = CreateUniqueFolder(PackageWorkingFolder(absolutePackage), &problem);
@@ -84,13 +84,27 @@ bool RepackWorkspacePackage(const std::filesystem::path& package, const std::fil
         std::filesystem::remove(copy, ec);
         return false;
     }
-    std::filesystem::rename(copy, absolutePackage, ec);
-    if (ec) {
-        problem = "cannot replace " + package.string() + ": " + ec.message();
-        std::filesystem::remove(copy, ec);
+    std::string error;
+    if (!CommitTemporaryFile(copy, absolutePackage, &error)) {
+        problem = "cannot replace " + package.string() + ": " + error;
         return false;
     }
     return true;
+}
+
+int RemovePackageLeftovers(const std::filesystem::path& package)
+{
+    std::filesystem::path absolutePackage = std::filesystem::absolute(package);
+    int removed = RemoveWorkspaceLeftovers(absolutePackage);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(absolutePackage.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!IsPackageWorkingFolderName(absolutePackage, it->path().filename().string())) continue;
+        // A link of that name is not a folder we made.
+        std::error_code statError;
+        if (std::filesystem::is_directory(it->symlink_status(statError)) && DeleteFolderTree(it->path())) ++removed;
+    }
+    return removed;
 }
 
 bool CopyWorkspaceIcons(const std::filesystem::path& programFolder, const std::filesystem::path& workingFolder,

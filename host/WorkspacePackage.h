@@ -8,12 +8,11 @@
 
 namespace kerfmax {
 
-// Creates a fresh working folder beside the package (named like it without
-// ".cdws", or a unique variant when that name is taken) and extracts the
-// package into it. On failure nothing is left behind and *problem says why.
+// Creates a fresh working folder beside the package (PackageWorkingFolder, or
+// a numbered variant when that name is taken) and extracts the package into
+// it. On failure nothing is left behind and *problem says why.
 std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesystem::path& package,
-                                                            const std::string& sevenZipProgram,
-                                                            std::string& problem);
+                                                            const std::string& sevenZipProgram, std::string& problem);
 
 // Writes the working folder's content back into the package: the package is
 // copied, the copy updated and then renamed over the package, so a failure
@@ -21,6 +20,12 @@ std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesyste
 // is kept once beside it (package + kBackupSuffix).
 bool RepackWorkspacePackage(const std::filesystem::path& package, const std::filesystem::path& workingFolder,
                             const std::string& sevenZipProgram, std::string& problem);
+
+// Removes what an interrupted pass over the package left beside it: working
+// folders, temporary package copies (with the archive tool's own temporary
+// file) and temporary copies of the backup. Only names that a pass makes are
+// touched. Returns how many were removed.
+int RemovePackageLeftovers(const std::filesystem::path& package);
 
 // Copies the three icon files from the program folder into the working
 // folder's "content/icons" folder, replacing existing ones. False, with

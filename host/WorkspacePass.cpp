@@ -9,8 +9,7 @@ namespace kerfmax {
 
 namespace {
 
-WorkspaceEditResult EditWorkspace(const std::filesystem::path& file, bool install, int corelVersion,
-                                  bool keepBackup)
+WorkspaceEditResult EditWorkspace(const std::filesystem::path& file, bool install, int corelVersion, bool keepBackup)
 {
     return install ? AddToolbarToWorkspaceXml(file, corelVersion, keepBackup)
                    : RemoveToolbarFromWorkspaceXml(file, keepBackup);
@@ -26,12 +25,13 @@ void UpdateFolderWorkspace(const CorelVersionRow& row, const std::string& value,
                            const HostEnvironment& environment, HostRunSummary& summary)
 {
     auto stored = FolderWorkspaceFile(value);
-    if (!stored) return;   // too short to name a workspace file
+    if (!stored) return;  // too short to name a workspace file
     auto file = environment.registry.ToLocalPath(*stored);
     if (!file) {
         summary.RecordProblem(row, "cannot locate the workspace " + *stored);
         return;
     }
+    RemoveWorkspaceLeftovers(*file);
     // Removal from a workspace file that is gone has nothing to do.
     if (!install && !Exists(*file)) return;
     WorkspaceEditResult result = EditWorkspace(*file, install, row.major, true);
@@ -62,6 +62,7 @@ void UpdatePackageWorkspace(const CorelVersionRow& row, const std::string& value
         summary.RecordProblem(row, "cannot locate the workspace " + value);
         return;
     }
+    RemovePackageLeftovers(*package);
     if (!install && !Exists(*package)) return;
     std::string problem;
     auto workingFolder = UnpackWorkspacePackage(*package, environment.sevenZipProgram, problem);
