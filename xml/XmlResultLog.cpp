@@ -7,22 +7,23 @@ namespace kerfmax {
 void XmlResultLog::Clear()
 {
     m_text.clear();
-    m_events = m_omitted = m_omittedAt = 0;
+    m_events = m_omitted = m_omittedWritten = m_keptLength = 0;
 }
 
-// The count goes last and is rewritten in place, so the text stays one
-// element longer than the events it kept.
-void XmlResultLog::CountOmitted()
+const std::string& XmlResultLog::Text() const
 {
-    if (m_omitted++ == 0) m_omittedAt = m_text.size();
-    m_text.resize(m_omittedAt);
-    m_text += "<events_omitted count=\"" + std::to_string(m_omitted) + "\"/>";
+    if (m_omittedWritten != m_omitted) {
+        m_text.resize(m_keptLength);
+        m_text += "<events_omitted count=\"" + std::to_string(m_omitted) + "\"/>";
+        m_omittedWritten = m_omitted;
+    }
+    return m_text;
 }
 
 void XmlResultLog::Add(std::string_view event, std::initializer_list<Attribute> attributes, std::string_view content)
 {
     if (m_omitted > 0 || m_events >= kMaxEvents || m_text.size() >= kMaxBytes) {
-        CountOmitted();
+        if (m_omitted++ == 0) m_keptLength = m_text.size();
         return;
     }
     ++m_events;
@@ -48,11 +49,11 @@ void XmlResultLog::Add(std::string_view event, std::initializer_list<Attribute> 
 
 bool XmlResultLog::Contains(std::string_view event) const
 {
+    const std::string& text = Text();
     const std::string open = "<" + std::string(event);
-    for (std::size_t at = m_text.find(open); at != std::string::npos; at = m_text.find(open, at + 1)) {
+    for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
         const std::size_t after = at + open.size();
-        if (after < m_text.size() && (m_text[after] == ' ' || m_text[after] == '/' || m_text[after] == '>'))
-            return true;
+        if (after < text.size() && (text[after] == ' ' || text[after] == '/' || text[after] == '>')) return true;
     }
     return false;
 }

@@ -20,18 +20,19 @@ public:
 
     void Clear();
     void Add(std::string_view event, std::initializer_list<Attribute> attributes = {}, std::string_view content = {});
-    const std::string& Text() const { return m_text; }
+    const std::string& Text() const;
     bool Contains(std::string_view event) const;
     // Events that were counted but not written out.
     std::size_t OmittedCount() const { return m_omitted; }
 
 private:
-    void CountOmitted();
-
-    std::string m_text;
+    // The count is written when the text is asked for, not per event: a file
+    // of faults may bring millions of them.
+    mutable std::string m_text;
+    mutable std::size_t m_omittedWritten = 0;
     std::size_t m_events = 0;
     std::size_t m_omitted = 0;
-    std::size_t m_omittedAt = 0;  // where the closing count element starts
+    std::size_t m_keptLength = 0;  // where the closing count element starts
 };
 
 }  // namespace kerfmax
