@@ -10,16 +10,19 @@
 namespace kerfmax {
 namespace {
 
+// Twelve bytes: a run of unended start tags keeps one per tag.
 struct OpenElement {
     int32_t id;
-    std::size_t nameLength;
+    uint32_t nameLength;  // a start tag is at most 4 GB long, as the index holds it
     int32_t lastChild;
 };
 
 class Parser {
 public:
     Parser(std::string_view text, XmlElementIndex* index, XmlResultLog* log)
-        : m_text(text), m_index(*index), m_log(*log) {}
+        : m_text(text), m_index(*index), m_log(*log)
+    {
+    }
 
     bool Run();
 
@@ -28,8 +31,8 @@ private:
     std::size_t ParseStartTag(std::size_t lt);
     std::size_t ParseEndTag(std::size_t lt);
     std::size_t ParseExclamation(std::size_t lt);
-    std::size_t SkipPast(std::size_t lt, std::size_t from, std::string_view terminator,
-                         std::size_t* knownAbsentFrom, const char* syntaxEvent, const char* kind);
+    std::size_t SkipPast(std::size_t lt, std::size_t from, std::string_view terminator, std::size_t* knownAbsentFrom,
+                         const char* syntaxEvent, const char* kind);
     std::size_t DoctypeEnd(std::size_t from) const;
     void AddElement(std::size_t lt, std::size_t tagEnd, std::size_t nameLength, bool empty);
     void CloseOpenElement(std::size_t endTagStart, std::size_t endTagEnd);
@@ -69,14 +72,11 @@ bool Parser::Run()
     std::size_t pos = 0;
     while (true) {
         const std::size_t lt = m_text.find('<', pos);
-        if (lt == std::string_view::npos)
-            break;
+        if (lt == std::string_view::npos) break;
         pos = ParseMarkup(lt);
     }
-    while (!m_open.empty())
-        LeaveUnended(m_text.size());
-    if (m_index.FirstTopLevel() == kNoElement)
-        Fault("no_root_element", {});
+    while (!m_open.empty()) LeaveUnended(m_text.size());
+    if (m_index.FirstTopLevel() == kNoElement) Fault("no_root_element", {});
     return m_wellFormed;
 }
 
@@ -93,14 +93,11 @@ std::size_t Parser::ParseMarkup(std::size_t lt)
         return lt + 1;
     }
     const char next = m_text[lt + 1];
-    if (next == '/')
-        return ParseEndTag(lt);
+    if (next == '/') return ParseEndTag(lt);
     if (next == '?')
         return SkipPast(lt, lt + 2, "?>", &m_noPiEndFrom, "unterminated_tag_syntax", "processing_instruction");
-    if (next == '!')
-        return ParseExclamation(lt);
-    if (IsXmlNameStart(next))
-        return ParseStartTag(lt);
+    if (next == '!') return ParseExclamation(lt);
+    if (IsXmlNameStart(next)) return ParseStartTag(lt);
     Fault("first_tag_syntax", {{"offset", Offset(lt)}});
     return lt + 1;
 }
@@ -109,8 +106,7 @@ std::size_t Parser::SkipPast(std::size_t lt, std::size_t from, std::string_view 
                              std::size_t* knownAbsentFrom, const char* syntaxEvent, const char* kind)
 {
     const std::size_t end = from >= *knownAbsentFrom ? std::string_view::npos : m_text.find(terminator, from);
-    if (end != std::string_view::npos)
-        return end + terminator.size();
+    if (end != std::string_view::npos) return end + terminator.size();
     *knownAbsentFrom = std::min(*knownAbsentFrom, from);
     Fault(syntaxEvent, {{"type", kind}, {"offset", Offset(lt)}});
     return lt + 1;
@@ -128,8 +124,7 @@ std::size_t Parser::ParseExclamation(std::size_t lt)
         // of broken ones from costing a pass over the text each.
         const std::size_t end = m_doctypeSeen ? std::string_view::npos : DoctypeEnd(lt + 9);
         m_doctypeSeen = true;
-        if (end != std::string_view::npos)
-            return end;
+        if (end != std::string_view::npos) return end;
         Fault("doctype_tag_syntax", {{"type", "document_type"}, {"offset", Offset(lt)}});
         return lt + 1;
     }
@@ -146,21 +141,16 @@ std::size_t Parser::DoctypeEnd(std::size_t pos) const
         const char c = m_text[pos];
         if (c == '"' || c == '\'') {
             const std::size_t close = m_text.find(c, pos + 1);
-            if (close == std::string_view::npos)
-                return close;
+            if (close == std::string_view::npos) return close;
             pos = close + 1;
         } else if (m_text.substr(pos, 4) == "<!--") {
             const std::size_t close = m_text.find("-->", pos + 4);
-            if (close == std::string_view::npos)
-                return close;
+            if (close == std::string_view::npos) return close;
             pos = close + 3;
         } else {
-            if (c == '[')
-                ++depth;
-            else if (c == ']')
-                --depth;
-            else if (c == '>' && depth <= 0)
-                return pos + 1;
+            if (c == '[') ++depth;
+            else if (c == ']') --depth;
+            else if (c == '>' && depth <= 0) return pos + 1;
             ++pos;
         }
     }
@@ -172,8 +162,7 @@ std::size_t Parser::ParseStartTag(std::size_t lt)
     const std::size_t nameLength = XmlNameLength(m_text, lt + 1);
     XmlAttributeCursor cursor(m_text, lt + 1 + nameLength);
     XmlAttributeSpan attribute;
-    while (cursor.Next(&attribute)) {
-    }
+    while (cursor.Next(&attribute)) {}
     if (cursor.End() == XmlTagEnd::Broken) {
         Fault("unterminated_tag_syntax", {{"type", "start_tag"}, {"offset", Offset(lt)}});
         return lt + 1;
@@ -194,20 +183,16 @@ void Parser::AddElement(std::size_t lt, std::size_t tagEnd, std::size_t nameLeng
         element.parent = m_open.back().id;
         lastSibling = &m_open.back().lastChild;
     } else if (m_lastTopLevel != kNoElement) {
-        Fault("root_has_sibling", {{"tagname", std::string(m_text.substr(lt + 1, nameLength))},
-                                   {"offset", Offset(lt)}});
+        Fault("root_has_sibling",
+              {{"tagname", std::string(m_text.substr(lt + 1, nameLength))}, {"offset", Offset(lt)}});
     }
     element.prev = *lastSibling;
     const int32_t id = m_index.Add(element);
-    if (element.prev != kNoElement)
-        m_index[element.prev].next = id;
-    else if (element.parent != kNoElement)
-        m_index[element.parent].firstChild = id;
-    else
-        m_index.SetFirstTopLevel(id);
+    if (element.prev != kNoElement) m_index[element.prev].next = id;
+    else if (element.parent != kNoElement) m_index[element.parent].firstChild = id;
+    else m_index.SetFirstTopLevel(id);
     *lastSibling = id;
-    if (!empty)
-        PushOpen({id, nameLength, kNoElement});
+    if (!empty) PushOpen({id, static_cast<uint32_t>(nameLength), kNoElement});
 }
 
 std::string_view Parser::NameOf(const OpenElement& open) const
@@ -219,8 +204,7 @@ std::size_t Parser::ParseEndTag(std::size_t lt)
 {
     const std::size_t nameLength = XmlNameLength(m_text, lt + 2);
     std::size_t pos = lt + 2 + nameLength;
-    while (pos < m_text.size() && IsXmlSpace(m_text[pos]))
-        ++pos;
+    while (pos < m_text.size() && IsXmlSpace(m_text[pos])) ++pos;
     if (pos >= m_text.size() || m_text[pos] != '>') {
         Fault("unterminated_tag_syntax", {{"type", "end_tag"}, {"offset", Offset(lt)}});
         return lt + 1;
@@ -231,8 +215,7 @@ std::size_t Parser::ParseEndTag(std::size_t lt)
         Fault("lone_end_tag", {{"tagname", std::string(name)}, {"offset", Offset(lt)}});
         return pos + 1;
     }
-    while (NameOf(m_open.back()) != name)
-        LeaveUnended(lt);
+    while (NameOf(m_open.back()) != name) LeaveUnended(lt);
     CloseOpenElement(lt, pos + 1);
     return pos + 1;
 }
@@ -252,30 +235,29 @@ void Parser::LeaveUnended(std::size_t where)
     XmlElement& element = m_index[open.id];
     element.length = where - element.start;
     element.flags |= kXmlNoEndTag;
-    Fault("unended_start_tag", {{"type", "start_tag"}, {"tagname", std::string(NameOf(open))},
-                                {"offset", Offset(element.start)}, {"offset2", Offset(where)}});
+    Fault("unended_start_tag", {{"type", "start_tag"},
+                                {"tagname", std::string(NameOf(open))},
+                                {"offset", Offset(element.start)},
+                                {"offset2", Offset(where)}});
     PopOpen();
 }
 
 void Parser::PushOpen(const OpenElement& open)
 {
     m_open.push_back(open);
-    if (m_countingNames)
-        ++m_openNames[NameOf(open)];
+    if (m_countingNames) ++m_openNames[NameOf(open)];
 }
 
 void Parser::PopOpen()
 {
-    if (m_countingNames)
-        --m_openNames[NameOf(m_open.back())];
+    if (m_countingNames) --m_openNames[NameOf(m_open.back())];
     m_open.pop_back();
 }
 
 bool Parser::NameIsOpen(std::string_view name)
 {
     if (!m_countingNames) {
-        for (const OpenElement& open : m_open)
-            ++m_openNames[NameOf(open)];
+        for (const OpenElement& open : m_open) ++m_openNames[NameOf(open)];
         m_countingNames = true;
     }
     const auto found = m_openNames.find(name);
@@ -290,8 +272,7 @@ std::size_t StartTagBound(std::string_view text)
 {
     std::size_t count = 0;
     for (std::size_t lt = text.find('<'); lt != std::string_view::npos; lt = text.find('<', lt + 1))
-        if (lt + 1 < text.size() && IsXmlNameStart(text[lt + 1]))
-            ++count;
+        if (lt + 1 < text.size() && IsXmlNameStart(text[lt + 1])) ++count;
     return count;
 }
 
