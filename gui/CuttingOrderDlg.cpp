@@ -159,8 +159,10 @@ CCuttingOrderDlg::CCuttingOrderDlg(CuttingRun& run, CIniFile* settingsFile, int 
 
     // The pictures, all the size of the preview area, from the job as it lies now.
     const QSize size = m_area->size();
-    const Job& job = run.CurrentJob();
+    // The order first: computing it may give the run a fresh copy of its job
+    // (when a send holds the old one), and the job read must be that copy.
     const ObjectOrder& ordered = run.OrderedObjects();
+    const Job& job = run.CurrentJob();
     m_defaultOrder = std::make_shared<const CuttingOrderPicture>(
         BuildCuttingOrderPicture(job.ArtObjects(), nullptr, job.Box(), true, size.width(), size.height()));
     m_reduceFeed = std::make_shared<const CuttingOrderPicture>(

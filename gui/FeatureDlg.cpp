@@ -80,12 +80,14 @@ int ClampToInt(double value)
     return static_cast<int>(value);
 }
 
-}  // namespace
-
+// A margin box's text as OK reads it: at most 9 characters, the leading
+// decimal number with its fraction dropped (none gives 0).
 int MarginTextToInt(const QString& text)
 {
     return ClampToInt(LeadingNumber(text));
 }
+
+}  // namespace
 
 CFeatureDlg::CFeatureDlg(QWidget* parent) : QDialog(parent)
 {

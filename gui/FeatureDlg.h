@@ -59,8 +59,4 @@ private:
     QPushButton* m_cancel = nullptr;
 };
 
-// A margin box's text as the dialog reads it: at most 9 characters, the
-// leading decimal number with its fraction dropped (none gives 0).
-int MarginTextToInt(const QString& text);
-
 }  // namespace kerfmax::gui
