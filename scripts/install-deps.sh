@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs every package the build, the tests, the benchmarks and the fuzzers
-# need on a fresh Debian 12 machine (run as root).
+# need on a fresh Debian 12 machine (run as root). Qt 6 is for the window,
+# the CJK font for its Chinese texts, xvfb for screenshots.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   socat p7zip-full libxml2-utils libpugixml-dev
+  qt6-base-dev fonts-wqy-microhei xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

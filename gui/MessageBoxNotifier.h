@@ -1,0 +1,28 @@
+#pragma once
+// The window's answer to the core's notifications: a message box on the
+// window's thread. Where no one can see a box (Qt's offscreen platform, as
+// under HideUI on a machine without a display) the text goes to standard
+// error instead, so nothing waits for a click that cannot come. Texts from
+// other threads are queued to the window's thread and answered Ok at once:
+// a thread that the window may be waiting for must never wait for the window.
+#include <QString>
+
+#include "platform/Notifier.h"
+
+class QWidget;
+
+namespace kerfmax::gui {
+
+// True when message boxes can be seen and answered.
+bool MessageBoxesAreVisible();
+
+// Shows one message now, on the calling (window) thread.
+NotifyAnswer ShowMessageBox(const QString& text, NotifyIcon icon, NotifyButtons buttons = NotifyButtons::Ok,
+                            QWidget* parent = nullptr);
+
+class MessageBoxNotifier final : public Notifier {
+public:
+    NotifyAnswer Notify(const std::string& text, NotifyIcon icon, NotifyButtons buttons) override;
+};
+
+}  // namespace kerfmax::gui

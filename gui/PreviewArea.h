@@ -1,0 +1,44 @@
+#pragma once
+// The preview area of the main window: an etched frame whose picture is drawn
+// once into an off-screen image of the area's size and copied on every paint.
+#include <QFrame>
+#include <QImage>
+
+#include <functional>
+
+#include "geometry/PreviewGeometry.h"
+
+namespace kerfmax::gui {
+
+// White field, red paths, blue frame, into an image of the preview's size.
+void DrawPreviewImage(QImage& image, const PreviewPicture& picture);
+
+class PreviewArea : public QFrame {
+    Q_OBJECT
+public:
+    explicit PreviewArea(QWidget* parent = nullptr);
+
+    // The image the picture is drawn into (the client size of the area).
+    QImage& Buffer() { return m_buffer; }
+    const QImage& Buffer() const { return m_buffer; }
+    QSize ClientSize() const { return contentsRect().size(); }
+    // Creates the buffer at the area's client size, white.
+    void CreateBuffer();
+    // When set, Paint asks the owner to draw before copying.
+    void SetNeedsDrawing(bool needs) { m_needsDrawing = needs; }
+    bool NeedsDrawing() const { return m_needsDrawing; }
+    // Called on a paint when drawing is needed.
+    std::function<void()> drawRequested;
+    // False under HideUI: the preview is never drawn.
+    void SetDrawingAllowed(bool allowed) { m_drawingAllowed = allowed; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_buffer;
+    bool m_needsDrawing = true;
+    bool m_drawingAllowed = true;
+};
+
+}  // namespace kerfmax::gui

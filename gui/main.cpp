@@ -1,0 +1,23 @@
+// kerfmax: the program the host's macro starts with a job file, or with a
+// registration switch.
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+#include "gui/PlotRelayApp.h"
+
+int main(int argc, char** argv)
+{
+    // Qt gives the words in the system's encoding on every platform.
+    std::vector<std::string> words;
+    {
+        QCoreApplication probe(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments();
+        for (qsizetype i = 1; i < arguments.size(); ++i) words.push_back(arguments[i].toUtf8().toStdString());
+    }
+    kerfmax::gui::CPlotRelayApp relay(std::move(words));
+    relay.PrepareQt();
+    QApplication app(argc, argv);
+    return relay.InitInstance(app);
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Pictures of the main window in English and Chinese, drawn by a real X server
+# (Xvfb): scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-screenshots}
+mkdir -p "$out"
+KERFMAX_SCREENSHOT_DIR="$(cd "$out" && pwd)" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$build/tests/kerfmax_tests_gui" --gtest_filter='MainDialogScreenshots.*'
+ls -l "$out"/main-window-*.png
