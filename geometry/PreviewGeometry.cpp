@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kBorder = 5;  // pixels left free on each side
 constexpr double kRounding = 0.55;  // added before truncating a scaled coordinate
-constexpr std::int32_t kUnitsPerMm = 40;
+constexpr std::int64_t kUnitsPerMm = 40;
 
 int ScaledCoordinate(std::int64_t value, double scale)
 {
@@ -47,13 +47,13 @@ PreviewMapping FitPreview(const BoundBox& box, const PreviewFrame& frame, int wi
     std::int64_t w = std::llabs(static_cast<std::int64_t>(box.xMax) - box.xMin);
     std::int64_t h = std::llabs(static_cast<std::int64_t>(box.yMax) - box.yMin);
     if (frame.enabled) {
-        m.offX = kUnitsPerMm * frame.marginBottom;
-        m.offY = kUnitsPerMm * frame.marginLeft;
+        m.offX = kUnitsPerMm * std::int64_t{frame.marginBottom};
+        m.offY = kUnitsPerMm * std::int64_t{frame.marginLeft};
         w += kUnitsPerMm * (static_cast<std::int64_t>(frame.marginTop) + frame.marginBottom);
         h += kUnitsPerMm * (static_cast<std::int64_t>(frame.marginLeft) + frame.marginRight);
     }
-    m.extentW = static_cast<std::int32_t>(w);
-    m.extentH = static_cast<std::int32_t>(h);
+    m.extentW = w;
+    m.extentH = h;
     const int areaW = width - 2 * kBorder;
     const int areaH = height - 2 * kBorder;
     m.scale = FitScale(areaW, areaH, static_cast<double>(w), static_cast<double>(h));

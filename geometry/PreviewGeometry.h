@@ -31,10 +31,10 @@ struct PreviewMapping {
     double scale = 1.0;
     int x0 = 5;
     int y0 = 5;
-    std::int32_t offX = 0;  // margin offsets in plotter units, added before scaling
-    std::int32_t offY = 0;
-    std::int32_t extentW = 0;  // extents with the margins
-    std::int32_t extentH = 0;
+    std::int64_t offX = 0;  // margin offsets in plotter units, added before scaling
+    std::int64_t offY = 0;
+    std::int64_t extentW = 0;  // extents with the margins (wide: margins are typed, up to 9 digits)
+    std::int64_t extentH = 0;
 
     // A point already turned for the screen, with the margin offsets.
     ScreenPoint Map(std::int64_t x, std::int64_t y) const;

@@ -49,6 +49,8 @@ int CPlotRelayApp::InitInstance(QApplication& app)
     static MessageBoxNotifier notifier;
     SetDefaultNotifier(&notifier);
     app.setApplicationDisplayName(QStringLiteral("Kerfmax"));
+    // Per-user application data of the framework; no setting is kept there.
+    QCoreApplication::setOrganizationName(QStringLiteral("NQ Kerfmax"));
     const std::filesystem::path programFolder = ToPath(QCoreApplication::applicationDirPath());
     switch (ChooseRunMode(m_cmdInfo)) {
     case RunMode::Register: return RunHostPasses(true, programFolder);

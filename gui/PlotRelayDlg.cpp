@@ -250,8 +250,9 @@ void CPlotRelayDlg::OnInitDialog()
     m_heading->setFont(headingFont);
     SetProgressText(0);
 
+    // A picture control takes the size of its picture.
     m_logo->setPixmap(Bitmap(kLogoBitmap));
-    m_logo->setScaledContents(true);
+    m_logo->resize(m_logo->pixmap().size());
     m_portList->setEnabled(false);
     ShowRotationPicture();
     for (QWidget* w : std::initializer_list<QWidget*>{m_jobHeight, m_jobWidth, m_bladeOffset, m_bladeOffsetSpin,
