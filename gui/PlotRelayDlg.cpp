@@ -228,6 +228,7 @@ void CPlotRelayDlg::BuildControls()
     m_progressTimer.setInterval(kProgressTextMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &CPlotRelayDlg::OnProgressTimer);
     m_autoSendTimer.setSingleShot(true);
+    m_autoSendTimer.setTimerType(Qt::PreciseTimer);
     m_autoSendTimer.setInterval(kAutoSendDelayMs);
     connect(&m_autoSendTimer, &QTimer::timeout, this, &CPlotRelayDlg::OnSend);
 }
