@@ -1,5 +1,9 @@
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "platform/AtomicFile.h"
 #include "xml/XmlEscaping.h"
 #include "xml/XmlParser.h"
@@ -48,6 +52,8 @@ void XmlDocument::Clear()
     m_encodingName.clear();
     m_result.Clear();
     m_wellFormed = false;
+    m_removals.clear();
+    m_removalEnds.clear();
 }
 
 bool XmlDocument::LoadFile(const std::filesystem::path& path, std::string* readError)
@@ -85,6 +91,7 @@ bool XmlDocument::LoadBytes(std::string fileBytes)
 
 bool XmlDocument::SaveToBytes(std::string& fileBytes)
 {
+    ApplyRemovals();
     m_result.Clear();
     XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
     fileBytes = encoded.textAsIs ? m_text : std::move(encoded.bytes);
@@ -94,6 +101,7 @@ bool XmlDocument::SaveToBytes(std::string& fileBytes)
 
 bool XmlDocument::SaveFile(const std::filesystem::path& path)
 {
+    ApplyRemovals();
     m_result.Clear();
     const XmlEncodedBytes encoded = EncodeXmlText(m_text, m_flags, &m_result);
     const std::string_view bytes = encoded.textAsIs ? std::string_view(m_text) : std::string_view(encoded.bytes);
@@ -175,6 +183,7 @@ std::string XmlDocument::GetAttribute(std::string_view attributeName) const
 bool XmlDocument::SetAttribute(std::string_view attributeName, std::string_view value)
 {
     if (m_current == kNoElement || !IsPlainName(attributeName)) return false;
+    ApplyRemovals();
     const std::string quoted = "\"" + EscapeAttributeValue(value) + "\"";
     XmlAttributeSpan attribute;
     std::size_t lastAttributeEnd = 0;
@@ -235,6 +244,7 @@ std::size_t XmlDocument::SkipSpace(std::size_t pos, std::size_t limit) const
 bool XmlDocument::AddElement(std::string_view elementName, bool append)
 {
     if (!IsPlainName(elementName)) return false;
+    ApplyRemovals();
     // A document has one root: nothing is added beside it.
     if (m_parent == kNoElement && m_index.FirstTopLevel() != kNoElement) return false;
     if (m_parent != kNoElement && m_current == kNoElement && m_index[m_parent].Has(kXmlEmptyElementTag))
@@ -287,6 +297,7 @@ void XmlDocument::ExpandEmptyElement(int32_t element)
 bool XmlDocument::SetElementText(std::string_view text)
 {
     if (m_current == kNoElement || m_index[m_current].firstChild != kNoElement) return false;
+    ApplyRemovals();
     if (m_index[m_current].Has(kXmlEmptyElementTag)) ExpandEmptyElement(m_current);
     const XmlElement& element = m_index[m_current];
     Splice(element.ContentStart(), element.ContentEnd() - element.ContentStart(), EscapeText(text), m_current);
@@ -297,16 +308,81 @@ bool XmlDocument::RemoveElement()
 {
     if (m_current == kNoElement) return false;
     const XmlElement element = m_index[m_current];
-    std::size_t end = element.End();
-    std::size_t afterSpace = end;
-    while (afterSpace < m_text.size() && IsXmlSpace(m_text[afterSpace])) ++afterSpace;
+    // Ranges gathered before count as gone already: the white space scan
+    // steps over them as if they had been spliced out.
+    // The white space belongs to the parent's content only up to where that
+    // ends: an element without end tag may end before white space that
+    // belongs further out.
+    const std::size_t limit = element.parent == kNoElement ? m_text.size() : m_index[element.parent].ContentEnd();
+    std::size_t afterSpace = element.End();
+    while (afterSpace < limit) {
+        if (IsXmlSpace(m_text[afterSpace])) {
+            ++afterSpace;
+            continue;
+        }
+        // A gathered range begins with the '<' of its element.
+        const auto gathered = m_text[afterSpace] == '<' ? m_removalEnds.find(afterSpace) : m_removalEnds.end();
+        if (gathered == m_removalEnds.end()) break;
+        afterSpace = gathered->second;
+    }
     // The white space goes with the element only when markup follows it;
     // before text it is part of that text.
-    if (afterSpace == m_text.size() || m_text[afterSpace] == '<') end = afterSpace;
+    const std::size_t end = afterSpace == limit || m_text[afterSpace] == '<' ? afterSpace : element.End();
+    // Ranges inside this one (its descendants, the neighbours stepped over)
+    // are merged into it when the removals are applied.
+    m_removals.emplace_back(element.start, end);
+    m_removalEnds[element.start] = end;
     Unlink(m_current);
-    Splice(element.start, end - element.start, {}, element.parent);
+    m_index[m_current].flags |= kXmlRemoved;
     m_current = element.prev;
     m_child = kNoElement;
+    return true;
+}
+
+void XmlDocument::ApplyRemovals() const
+{
+    if (m_removals.empty()) return;
+    // By start, the wider first, then the ranges inside others merged away.
+    std::sort(m_removals.begin(), m_removals.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    ranges.reserve(m_removals.size());
+    for (const auto& range : m_removals) {
+        if (!ranges.empty() && range.first < ranges.back().second)
+            ranges.back().second = std::max(ranges.back().second, range.second);
+        else ranges.push_back(range);
+    }
+    m_removals.clear();
+    m_removalEnds.clear();
+    // Kept pieces move to the front in place: the buffer and its room for edits stay.
+    std::size_t write = ranges.front().first;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const std::size_t keptEnd = i + 1 < ranges.size() ? ranges[i + 1].first : m_text.size();
+        const std::size_t keptStart = ranges[i].second;
+        std::copy(m_text.begin() + static_cast<std::ptrdiff_t>(keptStart),
+                  m_text.begin() + static_cast<std::ptrdiff_t>(keptEnd),
+                  m_text.begin() + static_cast<std::ptrdiff_t>(write));
+        write += keptEnd - keptStart;
+    }
+    m_text.resize(write);
+    m_index.ApplyRemovals(ranges);
+}
+
+bool XmlDocument::IsLive(int32_t element) const
+{
+    for (int32_t id = element; id != kNoElement; id = m_index[id].parent) {
+        if (id < 0 || static_cast<std::size_t>(id) >= m_index.Size() || m_index[id].Has(kXmlRemoved)) return false;
+    }
+    return true;
+}
+
+bool XmlDocument::SetPosition(const Position& position)
+{
+    if (!IsLive(position.parent) || !IsLive(position.current) || !IsLive(position.child)) return false;
+    m_parent = position.parent;
+    m_current = position.current;
+    m_child = position.child;
     return true;
 }
 

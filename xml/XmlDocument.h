@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "xml/XmlElementIndex.h"
@@ -53,7 +55,19 @@ public:
     // Replaces the content of a current element that has no child elements.
     bool SetElementText(std::string_view text);
     // Takes out the current element; the one before it becomes current.
+    // Removals are gathered and spliced out together when the text is next
+    // needed, so that taking out many elements costs one pass over the text.
     bool RemoveElement();
+
+    // The current position, to come back to after a walk elsewhere.
+    struct Position {
+        int32_t parent = kNoElement;
+        int32_t current = kNoElement;
+        int32_t child = kNoElement;
+    };
+    Position GetPosition() const { return {m_parent, m_current, m_child}; }
+    // False, changing nothing, when an element of the position was removed since.
+    bool SetPosition(const Position& position);
 
     // Tag name of the current element; empty when there is none.
     std::string GetTagName() const;
@@ -61,14 +75,22 @@ public:
     bool IsAtTopLevel() const { return m_parent == kNoElement; }
 
     // The document text, always UTF-8.
-    const std::string& Text() const { return m_text; }
+    const std::string& Text() const
+    {
+        ApplyRemovals();
+        return m_text;
+    }
     // Encoding name as found at loading (declared name, "UTF-16LE", ...).
     const std::string& EncodingName() const { return m_encodingName; }
     const XmlFileFlags& FileFlags() const { return m_flags; }
     // Short XML text with one element per event of the last load or save.
     const std::string& ResultText() const { return m_result.Text(); }
     // Where each element lies in the text (kept in step with every edit).
-    const XmlElementIndex& ElementIndex() const { return m_index; }
+    const XmlElementIndex& ElementIndex() const
+    {
+        ApplyRemovals();
+        return m_index;
+    }
     // True when the last load found no syntax fault and exactly one root.
     bool IsWellFormed() const { return m_wellFormed; }
 
@@ -86,9 +108,19 @@ private:
     void Splice(std::size_t pos, std::size_t oldLength, std::string_view replacement, int32_t container);
     void Link(int32_t element, int32_t parent, int32_t prev, int32_t next);
     void Unlink(int32_t element);
+    bool IsLive(int32_t element) const;
+    // Splices out the gathered removals and moves the index to match.
+    void ApplyRemovals() const;
 
-    std::string m_text;
-    XmlElementIndex m_index;
+    // Mutable for the removals gathered by RemoveElement, which the const
+    // readers of the text apply first.
+    mutable std::string m_text;
+    mutable XmlElementIndex m_index;
+    // Text ranges [first, second) still to be taken out, in the order of the
+    // removals; a later one may hold earlier ones (an element's removed
+    // children). None lies inside an element that is still in the document.
+    mutable std::vector<std::pair<std::size_t, std::size_t>> m_removals;
+    mutable std::unordered_map<std::size_t, std::size_t> m_removalEnds;  // end by start
     int32_t m_parent = kNoElement;
     int32_t m_current = kNoElement;
     int32_t m_child = kNoElement;

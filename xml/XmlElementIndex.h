@@ -3,6 +3,7 @@
 // hang together. Edits shift the stored positions; nothing is re-parsed.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kerfmax {
@@ -11,12 +12,12 @@ constexpr int32_t kNoElement = -1;
 
 enum XmlElementFlag : uint8_t {
     kXmlEmptyElementTag = 1,  // written as "<name/>"
-    kXmlNoEndTag = 2,         // start tag never ended; the element runs to where its parent ended
-    kXmlRemoved = 4,          // taken out by an edit; the slot is not reused
+    kXmlNoEndTag = 2,  // start tag never ended; the element runs to where its parent ended
+    kXmlRemoved = 4,  // taken out by an edit; the slot is not reused
 };
 
 struct XmlElement {
-    std::size_t start = 0;   // offset of '<' of the start tag
+    std::size_t start = 0;  // offset of '<' of the start tag
     std::size_t length = 0;  // from the start tag through the end tag
     uint32_t startTagLength = 0;
     uint32_t endTagLength = 0;
@@ -47,8 +48,12 @@ public:
     // After the text in [pos, pos + oldLength) was replaced by newLength bytes:
     // elements after the range move, elements inside it are marked removed, and
     // `container` with all its ancestors grows or shrinks by the difference.
-    void ShiftAfterSplice(std::size_t pos, std::size_t oldLength, std::size_t newLength,
-                          int32_t container);
+    void ShiftAfterSplice(std::size_t pos, std::size_t oldLength, std::size_t newLength, int32_t container);
+
+    // After the sorted, separate text ranges [first, second) were cut out all
+    // at once: every element moves by what was cut in front of it, shrinks by
+    // what was cut inside it, and is marked removed when it lay in a range.
+    void ApplyRemovals(const std::vector<std::pair<std::size_t, std::size_t>>& ranges);
 
 private:
     std::vector<XmlElement> m_elements;

@@ -98,6 +98,27 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
     EXPECT_INDEX_IN_STEP(doc);
 }
 
+// <b> has no end tag and ends where its parent's content ends; once <c> gained
+// a line break after it, removing a child of <b> takes white space only up
+// to the end of <b>, not the line break of <c>.
+TEST(XmlIllFormed, RemovalInsideAnUnendedElementStaysInsideIt)
+{
+    XmlDocument doc = Loaded("<c><b>t");
+    Descend(doc, {"c"});
+    doc.FindSibling("b");
+    ASSERT_TRUE(doc.AppendElement("a"));
+    ASSERT_TRUE(doc.RemoveElement());
+    EXPECT_EQ(doc.Text(), "<c><b>t\r\n");
+    ASSERT_TRUE(doc.EnterElement());
+    ASSERT_TRUE(doc.AppendElement("x"));
+    EXPECT_EQ(doc.Text(), "<c><b>t<x/>\r\n\r\n");
+    ASSERT_TRUE(doc.RemoveElement());
+    EXPECT_EQ(doc.Text(), "<c><b>t\r\n");
+    ASSERT_TRUE(doc.AppendElement("y"));
+    EXPECT_EQ(doc.Text(), "<c><b>t<y/>\r\n\r\n");
+    EXPECT_EQ(doc.ElementIndex()[0].End(), doc.Text().size()) << "<c> runs to the end of the text";
+}
+
 TEST(XmlIllFormed, AStraySlashInAnEmptyElementTagStaysApartFromTheNewClose)
 {
     XmlDocument doc = Loaded("<r><p x=\"1\"//></r>");
