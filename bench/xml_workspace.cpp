@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/ToolbarEdit.h"
 #include "platform/AtomicFile.h"
 #include "xml/XmlDocument.h"
 
@@ -37,7 +38,8 @@ std::string WorkspaceXml(std::size_t targetBytes)
     for (int bar = 0; bar < 6; ++bar) {
         out += "\t\t<dockBar position=\"" + std::string(bar == 4 ? "float" : "top") + "\">\r\n\t\t\t<cmdBarLane>\r\n";
         for (int i = 0; i < 20; ++i)
-            out += "\t\t\t\t<commandBar guidRef=\"" + Guid(bar * 100 + i) + "\" floatX=\"0\" floatY=\"0\" visible=\"true\"/>\r\n";
+            out += "\t\t\t\t<commandBar guidRef=\"" + Guid(bar * 100 + i) +
+                   "\" floatX=\"0\" floatY=\"0\" visible=\"true\"/>\r\n";
         out += "\t\t\t</cmdBarLane>\r\n\t\t</dockBar>\r\n";
     }
     out += "\t</frame>\r\n\t<commandBars>\r\n";
@@ -46,15 +48,16 @@ std::string WorkspaceXml(std::size_t targetBytes)
         const std::string guid = n == 500 ? kHostToolbarGuid : Guid(n);
         out += "\t\t<commandBarData guid=\"" + guid + "\" type=\"toolbar\" nonLocalizableName=\"Bar " +
                std::to_string(n) + "\" userCaption=\"Bar &amp; tools\">\r\n\t\t\t<toolbar>\r\n";
-        for (int i = 0; i < 8; ++i)
-            out += "\t\t\t\t<item guidRef=\"" + Guid(n * 8 + i) + "\" dynamic=\"false\"/>\r\n";
+        for (int i = 0; i < 8; ++i) out += "\t\t\t\t<item guidRef=\"" + Guid(n * 8 + i) + "\" dynamic=\"false\"/>\r\n";
         out += "\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n";
     }
     out += "\t</commandBars>\r\n\t<items>\r\n";
     for (std::size_t n = 0; out.size() < targetBytes; ++n) {
         out += "\t\t<itemData guid=\"" + Guid(n) + "\" type=\"button\" dynamicCommand=\"Macro.Module.Run" +
-               std::to_string(n) + "\" userCaption=\"Run &#x41;\">\r\n"
-               "\t\t\t<!-- generated -->\r\n\t\t\t<userSmallBitmap dt:dt=\"bin.base64\">QUJDREVGR0hJSktMTU5PUA==</userSmallBitmap>\r\n"
+               std::to_string(n) +
+               "\" userCaption=\"Run &#x41;\">\r\n"
+               "\t\t\t<!-- generated -->\r\n\t\t\t<userSmallBitmap "
+               "dt:dt=\"bin.base64\">QUJDREVGR0hJSktMTU5PUA==</userSmallBitmap>\r\n"
                "\t\t</itemData>\r\n";
     }
     out += "\t</items>\r\n</uiConfig>\r\n";
@@ -75,8 +78,7 @@ void AddToolbar(XmlDocument& doc)
     doc.EnterElement();
     doc.FindSibling("commandBars");
     doc.EnterElement();
-    while (doc.FindSibling("commandBarData") && doc.GetAttribute("guid") != kHostToolbarGuid) {
-    }
+    while (doc.FindSibling("commandBarData") && doc.GetAttribute("guid") != kHostToolbarGuid) {}
     doc.EnterElement();
     doc.FindSibling("toolbar");
     doc.EnterElement();
@@ -117,8 +119,7 @@ void BM_LoadAddEditSave(benchmark::State& state)
         XmlDocument doc;
         doc.LoadFile(source);
         AddToolbar(doc);
-        if (!doc.SaveFile(target))
-            state.SkipWithError("save failed");
+        if (!doc.SaveFile(target)) state.SkipWithError("save failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Workspace().size()));
     state.counters["file_MB"] = static_cast<double>(Workspace().size()) / (1024.0 * 1024.0);
@@ -126,6 +127,56 @@ void BM_LoadAddEditSave(benchmark::State& state)
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_LoadAddEditSave)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// A workspace registered `copies` times: as many dock entries, command items
+// with their second items in the host toolbar, own toolbar definitions and
+// command declarations. Removal takes them all out in one pass (target:
+// linear in the copies).
+std::string RegisteredManyTimes(int copies)
+{
+    const std::string toolbar = "f0a66e00-ca51-42b9-b33f-af700510b514";
+    const std::string item = "ee9b5e83-7350-4d6b-b8f3-5fb960bbae51";
+    const std::string second = "266435b4-6e53-460f-9fa7-f45be187d400";
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<uiConfig>\r\n<frame>\r\n"
+        "<dockBar position=\"float\">\r\n<cmdBarLane>\r\n";
+    for (int i = 0; i < copies; ++i)
+        out += "<commandBar guidRef=\"" + toolbar + "\" floatX=\"200\" floatY=\"200\" visible=\"true\"/>\r\n";
+    out += "</cmdBarLane>\r\n</dockBar>\r\n</frame>\r\n<commandBars>\r\n<commandBarData guid=\"" +
+           std::string(kHostToolbarGuid) + "\">\r\n<toolbar>\r\n";
+    for (int i = 0; i < copies; ++i)
+        out += "<item guidRef=\"" + item + "\"/>\r\n<item guidRef=\"" + second + "\"/>\r\n";
+    out += "<item guidRef=\"host\"/>\r\n</toolbar>\r\n</commandBarData>\r\n";
+    for (int i = 0; i < copies; ++i)
+        out += "<commandBarData guid=\"" + toolbar +
+               "\" type=\"toolbar\" nonLocalizableName=\"Kerfmax\" userCaption=\"Kerfmax\" userCreated=\"true\">"
+               "\r\n<toolbar>\r\n<item guidRef=\"" +
+               item + "\"/>\r\n</toolbar>\r\n</commandBarData>\r\n";
+    out += "</commandBars>\r\n<items>\r\n";
+    for (int i = 0; i < copies; ++i)
+        out += "<itemData guid=\"" + item + "\" dynamicCommand=\"Kerfmax.Cutter.Cutting\" icon=\"x\"/>\r\n";
+    out += "</items>\r\n</uiConfig>\r\n";
+    return out;
+}
+
+void BM_RemoveStaleCopies(benchmark::State& state)
+{
+    const std::string xml = RegisteredManyTimes(static_cast<int>(state.range(0)));
+    std::size_t savedSize = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        XmlDocument doc;
+        doc.LoadFromBytes(xml);
+        state.ResumeTiming();
+        kerfmax::RemoveToolbarEntries(doc);
+        std::string saved;
+        doc.SaveToBytes(saved);
+        savedSize = saved.size();
+    }
+    if (savedSize != RegisteredManyTimes(0).size()) state.SkipWithError("entries left behind");
+    state.counters["file_MB"] = static_cast<double>(xml.size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_RemoveStaleCopies)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 #ifdef KERFMAX_HAVE_PUGIXML
 double PugixmlSecondsPerParse()
@@ -184,8 +235,7 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

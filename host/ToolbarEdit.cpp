@@ -166,14 +166,50 @@ bool RemoveCommandFromHostToolbar(XmlDocument& document)
     return removed;
 }
 
+// A later visit of the host toolbar, after the command items are gone, takes
+// out the first second item that is left.
+bool RemoveSecondItems(XmlDocument& document, int count)
+{
+    int removed = 0;
+    document.EnterElement();
+    if (FindToolbarOrContainer(document)) {
+        document.EnterElement();
+        while (removed < count && document.FindSibling("item"))
+            if (document.GetAttribute("guidRef") == SECOND_ITEM_GUID && document.RemoveElement()) ++removed;
+        document.LeaveElement();
+    }
+    document.LeaveElement();
+    return removed > 0;
+}
+
+// Every removal of our definition right after the host toolbar's visits the
+// host toolbar again. Those later visits are counted and done together when
+// the walk has moved on, so that many copies cost one pass over its items.
 bool RemoveToolbars(XmlDocument& document)
 {
     bool removed = false;
+    XmlDocument::Position visited;
+    int laterVisits = 0;
+    const auto catchUp = [&] {
+        if (laterVisits == 0) return;
+        const XmlDocument::Position here = document.GetPosition();
+        document.SetPosition(visited);
+        removed = RemoveSecondItems(document, laterVisits) || removed;
+        document.SetPosition(here);
+        laterVisits = 0;
+    };
     while (document.FindSibling("commandBarData")) {
         if (document.GetAttribute("guid") == TOOLBAR_GUID) removed = document.RemoveElement() || removed;
-        if (AttributeIs(document, "guid", HOST_TOOLBAR_GUID))
-            removed = RemoveCommandFromHostToolbar(document) || removed;
+        if (!AttributeIs(document, "guid", HOST_TOOLBAR_GUID)) continue;
+        if (document.GetPosition().current == visited.current) {
+            ++laterVisits;
+            continue;
+        }
+        catchUp();
+        visited = document.GetPosition();
+        removed = RemoveCommandFromHostToolbar(document) || removed;
     }
+    catchUp();
     return removed;
 }
 
@@ -230,8 +266,7 @@ bool RemoveToolbarEntries(XmlDocument& document)
 WorkspaceEditResult AddToolbarToWorkspaceXml(const std::filesystem::path& file, int corelVersion, bool keepBackup)
 {
     return EditWorkspaceFile(
-        file, [corelVersion](XmlDocument& document) { return AddToolbarEntries(document, corelVersion); },
-        keepBackup);
+        file, [corelVersion](XmlDocument& document) { return AddToolbarEntries(document, corelVersion); }, keepBackup);
 }
 
 WorkspaceEditResult RemoveToolbarFromWorkspaceXml(const std::filesystem::path& file, bool keepBackup)
@@ -240,4 +275,3 @@ WorkspaceEditResult RemoveToolbarFromWorkspaceXml(const std::filesystem::path& f
 }
 
 }  // namespace kerfmax
-

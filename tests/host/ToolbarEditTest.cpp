@@ -137,6 +137,10 @@ TEST(ToolbarEdit, RemoveAfterOneAddGivesBackTheOriginal)
         // No white space between the elements at all: still the very bytes.
         std::string packed = test::WithoutIndentation(flat);
         EXPECT_EQ(Removed(Edited(packed, version)), packed);
+        // Many registrations, one removal: every copy goes in the one pass.
+        std::string many = flat;
+        for (int i = 0; i < 50; ++i) many = Edited(many, version);
+        EXPECT_EQ(Removed(many), flat);
         // Indented: at least the same elements come back.
         std::string indented = WorkspaceXml({.corelVersion = version});
         EXPECT_EQ(test::WithoutIndentation(Removed(Edited(indented, version))), test::WithoutIndentation(indented));
