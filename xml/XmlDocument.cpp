@@ -225,8 +225,12 @@ std::size_t XmlDocument::NewElementPosition(bool append) const
     if (m_current != kNoElement) {
         const XmlElement& current = m_index[m_current];
         if (!append) return current.start;
-        const std::size_t markup = SkipSpace(current.End(), m_text.size());
-        return markup < m_text.size() && m_text[markup] == '<' ? markup : current.End();
+        // Not past the parent's content: a parent without end tag may end
+        // before white space that belongs further out.
+        const std::size_t limit = m_parent == kNoElement ? m_text.size() : m_index[m_parent].ContentEnd();
+        const std::size_t markup = SkipSpace(current.End(), limit);
+        if (markup == limit) return m_parent == kNoElement ? current.End() : limit;
+        return m_text[markup] == '<' ? markup : current.End();
     }
     if (m_parent == kNoElement) return m_text.size();
     const XmlElement& parent = m_index[m_parent];

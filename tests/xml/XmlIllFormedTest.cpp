@@ -100,8 +100,9 @@ TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
 
 // <b> has no end tag and ends where its parent's content ends; once <c> gained
 // a line break after it, removing a child of <b> takes white space only up
-// to the end of <b>, not the line break of <c>.
-TEST(XmlIllFormed, RemovalInsideAnUnendedElementStaysInsideIt)
+// to the end of <b>, not the line break of <c>; an element appended there
+// stays inside <b> too.
+TEST(XmlIllFormed, EditsInsideAnUnendedElementStayInsideIt)
 {
     XmlDocument doc = Loaded("<c><b>t");
     Descend(doc, {"c"});
@@ -117,6 +118,19 @@ TEST(XmlIllFormed, RemovalInsideAnUnendedElementStaysInsideIt)
     ASSERT_TRUE(doc.AppendElement("y"));
     EXPECT_EQ(doc.Text(), "<c><b>t<y/>\r\n\r\n");
     EXPECT_EQ(doc.ElementIndex()[0].End(), doc.Text().size()) << "<c> runs to the end of the text";
+
+    // The same for an element added after the last child of <c>: it stays inside <c>.
+    XmlDocument outer = Loaded("<x><c><r/>");
+    Descend(outer, {"x"});
+    outer.FindSibling("c");
+    ASSERT_TRUE(outer.AppendElement("b"));
+    outer.LeaveElement();
+    outer.EnterElement();
+    Descend(outer, {"c"});
+    outer.FindSibling("r");
+    ASSERT_TRUE(outer.AppendElement("a"));
+    EXPECT_EQ(outer.Text(), "<x><c><r/><a/>\r\n\r\n<b/>");
+    EXPECT_EQ(outer.ElementIndex()[1].End(), 16u) << "<c> holds <a/> and its line break";
 }
 
 TEST(XmlIllFormed, AStraySlashInAnEmptyElementTagStaysApartFromTheNewClose)
