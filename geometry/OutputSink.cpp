@@ -28,8 +28,9 @@ bool FileSink::Open()
 {
     if (m_file) return true;
     for (int attempt = 0; attempt < kNameAttempts && !m_file; ++attempt) {
-        m_temp = TemporarySibling(m_target);
-        m_file = std::fopen(m_temp.string().c_str(), "wbx");   // exclusive: never reuse a name
+        // Beside the file a link at the target names: the rename then replaces that file.
+        m_temp = TemporarySibling(ReplacementTarget(m_target));
+        m_file = std::fopen(m_temp.string().c_str(), "wbx");  // exclusive: never reuse a name
         if (!m_file && errno != EEXIST) break;
     }
     if (!m_file) {
@@ -93,11 +94,11 @@ bool FileSink::Commit()
         Discard();
         return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(m_temp, m_target, ec);
-    if (ec) {
-        Fail(ec.message());
-        Discard();
+    // Flushed, given the replaced file's permissions, renamed, the folder flushed.
+    std::string reason;
+    if (!CommitTemporaryFile(m_temp, m_target, &reason)) {
+        m_temp.clear();  // removed by the commit
+        Fail(reason);
         return false;
     }
     m_temp.clear();

@@ -140,6 +140,20 @@ TEST_F(ConvertCli, NothingToCutAndOutputFailures)
     EXPECT_EQ(RunCli({"convert", job, "-o", (dir / "no-folder" / "out.plt").string()}).exitCode, 3);
 }
 
+TEST_F(ConvertCli, OutputThroughALinkReplacesItsTargetAndKeepsItsMode)
+{
+    namespace fs = std::filesystem;
+    const fs::path real = dir / "real.plt";
+    WriteFileBytes(real, "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, out);
+    EXPECT_EQ(ConvertLine({}), kLinePlain);
+    EXPECT_TRUE(fs::is_symlink(out));
+    EXPECT_EQ(ReadFileBytes(real), kLinePlain);
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);  // nothing left beside
+}
+
 TEST_F(ConvertCli, HelpDescribesEveryOption)
 {
     auto result = RunCli({"convert", "--help"});
