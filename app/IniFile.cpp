@@ -54,8 +54,7 @@ std::string_view EntryValue(std::string_view line)
 }
 
 // Index of the first line after the first header named section, or none.
-std::optional<std::size_t> FindSectionBody(const std::vector<std::string>& lines,
-                                           const std::string& section)
+std::optional<std::size_t> FindSectionBody(const std::vector<std::string>& lines, const std::string& section)
 {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!IsHeader(lines[i])) continue;
@@ -67,8 +66,8 @@ std::optional<std::size_t> FindSectionBody(const std::vector<std::string>& lines
 
 // Index of the first entry of key in the section starting at body, or none;
 // *sectionEnd receives the index of the next header (or the line count).
-std::optional<std::size_t> FindEntry(const std::vector<std::string>& lines, std::size_t body,
-                                     const std::string& key, std::size_t* sectionEnd)
+std::optional<std::size_t> FindEntry(const std::vector<std::string>& lines, std::size_t body, const std::string& key,
+                                     std::size_t* sectionEnd)
 {
     std::size_t i = body;
     for (; i < lines.size() && !IsHeader(lines[i]); ++i) {
@@ -97,7 +96,7 @@ std::FILE* OpenCreatingIfMissing(const std::filesystem::path& path, int* error)
         return file;
     }
     int createError = errno;
-    file = std::fopen(path.string().c_str(), "rb");   // a read-only file still reads
+    file = std::fopen(path.string().c_str(), "rb");  // a read-only file still reads
     if (!file) *error = errno == ENOENT ? createError : errno;
     return file;
 }
@@ -155,10 +154,7 @@ int IniTextToInt(const std::string& text)
 // name is never meant to be used.
 CIniFile::CIniFile() : m_strPath("\\SetData.ini") {}
 
-CIniFile::CIniFile(std::filesystem::path path, Notifier* notifier)
-    : m_strPath(std::move(path)), m_notifier(notifier)
-{
-}
+CIniFile::CIniFile(std::filesystem::path path, Notifier* notifier) : m_strPath(std::move(path)), m_notifier(notifier) {}
 
 CIniFile::~CIniFile() = default;
 
@@ -242,8 +238,7 @@ void CIniFile::PutValue(const std::string& section, const std::string& key, cons
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), std::move(entry));
 }
 
-std::string CIniFile::ReadString(const std::string& section, const std::string& key,
-                                 const std::string& defaultText)
+std::string CIniFile::ReadString(const std::string& section, const std::string& key, const std::string& defaultText)
 {
     LoadLines();
     auto body = FindSectionBody(m_lines, section);

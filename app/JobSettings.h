@@ -13,17 +13,17 @@ namespace kerfmax {
 class CIniFile;
 
 struct JobSettings {
-    int language = 0;                       // 1 Chinese, any other value English
+    int language = 0;  // 1 Chinese, any other value English
     bool bladeOffsetOn = true;
     std::string bladeOffsetText = "0.35";
     bool overCutOn = false;
     std::string overCutText = "1.0";
     int portIndex = 0;
-    std::string portText;                   // text of the selected Port entry
+    std::string portText;  // text of the selected Port entry
     std::string networkAddress = "127.0.0.1";
     bool virtualCom = false;
     int manufacturerRow = 3;
-    int cutOrder = 0;                       // 0 file order, 1 "Reduce Feed"
+    int cutOrder = 0;  // 0 file order, 1 "Reduce Feed"
     bool mirror = false;
     Rotation rotation = Rotation::None;
     std::int32_t frameEnabled = 0;
