@@ -1,0 +1,39 @@
+#include "platform/win32/Win32Text.h"
+
+#include <climits>
+
+namespace kerfmax::win32 {
+
+std::wstring Utf8ToWide(std::string_view text)
+{
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int size = static_cast<int>(text.size());
+    const int needed = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), needed);
+    return wide;
+}
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int size = static_cast<int>(text.size());
+    const int needed = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string narrow(static_cast<std::size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), needed, nullptr, nullptr);
+    return narrow;
+}
+
+std::filesystem::path PathFromUtf8(std::string_view text)
+{
+    return std::filesystem::path(Utf8ToWide(text));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path)
+{
+    return WideToUtf8(path.native());
+}
+
+}  // namespace kerfmax::win32
