@@ -22,10 +22,14 @@ void SetError(std::string* error, const std::string& what)
     if (error) *error = what;
 }
 
-// What TemporarySibling puts in front of its unique part.
-std::string TemporaryPrefix(const std::filesystem::path& target)
+// What TemporarySibling puts in front of its unique part, in the native form
+// so that a name in any script survives (narrow text is not UTF-8 everywhere).
+std::filesystem::path::string_type TemporaryPrefix(const std::filesystem::path& target)
 {
-    return "." + target.filename().string() + ".kerfmax-tmp-";
+    std::filesystem::path prefix(".");
+    prefix += target.filename();
+    prefix += ".kerfmax-tmp-";
+    return prefix.native();
 }
 
 std::FILE* OpenForReading(const std::filesystem::path& file)
@@ -101,8 +105,8 @@ std::filesystem::path ReplacementTarget(const std::filesystem::path& target)
 std::filesystem::path TemporarySibling(const std::filesystem::path& target)
 {
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::string name =
-        TemporaryPrefix(target) + std::to_string(ticks % 1000000007) + "-" + std::to_string(g_sequence.fetch_add(1));
+    std::filesystem::path name(TemporaryPrefix(target));
+    name += std::to_string(ticks % 1000000007) + "-" + std::to_string(g_sequence.fetch_add(1));
     return target.parent_path() / name;
 }
 
@@ -117,10 +121,8 @@ bool CommitTemporaryFile(const std::filesystem::path& temporary, const std::file
         RemoveQuietly(temporary);
         return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, real, ec);
-    if (ec) {
-        SetError(error, ec.message());
+    if (!atomic_file::RenameOver(temporary, real, &reason)) {
+        SetError(error, reason);
         RemoveQuietly(temporary);
         return false;
     }
@@ -175,11 +177,11 @@ int RemoveStaleTemporaries(const std::filesystem::path& target)
     int removed = 0;
     const std::filesystem::path real = ReplacementTarget(target);
     for (const std::filesystem::path& beside : {target, real}) {
-        const std::string prefix = TemporaryPrefix(beside);
+        const auto prefix = TemporaryPrefix(beside);
         std::error_code ec;
         for (std::filesystem::directory_iterator it(beside.parent_path().empty() ? "." : beside.parent_path(), ec), end;
              !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
+            const auto name = it->path().filename().native();
             if (name.compare(0, prefix.size(), prefix) != 0) continue;
             // Only plain files: a link or folder of that name is not one of ours.
             std::error_code statError;

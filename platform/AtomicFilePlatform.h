@@ -16,6 +16,9 @@ std::FILE* CreateTemporaryFile(const std::filesystem::path& path, bool privateMo
 // permissions (and, where allowed, the owner) of model when model is not empty.
 bool FinishTemporaryFile(const std::filesystem::path& path, const std::filesystem::path& model, std::string* error);
 
+// Renames a finished temporary file over target, replacing it in one step.
+bool RenameOver(const std::filesystem::path& temporary, const std::filesystem::path& target, std::string* error);
+
 // Flushes a folder's entries (a rename inside it) to the storage device.
 // Best effort: file systems that cannot do it are not an error.
 void SyncFolder(const std::filesystem::path& folder);

@@ -52,6 +52,14 @@ bool FinishTemporaryFile(const std::filesystem::path& path, const std::filesyste
     return ok;
 }
 
+bool RenameOver(const std::filesystem::path& temporary, const std::filesystem::path& target, std::string* error)
+{
+    std::error_code ec;
+    std::filesystem::rename(temporary, target, ec);
+    if (ec) *error = ec.message();
+    return !ec;
+}
+
 void SyncFolder(const std::filesystem::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
