@@ -1,0 +1,176 @@
+// The Windows side of the shared test helpers: the same temporary folders and
+// file helpers, and child processes through CreateProcessW with two pipes.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/win32/Win32Text.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax::test {
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() /
+                         ("kerfmax-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(rd()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::filesystem::path SourcePath(const std::string& relative)
+{
+    return std::filesystem::path(KERFMAX_SOURCE_DIR) / relative;
+}
+
+namespace {
+
+void AppendQuoted(std::wstring& line, const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        line += argument;
+        return;
+    }
+    line += L'"';
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        line += c;
+    }
+    line.append(backslashes * 2, L'\\');
+    line += L'"';
+}
+
+// The parent's environment with the extra "NAME=value" entries in place of
+// their namesakes, as the block CreateProcessW takes.
+std::wstring EnvironmentBlock(const std::vector<std::string>& extraEnv)
+{
+    std::vector<std::wstring> entries;
+    wchar_t* strings = ::GetEnvironmentStringsW();
+    for (const wchar_t* p = strings; p && *p; p += wcslen(p) + 1) entries.emplace_back(p);
+    ::FreeEnvironmentStringsW(strings);
+    for (const std::string& extra : extraEnv) {
+        const std::wstring wide = win32::Utf8ToWide(extra);
+        const std::wstring name = wide.substr(0, wide.find(L'=') + 1);
+        std::erase_if(entries,
+                      [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
+        entries.push_back(wide);
+    }
+    std::wstring block;
+    for (const std::wstring& e : entries) block += e + L'\0';
+    block += L'\0';
+    return block;
+}
+
+void Drain(HANDLE pipe, std::string* to)
+{
+    char buffer[65536];
+    DWORD n = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) to->append(buffer, n);
+}
+
+}  // namespace
+
+ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
+{
+    ProcessResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0)) return result;
+    if (!::CreatePipe(&errRead, &errWrite, &inherit, 0)) return result;
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nul =
+        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+
+    std::wstring commandLine;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        if (i > 0) commandLine += L' ';
+        AppendQuoted(commandLine, win32::Utf8ToWide(argv[i]));
+    }
+    std::wstring environment = EnvironmentBlock(extraEnv);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION process{};
+    const BOOL created = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                          CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &process);
+    ::CloseHandle(outWrite);
+    ::CloseHandle(errWrite);
+    ::CloseHandle(nul);
+    if (created) {
+        std::thread errReader(Drain, errRead, &result.err);
+        Drain(outRead, &result.out);
+        errReader.join();
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        result.exitCode = static_cast<int>(code);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+    } else {
+        result.exitCode = 127;
+    }
+    ::CloseHandle(outRead);
+    ::CloseHandle(errRead);
+    return result;
+}
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
+{
+    std::vector<std::string> argv{KERFMAX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, extraEnv);
+}
+
+bool HaveProgram(const std::string& name)
+{
+    wchar_t found[MAX_PATH];
+    return ::SearchPathW(nullptr, win32::Utf8ToWide(name).c_str(), L".exe", MAX_PATH, found, nullptr) > 0;
+}
+
+}  // namespace kerfmax::test
