@@ -1,6 +1,6 @@
 #pragma once
 // A TCP stream socket for one connection to a network cutter. POSIX back end:
-// BSD sockets; Windows back end: Winsock (WSAPoll, send, shutdown SD_SEND).
+// BSD sockets; Windows back end: Winsock (select, send, shutdown SD_SEND).
 // Every wait is bounded or sliced so that a caller can give up.
 #include <atomic>
 #include <chrono>
