@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/Notifier.h"
+#include "platform/SystemError.h"
 #include "cutter/SocketX.h"
 
 namespace kerfmax {
@@ -148,7 +149,7 @@ int CHpglCutter::LinkError() const
 {
     switch (linkType) {
     case LINK_USB: return m_usb.LastError();
-    case LINK_NETWORK: return m_pSocket ? m_pSocket->GetLastError() : ENOTCONN;
+    case LINK_NETWORK: return m_pSocket ? m_pSocket->GetLastError() : NotConnectedErrorCode();
     default: return m_serial.LastError();
     }
 }

@@ -101,7 +101,7 @@ void CSocketX::OnClose(int /*errorCode*/)
 
 int CSocketX::FinishSend(const std::atomic<int>* cancel)
 {
-    if (!m_bConnected) return DeliveryFailed(ENOTCONN);
+    if (!m_bConnected) return DeliveryFailed(NotConnectedErrorCode());
     PumpNotifications();
     if (!m_socket.ShutdownSend()) return DeliveryFailed(m_socket.LastError());
     using Clock = std::chrono::steady_clock;
@@ -125,7 +125,7 @@ int CSocketX::FinishSend(const std::atomic<int>* cancel)
             lastQueued = queued;
             lastMove = Clock::now();
         } else if (!acknowledgedAt && Clock::now() - lastMove >= std::chrono::milliseconds(kDeliveryStallMs)) {
-            return DeliveryFailed(ETIMEDOUT);
+            return DeliveryFailed(TimedOutErrorCode());
         }
         WatchPeer(kCloseSlice);
     }

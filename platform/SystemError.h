@@ -11,4 +11,9 @@ std::string SystemErrorText(int code);
 // The calling thread's last system error code.
 int LastSystemErrorCode();
 
+// Codes the program reports itself, in the system's numbering so that
+// SystemErrorText names them: a connection that is not there, a wait that ran out.
+int NotConnectedErrorCode();
+int TimedOutErrorCode();
+
 }  // namespace kerfmax

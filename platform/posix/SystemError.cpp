@@ -33,4 +33,14 @@ int LastSystemErrorCode()
     return errno;
 }
 
+int NotConnectedErrorCode()
+{
+    return ENOTCONN;
+}
+
+int TimedOutErrorCode()
+{
+    return ETIMEDOUT;
+}
+
 }  // namespace kerfmax

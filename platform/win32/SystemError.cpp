@@ -27,4 +27,14 @@ int LastSystemErrorCode()
     return static_cast<int>(::GetLastError());
 }
 
+int NotConnectedErrorCode()
+{
+    return WSAENOTCONN;
+}
+
+int TimedOutErrorCode()
+{
+    return WSAETIMEDOUT;
+}
+
 }  // namespace kerfmax
