@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
 
 namespace kerfmax {
 
@@ -27,14 +28,16 @@ FileSink::~FileSink()
 bool FileSink::Open()
 {
     if (m_file) return true;
+    std::string reason;
     for (int attempt = 0; attempt < kNameAttempts && !m_file; ++attempt) {
         // Beside the file a link at the target names: the rename then replaces that file.
         m_temp = TemporarySibling(ReplacementTarget(m_target));
-        m_file = std::fopen(m_temp.string().c_str(), "wbx");  // exclusive: never reuse a name
-        if (!m_file && errno != EEXIST) break;
+        bool taken = false;
+        m_file = CreateNewFile(m_temp, &taken, &reason);  // a new file only: never reuse a name
+        if (!m_file && !taken) break;
     }
     if (!m_file) {
-        Fail(std::strerror(errno));
+        Fail(reason);
         m_temp.clear();
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Folder and file operations of the host integration: creating folders that
-// are ours alone, and removing trees and files.
+// Folder and file operations: creating folders and files that are ours alone,
+// and removing trees and files.
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,5 +23,9 @@ bool EnsureFolder(const std::filesystem::path& folder, std::string* error = null
 
 // Deletes one file. True when it is absent afterwards (also when it never existed).
 bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error = nullptr);
+
+// Creates path as a new file open for binary writing; never opens a file that
+// exists (then *alreadyExists is set). nullptr with *error on failure.
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error = nullptr);
 
 }  // namespace kerfmax

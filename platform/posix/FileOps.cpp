@@ -1,5 +1,11 @@
 #include "platform/FileOps.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace kerfmax {
 
 namespace {
@@ -57,6 +63,24 @@ bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error)
         return false;
     }
     return true;
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error)
+{
+    *alreadyExists = false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *alreadyExists = errno == EEXIST;
+        SetError(error, std::strerror(errno));
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        SetError(error, std::strerror(errno));
+        ::close(fd);
+        ::unlink(path.c_str());
+    }
+    return file;
 }
 
 }  // namespace kerfmax

@@ -1,5 +1,8 @@
 #include "platform/FileOps.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include "platform/SystemError.h"
 #include "platform/win32/Win32Text.h"
 
@@ -120,6 +123,34 @@ bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error)
         return false;
     }
     return true;
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error)
+{
+    *alreadyExists = false;
+    // The wide call reaches every name; CREATE_NEW never opens an existing file.
+    HANDLE handle =
+        ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        *alreadyExists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+        SetError(error, SystemErrorText(static_cast<int>(code)));
+        return nullptr;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        ::DeleteFileW(path.wstring().c_str());
+        SetError(error, "cannot open " + Named(path));
+        return nullptr;
+    }
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::_close(fd);
+        ::DeleteFileW(path.wstring().c_str());
+        SetError(error, "cannot open " + Named(path));
+    }
+    return file;
 }
 
 }  // namespace kerfmax
