@@ -11,40 +11,6 @@ namespace kerfmax {
 
 namespace {
 
-// One argument as the C run-time's command-line split reads it back:
-// quoted when it has blanks or quotes, backslashes doubled before a quote.
-void AppendQuoted(std::wstring& line, const std::wstring& argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-        line += argument;
-        return;
-    }
-    line += L'"';
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') line.append(backslashes * 2 + 1, L'\\');
-        else line.append(backslashes, L'\\');
-        backslashes = 0;
-        line += c;
-    }
-    line.append(backslashes * 2, L'\\');
-    line += L'"';
-}
-
-std::wstring CommandLineOf(const std::vector<std::string>& argv)
-{
-    std::wstring line;
-    for (std::size_t i = 0; i < argv.size(); ++i) {
-        if (i > 0) line += L' ';
-        AppendQuoted(line, win32::Utf8ToWide(argv[i]));
-    }
-    return line;
-}
-
 std::string LastErrorText()
 {
     return SystemErrorText(LastSystemErrorCode());
@@ -112,7 +78,7 @@ ProcessOutcome RunHiddenProcess(const std::vector<std::string>& argv)
 
     // No application name: the program is looked for in our own folder first,
     // then in the system folders and on PATH.
-    std::wstring commandLine = CommandLineOf(argv);
+    std::wstring commandLine = win32::CommandLineOf(argv);
     PROCESS_INFORMATION process{};
     const BOOL created =
         ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT, nullptr,

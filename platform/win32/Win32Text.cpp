@@ -36,4 +36,42 @@ std::string PathToUtf8(const std::filesystem::path& path)
     return WideToUtf8(path.native());
 }
 
+namespace {
+
+// One argument as the C run-time's command-line split reads it back:
+// quoted when it has blanks or quotes, backslashes doubled before a quote.
+void AppendQuoted(std::wstring& line, const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        line += argument;
+        return;
+    }
+    line += L'"';
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') line.append(backslashes * 2 + 1, L'\\');
+        else line.append(backslashes, L'\\');
+        backslashes = 0;
+        line += c;
+    }
+    line.append(backslashes * 2, L'\\');
+    line += L'"';
+}
+
+}  // namespace
+
+std::wstring CommandLineOf(const std::vector<std::string>& argv)
+{
+    std::wstring line;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        if (i > 0) line += L' ';
+        AppendQuoted(line, Utf8ToWide(argv[i]));
+    }
+    return line;
+}
+
 }  // namespace kerfmax::win32

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kerfmax::win32 {
 
@@ -25,6 +26,10 @@ std::string WideToUtf8(std::wstring_view text);
 // Windows; these take and give UTF-8.
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string PathToUtf8(const std::filesystem::path& path);
+
+// The command line CreateProcessW takes for argv (UTF-8 words), each word
+// quoted so that the C run-time's split gives it back unchanged.
+std::wstring CommandLineOf(const std::vector<std::string>& argv);
 
 // RAII for a kernel handle that may be null or INVALID_HANDLE_VALUE.
 class ScopedHandle {

@@ -17,27 +17,6 @@ namespace kerfmax::test {
 
 namespace {
 
-void AppendQuoted(std::wstring& line, const std::wstring& argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-        line += argument;
-        return;
-    }
-    line += L'"';
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        line += c;
-    }
-    line.append(backslashes * 2, L'\\');
-    line += L'"';
-}
-
 // The parent's environment with the extra "NAME=value" entries in place of
 // their namesakes, as the block CreateProcessW takes.
 std::wstring EnvironmentBlock(const std::vector<std::string>& extraEnv)
@@ -80,11 +59,7 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector
     HANDLE nul =
         ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
 
-    std::wstring commandLine;
-    for (std::size_t i = 0; i < argv.size(); ++i) {
-        if (i > 0) commandLine += L' ';
-        AppendQuoted(commandLine, win32::Utf8ToWide(argv[i]));
-    }
+    std::wstring commandLine = win32::CommandLineOf(argv);
     std::wstring environment = EnvironmentBlock(extraEnv);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
