@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/PathText.h"
+
 namespace kerfmax {
 
 namespace {
@@ -21,12 +23,6 @@ constexpr SwitchFlag kSwitches[] = {
     {"AutoSend", &CMC_CommandLineInfo::m_bAutoSend},
 };
 
-#ifdef _WIN32
-constexpr bool kSlashBeginsPaths = false;
-#else
-constexpr bool kSlashBeginsPaths = true;   // every absolute path does
-#endif
-
 bool IsKnownSwitch(std::string_view name)
 {
     for (const SwitchFlag& entry : kSwitches)
@@ -42,7 +38,7 @@ bool IsSwitchWord(const std::string& word)
     if (word.empty()) return false;
     if (word.front() == '-') return true;
     if (word.front() != '/') return false;
-    return !kSlashBeginsPaths || IsKnownSwitch(std::string_view(word).substr(1));
+    return !SlashBeginsAbsolutePaths() || IsKnownSwitch(std::string_view(word).substr(1));
 }
 
 }  // namespace
@@ -74,10 +70,8 @@ void ParseCommandLine(const std::vector<std::string>& words, CMC_CommandLineInfo
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         bool isLast = i + 1 == words.size();
-        if (IsSwitchWord(word))
-            info.ParseParam(word.substr(1), true, isLast);
-        else
-            info.ParseParam(word, false, isLast);
+        if (IsSwitchWord(word)) info.ParseParam(word.substr(1), true, isLast);
+        else info.ParseParam(word, false, isLast);
     }
 }
 

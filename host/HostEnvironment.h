@@ -16,7 +16,4 @@ struct HostEnvironment {
     std::string sevenZipProgram;
 };
 
-// "7z" from PATH on Linux; "7z.exe" in the program folder on Windows.
-std::string DefaultSevenZipProgram(const std::filesystem::path& programFolder);
-
 }  // namespace kerfmax

@@ -1,9 +1,10 @@
 #include "host/HostRun.h"
 
-#include "host/AppFolder.h"
 #include "host/HostRunSummary.h"
 #include "host/MacroInstall.h"
 #include "host/WorkspacePass.h"
+#include "platform/ProcessRunner.h"
+#include "platform/UserFolders.h"
 
 namespace kerfmax {
 
@@ -17,9 +18,9 @@ HostRunReport RunHostIntegration(bool install, const HostEnvironment& environmen
 
 HostRunReport RunHostIntegrationForCurrentUser(bool install, std::filesystem::path programFolder)
 {
-    if (programFolder.empty()) programFolder = GetAppFolder();
+    if (programFolder.empty()) programFolder = ProgramFolder();
     std::unique_ptr<Registry> registry = OpenCurrentUserRegistry();
-    HostEnvironment environment{*registry, programFolder, DefaultSevenZipProgram(programFolder)};
+    HostEnvironment environment{*registry, programFolder, BundledToolProgram(programFolder, "7z")};
     HostRunReport report = RunHostIntegration(install, environment);
     report.registryProblem = registry->LoadProblem();
     return report;

@@ -8,6 +8,7 @@
 #include "xml/XmlEscaping.h"
 #include "xml/XmlParser.h"
 #include "xml/XmlStartTag.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 namespace {
@@ -62,7 +63,7 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path, std::string* readE
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path, &bytes, &error, kEditRoom)) {
-        m_result.Add("file_error", {}, "cannot read " + path.string() + ": " + error);
+        m_result.Add("file_error", {}, "cannot read " + PathToUtf8(path) + ": " + error);
         if (readError) *readError = error.empty() ? "read error" : error;
         return false;
     }
@@ -107,7 +108,7 @@ bool XmlDocument::SaveFile(const std::filesystem::path& path)
     const std::string_view bytes = encoded.textAsIs ? std::string_view(m_text) : std::string_view(encoded.bytes);
     std::string error;
     if (!WriteFileAtomically(path, bytes, &error)) {
-        m_result.Add("file_error", {}, "cannot write " + path.string() + ": " + error);
+        m_result.Add("file_error", {}, "cannot write " + PathToUtf8(path) + ": " + error);
         return false;
     }
     m_result.Add("write", {{"encoding", encoded.encodingName}, {"length", std::to_string(bytes.size())}});

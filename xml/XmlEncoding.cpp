@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "xml/XmlCodePage.h"
+#include "platform/CodePageConverter.h"
 #include "xml/XmlStartTag.h"
 #include "xml/XmlUtf16.h"
-#include "xml/XmlUtf8.h"
+#include "platform/Utf8.h"
 
 namespace kerfmax {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "xml/XmlEntities.h"
-#include "xml/XmlUtf8.h"
+#include "platform/Utf8.h"
 
 namespace kerfmax {
 namespace {
@@ -27,15 +27,13 @@ std::string Escape(std::string_view text, bool quotesToo)
 
 bool IsDigitIn(char c, int base)
 {
-    if (c >= '0' && c <= '9')
-        return true;
+    if (c >= '0' && c <= '9') return true;
     return base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
 }
 
 int DigitValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
+    if (c >= '0' && c <= '9') return c - '0';
     return (c | 0x20) - 'a' + 10;
 }
 
@@ -45,15 +43,12 @@ bool ParseNumericReference(std::string_view body, char32_t* codePoint)
     const bool hex = body.size() > 1 && (body[1] == 'x' || body[1] == 'X');
     const int base = hex ? 16 : 10;
     const std::string_view digits = body.substr(hex ? 2 : 1);
-    if (digits.empty())
-        return false;
+    if (digits.empty()) return false;
     char32_t value = 0;
     for (const char c : digits) {
-        if (!IsDigitIn(c, base))
-            return false;
+        if (!IsDigitIn(c, base)) return false;
         value = value * base + DigitValue(c);
-        if (value > 0x10FFFF)
-            return false;
+        if (value > 0x10FFFF) return false;
     }
     *codePoint = value;
     return value != 0 && !(value >= 0xD800 && value <= 0xDFFF);
@@ -81,8 +76,7 @@ std::string DecodeCharacterReferences(std::string_view text)
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t amp = text.find('&', pos);
-        if (amp == std::string_view::npos)
-            break;
+        if (amp == std::string_view::npos) break;
         out.append(text, pos, amp - pos);
         const std::size_t semicolon = text.substr(amp, kMaxReferenceLength + 2).find(';');
         char32_t cp = 0;

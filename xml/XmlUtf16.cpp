@@ -1,6 +1,6 @@
 #include "xml/XmlUtf16.h"
 
-#include "xml/XmlUtf8.h"
+#include "platform/Utf8.h"
 
 namespace kerfmax {
 namespace {

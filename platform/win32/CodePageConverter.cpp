@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "xml/XmlCodePage.h"
-#include "xml/XmlUtf8.h"
+#include "platform/CodePageConverter.h"
+#include "platform/Utf8.h"
 
 namespace kerfmax {
 

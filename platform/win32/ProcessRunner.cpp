@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "platform/win32/Win32Text.h"
 
@@ -111,6 +112,11 @@ ProcessOutcome RunHiddenProcess(const std::vector<std::string>& argv)
         outcome.exitCode = static_cast<int>(exitCode);
     }
     return outcome;
+}
+
+std::string BundledToolProgram(const std::filesystem::path& programFolder, std::string_view name)
+{
+    return PathToUtf8(programFolder / PathFromUtf8(std::string(name) + ".exe"));
 }
 
 }  // namespace kerfmax

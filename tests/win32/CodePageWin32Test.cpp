@@ -2,7 +2,7 @@
 // multi-byte pages (the single-byte rules run in the xml tests on both sides).
 #include <gtest/gtest.h>
 
-#include "xml/XmlCodePage.h"
+#include "platform/CodePageConverter.h"
 
 namespace kerfmax {
 namespace {

@@ -1,12 +1,12 @@
 // iconv (part of the C library on Linux) behind CodePageConverter.
-#ifndef _WIN32
+#include "platform/CodePageConverter.h"
+
 #include <iconv.h>
 
 #include <cerrno>
 #include <string>
 
-#include "xml/XmlCodePage.h"
-#include "xml/XmlUtf8.h"
+#include "platform/Utf8.h"
 
 namespace kerfmax {
 namespace {
@@ -147,4 +147,3 @@ const CodePageConverter& SystemCodePageConverter()
 }
 
 }  // namespace kerfmax
-#endif

@@ -1,7 +1,7 @@
 #pragma once
 // Conversion between UTF-8 and 8-bit or multi-byte code pages (ISO-8859-x,
 // windows-125x, GBK, Shift_JIS, ...). One implementation per platform: iconv
-// from the C library here; the Win32 code-page calls can take its place.
+// from the C library on POSIX systems, the Win32 code-page calls on Windows.
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "xml/XmlUtf8.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -7,8 +7,7 @@ namespace kerfmax {
 
 bool AppendUtf8(std::string& out, char32_t cp)
 {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return false;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -88,8 +87,7 @@ bool IsValidUtf8(std::string_view text)
             ++pos;
             continue;
         }
-        if (!NextUtf8(text, &pos, &cp))
-            return false;
+        if (!NextUtf8(text, &pos, &cp)) return false;
     }
     return true;
 }
