@@ -9,8 +9,10 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Notifier.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
+#include "platform/Notifier.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -90,13 +92,13 @@ std::string OneLine(std::string text)
 // Opens for reading, creating a missing file empty and never truncating one.
 std::FILE* OpenCreatingIfMissing(const std::filesystem::path& path, int* error)
 {
-    std::FILE* file = std::fopen(path.string().c_str(), "a+b");
+    std::FILE* file = OpenFile(path, "a+b");
     if (file) {
         std::rewind(file);
         return file;
     }
     int createError = errno;
-    file = std::fopen(path.string().c_str(), "rb");  // a read-only file still reads
+    file = OpenFile(path, "rb");  // a read-only file still reads
     if (!file) *error = errno == ENOENT ? createError : errno;
     return file;
 }
@@ -171,7 +173,7 @@ void CIniFile::ReportOnce(const std::string& what, const std::string& reason)
     if (m_bFailureReported) return;
     m_bFailureReported = true;
     Notifier& notifier = m_notifier ? *m_notifier : DefaultNotifier();
-    std::string where = m_strPath.empty() ? std::string() : " " + m_strPath.string();
+    std::string where = m_strPath.empty() ? std::string() : " " + PathToUtf8(m_strPath);
     notifier.Notify("Cannot " + what + " settings file" + where + ": " + reason, NotifyIcon::Warning);
 }
 
@@ -204,7 +206,7 @@ bool CIniFile::SaveLines()
 {
     // Replacing the file by renaming would get past a read-only file; treat
     // that file as the user's wish to keep it, as a plain overwrite would.
-    if (std::FILE* probe = std::fopen(m_strPath.string().c_str(), "r+b")) {
+    if (std::FILE* probe = OpenFile(m_strPath, "r+b")) {
         std::fclose(probe);
     } else if (errno != ENOENT) {
         ReportOnce("write", SystemReason(errno));

@@ -12,6 +12,7 @@
 #include "geometry/Job.h"
 #include "geometry/OutputJob.h"
 #include "geometry/OutputSink.h"
+#include "platform/PathText.h"
 
 namespace kerfmax::cli {
 
@@ -106,11 +107,11 @@ int ParseConvertArgs(const Args& args, ConvertRequest& request)
 bool LoadForCommand(Job& job, const std::string& path)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
         std::fprintf(stderr, "kerfmax-cli: job not loaded: cannot open '%s'\n", path.c_str());
         return false;
     }
-    job.LoadJob(path);
+    job.LoadJob(PathFromUtf8(path));
     if (!job.HasJob()) {
         std::fprintf(stderr, "kerfmax-cli: nothing to cut: '%s' has no points\n", path.c_str());
         return false;
@@ -152,7 +153,7 @@ int RunConvert(const Args& args)
 
     std::signal(SIGINT, OnCancelSignal);
     std::signal(SIGTERM, OnCancelSignal);
-    FileSink sink(request.outPath, &g_cancel);
+    FileSink sink(PathFromUtf8(request.outPath), &g_cancel);
     if (!sink.Open()) return OutputFailure(request.outPath, sink);
     switch (BuildOutputJob(job, OutputOptionsFor(request.options.settings), request.options.dialect, sink)) {
     case OutputResult::NothingToCut:

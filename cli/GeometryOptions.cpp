@@ -4,12 +4,13 @@
 #include <filesystem>
 
 #include "app/IniFile.h"
+#include "platform/PathText.h"
 
 namespace kerfmax::cli {
 
 namespace {
 
-constexpr std::size_t kLengthTextLimit = 9;   // what the window's edit boxes read
+constexpr std::size_t kLengthTextLimit = 9;  // what the window's edit boxes read
 constexpr int kMaxMarginMillimetres = 10000;
 
 // A length as the window would take it: a plain decimal number of millimetres
@@ -59,8 +60,8 @@ std::optional<Rotation> ParseRotation(const std::string& text)
 
 bool TakesValue(const std::string& option)
 {
-    return option == "--dialect" || option == "--blade-offset" || option == "--overcut" ||
-           option == "--order" || option == "--rotate" || option == "--frame" || option == "--settings";
+    return option == "--dialect" || option == "--blade-offset" || option == "--overcut" || option == "--order" ||
+           option == "--rotate" || option == "--frame" || option == "--settings";
 }
 
 }  // namespace
@@ -91,8 +92,7 @@ GeometryOptionParser::Status GeometryOptionParser::Take(const Args& args, std::s
         else return Bad("--dialect takes hpgl or dmpl, not '" + value + "'");
     } else if (option == "--blade-offset" || option == "--overcut") {
         if (!IsLengthText(value))
-            return Bad(option + " takes millimetres as a decimal number of at most 9 characters, not '" + value +
-                       "'");
+            return Bad(option + " takes millimetres as a decimal number of at most 9 characters, not '" + value + "'");
         if (option == "--overcut") m_overCut = value;
         else m_blade = std::optional<std::string>{value};
     } else if (option == "--order") {
@@ -118,11 +118,11 @@ bool GeometryOptionParser::Finish(GeometryOptions& out)
     out = GeometryOptions{};
     if (m_settingsPath) {
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(*m_settingsPath, ec)) {
+        if (!std::filesystem::is_regular_file(PathFromUtf8(*m_settingsPath), ec)) {
             m_error = "cannot read settings file '" + *m_settingsPath + "'";
             return false;
         }
-        CIniFile ini(*m_settingsPath);
+        CIniFile ini(PathFromUtf8(*m_settingsPath));
         out.settings = ReadJobSettings(ini);
     }
     JobSettings& s = out.settings;

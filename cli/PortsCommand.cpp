@@ -5,10 +5,11 @@
 
 #include "app/IniFile.h"
 #include "app/JobSettings.h"
-#include "platform/Notifier.h"
 #include "app/SettingsKeys.h"
 #include "cli/Commands.h"
 #include "cutter/PortDiscovery.h"
+#include "platform/Notifier.h"
+#include "platform/PathText.h"
 
 namespace kerfmax::cli {
 
@@ -50,11 +51,11 @@ int RunPorts(const Args& args)
     int language = settings::DefaultLanguage();
     if (!settingsPath.empty()) {
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(settingsPath, ec)) {
+        if (!std::filesystem::is_regular_file(PathFromUtf8(settingsPath), ec)) {
             std::fprintf(stderr, "kerfmax-cli ports: cannot read settings file '%s'\n", settingsPath.c_str());
             return kExitUsage;
         }
-        CIniFile ini(settingsPath);
+        CIniFile ini(PathFromUtf8(settingsPath));
         language = ReadJobSettings(ini).language;
     }
     PortListing listing = RefreshPortList(language, DeviceTreeRootsFor(deviceRoot), DefaultNotifier());

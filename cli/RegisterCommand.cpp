@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "host/HostRun.h"
+#include "platform/PathText.h"
 
 namespace kerfmax::cli {
 
@@ -35,7 +36,7 @@ bool ParseRegisterOptions(const Args& args, RegisterOptions& options)
         if (args[i] == "--help" || args[i] == "-h") {
             options.help = true;
         } else if (args[i] == "--program-folder" && i + 1 < args.size()) {
-            options.programFolder = args[++i];
+            options.programFolder = PathFromUtf8(args[++i]);
         } else {
             std::fprintf(stderr, "kerfmax-cli: unexpected argument '%s'\n", args[i].c_str());
             return false;

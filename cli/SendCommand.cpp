@@ -18,6 +18,7 @@
 #include "cli/GeometryOptions.h"
 #include "cutter/PortDiscovery.h"
 #include "platform/TcpSocket.h"
+#include "platform/PathText.h"
 #include "run/CuttingRun.h"
 
 namespace kerfmax::cli {
@@ -305,7 +306,7 @@ private:
 int Send(const SendOptions& options)
 {
     CuttingRun run;
-    run.LoadJob(options.jobPath);
+    run.LoadJob(PathFromUtf8(options.jobPath));
     if (!run.HasJob()) {
         std::fprintf(stderr, "kerfmax-cli send: nothing to cut in '%s'\n", options.jobPath.c_str());
         return kExitNothingToCut;
@@ -317,7 +318,7 @@ int Send(const SendOptions& options)
     ProgressLineNotifier notifier(line);
     std::optional<CIniFile> settingsFile;
     if (!options.settingsPath.empty()) {
-        settingsFile.emplace(options.settingsPath, &notifier);
+        settingsFile.emplace(PathFromUtf8(options.settingsPath), &notifier);
         run.SetSettingsFile(&*settingsFile);
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "platform/ProgramArguments.h"
 
 namespace {
 
@@ -25,12 +26,13 @@ const char kUsage[] =
 int main(int argc, char** argv)
 {
     using namespace kerfmax::cli;
-    if (argc < 2) {
+    const Args words = kerfmax::ProgramArguments(argc, argv);
+    if (words.empty()) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
-    std::string command = argv[1];
-    Args args(argv + 2, argv + argc);
+    const std::string& command = words.front();
+    Args args(words.begin() + 1, words.end());
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return kExitDone;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "cutter/Cutter.h"
+#include "platform/FileOps.h"
 #include "platform/SystemError.h"
 
 namespace kerfmax {
@@ -125,7 +126,7 @@ SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesy
                        const StreamCallbacks& callbacks)
 {
     WorkerTask task{cutter, linkType, cancel, callbacks};
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(outputPath.string().c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(outputPath, "rb"), &std::fclose);
     std::error_code ec;
     const std::uintmax_t length = file ? std::filesystem::file_size(outputPath, ec) : 0;
     if (!file || ec) {

@@ -11,18 +11,20 @@
 namespace kerfmax {
 namespace {
 
-double RotationAngle(Rotation rotation) {
+double RotationAngle(Rotation rotation)
+{
     switch (rotation) {
-        case Rotation::Quarter: return kQuarterTurn;
-        case Rotation::Half: return kHalfTurn;
-        case Rotation::ThreeQuarter: return kThreeQuarterTurn;
-        case Rotation::None: break;
+    case Rotation::Quarter: return kQuarterTurn;
+    case Rotation::Half: return kHalfTurn;
+    case Rotation::ThreeQuarter: return kThreeQuarterTurn;
+    case Rotation::None: break;
     }
     return 0.0;
 }
 
 // Completes m so that the box, mapped by it, starts at (0, 0).
-void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box) {
+void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box)
+{
     BoundBox mapped = box;
     TransformBox(mapped, m);
     m.tx = WrappingNegate(mapped.xMin);
@@ -31,48 +33,60 @@ void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box) {
 
 }  // namespace
 
-void Job::LoadJob(const std::string& path) {
+void Job::LoadJob(const std::filesystem::path& path)
+{
     // An unreadable file leaves the list empty, which is what "no job" means.
     PathList paths;
     ReadJobFile(path, paths);
     LoadPaths(std::move(paths));
 }
 
-void Job::LoadJobText(std::string_view text) { LoadPaths(ParseJobText(text)); }
+void Job::LoadJobText(std::string_view text)
+{
+    LoadPaths(ParseJobText(text));
+}
 
-void Job::LoadPaths(PathList paths) {
+void Job::LoadPaths(PathList paths)
+{
     m_paths = std::move(paths);
     m_mirrored = false;
     m_rotation = Rotation::None;
     m_points = FlattenPaths(m_paths);
     m_box = MoveToOrigin(m_points);
-    const bool anyCoordinateRecord = std::any_of(
-        m_paths.begin(), m_paths.end(), [](const PathRecord& r) { return r.kind != KIND_NONE; });
+    const bool anyCoordinateRecord =
+        std::any_of(m_paths.begin(), m_paths.end(), [](const PathRecord& r) { return r.kind != KIND_NONE; });
     m_loaded = anyCoordinateRecord && !m_points.empty();
     BuildArtObjects();
 }
 
-bool Job::HasJob() const { return m_loaded; }
+bool Job::HasJob() const
+{
+    return m_loaded;
+}
 
-const ObjectOrder& Job::OrderedObjects() {
+const ObjectOrder& Job::OrderedObjects()
+{
     if (m_orderedObjects.empty()) m_orderedObjects = OrderReduceFeed(m_artObjects, m_box);
     return m_orderedObjects;
 }
 
-void Job::ToggleMirror() {
+void Job::ToggleMirror()
+{
     if (!HasJob()) return;
     m_mirrored = !m_mirrored;
     MirrorJob();
     CommonFinish();
 }
 
-void Job::SetRotation(Rotation rotation) {
+void Job::SetRotation(Rotation rotation)
+{
     if (!HasJob()) return;
     m_rotation = rotation;
     RebuildPlacement();
 }
 
-void Job::RebuildPlacement() {
+void Job::RebuildPlacement()
+{
     if (!HasJob()) return;
     // From the file's own coordinates, so turns never accumulate truncation.
     m_points = FlattenPaths(m_paths);
@@ -87,18 +101,21 @@ void Job::RebuildPlacement() {
     CommonFinish();
 }
 
-void Job::MirrorJob() {
+void Job::MirrorJob()
+{
     Transform mirror = MirrorTransform();
     MoveMappedBoxToOrigin(mirror, m_box);
     ApplyTransform(m_points, mirror);
 }
 
-void Job::CommonFinish() {
+void Job::CommonFinish()
+{
     ComputeBounds(m_points, m_box);
     BuildArtObjects();
 }
 
-void Job::BuildArtObjects() {
+void Job::BuildArtObjects()
+{
     m_artObjects = kerfmax::BuildArtObjects(m_points);
     m_orderedObjects.clear();
 }

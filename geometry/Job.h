@@ -1,6 +1,7 @@
 #pragma once
 // The loaded job and its placement: what the main window (and the command-line
 // tool) holds for one cutting run.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,7 @@ public:
     // Reads, flattens, moves to the origin and groups the job file. Never fails
     // as such: HasJob() tells whether a coordinate record was found (a missing or
     // unreadable file gives no job). Resets mirror and rotation.
-    void LoadJob(const std::string& path);
+    void LoadJob(const std::filesystem::path& path);
     // The same for job text already in memory.
     void LoadJobText(std::string_view text);
     bool HasJob() const;

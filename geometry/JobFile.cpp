@@ -8,19 +8,26 @@
 #include <memory>
 #include <vector>
 
+#include "platform/FileOps.h"
+
 namespace kerfmax {
 namespace {
 
-bool IsScanSpace(char c) {
+bool IsScanSpace(char c)
+{
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Reads one "%ld" at text: optional white space, optional sign, digits. Out-of-range
 // numbers saturate at the 32-bit limits (coordinates are 32-bit). Returns the
 // position after the number, or nullptr when no number is there.
-const char* ReadLong(const char* text, std::int32_t& value) {
+const char* ReadLong(const char* text, std::int32_t& value)
+{
     while (IsScanSpace(*text)) ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') negative = *text++ == '-';
@@ -43,7 +50,8 @@ const char* ReadLong(const char* text, std::int32_t& value) {
 
 // "%ld,%ld,..." into values[0..count): stops at the first failure, leaving the
 // remaining values as they were.
-void ReadCommaSeparated(const char* text, std::int32_t* values, int count) {
+void ReadCommaSeparated(const char* text, std::int32_t* values, int count)
+{
     for (int i = 0; i < count; ++i) {
         if (i > 0) {
             if (*text != ',') return;
@@ -56,12 +64,14 @@ void ReadCommaSeparated(const char* text, std::int32_t* values, int count) {
 
 }  // namespace
 
-JobTextReader::JobTextReader() {
+JobTextReader::JobTextReader()
+{
     std::memset(m_buffer, 0, sizeof m_buffer);
     m_paths.push_back(PathRecord{});  // the record being filled is always the last
 }
 
-bool JobTextReader::Feed(const char* data, std::size_t size) {
+bool JobTextReader::Feed(const char* data, std::size_t size)
+{
     for (std::size_t i = 0; i < size && !m_ended; ++i) {
         const char byte = data[i];
         if (byte == '\r' || byte == '\n') continue;
@@ -71,14 +81,16 @@ bool JobTextReader::Feed(const char* data, std::size_t size) {
     return !m_ended;
 }
 
-void JobTextReader::ExpectBytes(std::uint64_t bytes) {
+void JobTextReader::ExpectBytes(std::uint64_t bytes)
+{
     // Real jobs spend 10 to 20 bytes on a record; the cap keeps a huge file of
     // junk from reserving memory it will never fill.
     constexpr std::uint64_t kMostRecordsReserved = std::uint64_t{1} << 21;
     m_paths.reserve(static_cast<std::size_t>(std::min(bytes / 12 + 1, kMostRecordsReserved)));
 }
 
-void JobTextReader::StoreByte(char byte) {
+void JobTextReader::StoreByte(char byte)
+{
     if (m_length < kMaxRecordLength) {
         m_buffer[m_length++] = byte;
     } else {
@@ -86,7 +98,8 @@ void JobTextReader::StoreByte(char byte) {
     }
 }
 
-void JobTextReader::EndRecord() {
+void JobTextReader::EndRecord()
+{
     // A record that does not fit the 255-character limit is malformed: skipping it
     // whole is safer than reading numbers cut off in the middle.
     if (!m_overlong) Interpret();
@@ -95,11 +108,13 @@ void JobTextReader::EndRecord() {
     m_overlong = false;
 }
 
-void JobTextReader::Finish() {
+void JobTextReader::Finish()
+{
     if (!m_ended && (m_length > 0 || m_overlong)) EndRecord();
 }
 
-void JobTextReader::Interpret() {
+void JobTextReader::Interpret()
+{
     // The record is read as C text: a NUL byte ends it.
     const char* r = m_buffer;
     if (r[0] == 'P' && r[1] == 'U' && r[2] != ';') {
@@ -114,7 +129,8 @@ void JobTextReader::Interpret() {
     }
 }
 
-void JobTextReader::AddRecord(std::int32_t kind, int valueCount) {
+void JobTextReader::AddRecord(std::int32_t kind, int valueCount)
+{
     // The buffer always has a NUL after the stored characters.
     ReadCommaSeparated(m_buffer + 2, m_values, valueCount);
     PathRecord& record = m_paths.back();
@@ -123,9 +139,13 @@ void JobTextReader::AddRecord(std::int32_t kind, int valueCount) {
     m_paths.push_back(PathRecord{});
 }
 
-PathList JobTextReader::TakePaths() { return std::move(m_paths); }
+PathList JobTextReader::TakePaths()
+{
+    return std::move(m_paths);
+}
 
-PathList ParseJobText(std::string_view text) {
+PathList ParseJobText(std::string_view text)
+{
     JobTextReader reader;
     reader.ExpectBytes(text.size());
     reader.Feed(text.data(), text.size());
@@ -133,7 +153,8 @@ PathList ParseJobText(std::string_view text) {
     return reader.TakePaths();
 }
 
-int ReadJobFile(const std::string& path, PathList& paths) {
+int ReadJobFile(const std::filesystem::path& path, PathList& paths)
+{
     if (path.empty()) return 1;
     // Only plain files: a folder never ends a read, and a device such as
     // /dev/zero would feed bytes forever.
@@ -141,7 +162,7 @@ int ReadJobFile(const std::string& path, PathList& paths) {
     if (!std::filesystem::is_regular_file(path, typeError)) return 1;
     // Binary mode: line ends are dropped by the record rules anyway, and the result
     // must not depend on the platform's text-mode conventions.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file) return 1;
     JobTextReader reader;
     std::error_code sizeError;

@@ -3,6 +3,7 @@
 // "PD" x "," y ";", "BZ" x1,y1,x2,y2,x3,y3 ";" and the end record "SP0;".
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -47,7 +48,7 @@ private:
 
 // Reads the job file at path into paths. Returns 1 when the path is empty or is
 // not a plain file that can be opened (paths untouched), else 0.
-int ReadJobFile(const std::string& path, PathList& paths);
+int ReadJobFile(const std::filesystem::path& path, PathList& paths);
 
 // The same reading on text already in memory.
 PathList ParseJobText(std::string_view text);

@@ -1,23 +1,17 @@
 #include "gui/PathText.h"
 
+#include "platform/PathText.h"
+
 namespace kerfmax::gui {
 
 std::filesystem::path ToPath(const QString& text)
 {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(text.toStdWString());
-#else
-    return std::filesystem::path(text.toUtf8().toStdString());
-#endif
+    return PathFromUtf8(text.toUtf8().toStdString());
 }
 
 QString ToQString(const std::filesystem::path& path)
 {
-#ifdef Q_OS_WIN
-    return QString::fromStdWString(path.wstring());
-#else
-    return QString::fromUtf8(path.string().c_str());
-#endif
+    return QString::fromStdString(PathToUtf8(path));
 }
 
 }  // namespace kerfmax::gui

@@ -33,6 +33,7 @@
 #include "gui/PreviewArea.h"
 #include "gui/ProgressReports.h"
 #include "gui/UpDown.h"
+#include "platform/PathText.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -265,7 +266,7 @@ void CPlotRelayDlg::OnInitDialog()
     for (const char* name : kLanguageNames) m_languageList->addItem(QString::fromUtf8(name));
     ReadSettingsIntoControls();
 
-    if (cmd.m_nShellCommand == kShellFileOpen) m_run->LoadJob(cmd.JobFilePath());
+    if (cmd.m_nShellCommand == kShellFileOpen) m_run->LoadJob(PathFromUtf8(cmd.JobFilePath()));
     EnableJobControls();
     ShowJobSize();
 

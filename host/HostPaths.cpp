@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/HostIdentifiers.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -14,12 +15,14 @@ std::optional<std::string> FolderWorkspaceFile(const std::string& workspaceValue
 
 std::filesystem::path PackageWorkingFolder(const std::filesystem::path& packageFile)
 {
-    return packageFile.parent_path() / (packageFile.filename().string() + std::string(kWorkingFolderSuffix));
+    std::filesystem::path name = packageFile.filename();
+    name += PathFromUtf8(kWorkingFolderSuffix);
+    return packageFile.parent_path() / name;
 }
 
 bool IsPackageWorkingFolderName(const std::filesystem::path& packageFile, const std::string& name)
 {
-    const std::string base = PackageWorkingFolder(packageFile).filename().string();
+    const std::string base = PathToUtf8(PackageWorkingFolder(packageFile).filename());
     if (name.compare(0, base.size(), base) != 0) return false;
     if (name.size() == base.size()) return true;
     // A numbered variant: "-" and the number, 2 or more, without leading zero.

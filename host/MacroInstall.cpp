@@ -4,6 +4,7 @@
 #include "host/HostPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -18,7 +19,7 @@ bool CopyMacroProject(const std::filesystem::path& macroFolder, const std::files
     std::filesystem::path source = programFolder / kMacroProjectSource;
     std::string error;
     if (CopyFileAtomically(source, target, &error)) return true;
-    problem = "cannot copy " + source.string() + " to " + target.string() + ": " + error;
+    problem = "cannot copy " + PathToUtf8(source) + " to " + PathToUtf8(target) + ": " + error;
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "host/HostIdentifiers.h"
 #include "platform/AtomicFile.h"
 #include "xml/XmlDocument.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -23,7 +24,7 @@ bool KeepBackupOnce(const std::filesystem::path& file, std::string& problem)
     if (std::filesystem::exists(backup, ec)) return true;
     std::string error;
     if (CopyFileAtomically(file, backup, &error)) return true;
-    problem = "cannot keep a backup " + backup.string() + ": " + error;
+    problem = "cannot keep a backup " + PathToUtf8(backup) + ": " + error;
     return false;
 }
 
@@ -42,14 +43,14 @@ WorkspaceEditResult EditWorkspaceFile(const std::filesystem::path& file, const W
     XmlDocument document;
     std::string problem;
     if (!document.LoadFile(file, &problem) && !problem.empty())
-        return Failed("cannot read " + file.string() + ": " + problem);
+        return Failed("cannot read " + PathToUtf8(file) + ": " + problem);
     if (!edit(document)) return {WorkspaceEditStatus::Unchanged, {}};
 
     std::string edited;
-    if (!document.SaveToBytes(edited)) return Failed("cannot encode the edited " + file.string());
+    if (!document.SaveToBytes(edited)) return Failed("cannot encode the edited " + PathToUtf8(file));
     if (keepBackup && !KeepBackupOnce(file, problem)) return Failed(problem);
     std::string error;
-    if (!WriteFileAtomically(file, edited, &error)) return Failed("cannot write " + file.string() + ": " + error);
+    if (!WriteFileAtomically(file, edited, &error)) return Failed("cannot write " + PathToUtf8(file) + ": " + error);
     return {WorkspaceEditStatus::Written, {}};
 }
 

@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/ProcessRunner.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -51,14 +52,14 @@ std::optional<std::filesystem::path> UnpackWorkspacePackage(const std::filesyste
     // Absolute paths throughout: the tool then stores and extracts entries
     // relative to the working folder.
     ProcessOutcome outcome =
-        RunHiddenProcess({sevenZipProgram, "x", "-r", "-y", absolutePackage.string(), "-o" + folder->string()});
+        RunHiddenProcess({sevenZipProgram, "x", "-r", "-y", PathToUtf8(absolutePackage), "-o" + PathToUtf8(*folder)});
     if (!outcome.Succeeded()) {
-        problem = DescribeFailure("cannot unpack " + package.string(), outcome);
+        problem = DescribeFailure("cannot unpack " + PathToUtf8(package), outcome);
         DeleteFolderTree(*folder);
         return std::nullopt;
     }
     if (HoldsLinks(*folder)) {
-        problem = "left " + package.string() + " alone: it holds symbolic links";
+        problem = "left " + PathToUtf8(package) + " alone: it holds symbolic links";
         DeleteFolderTree(*folder);
         return std::nullopt;
     }
@@ -74,19 +75,19 @@ bool RepackWorkspacePackage(const std::filesystem::path& package, const std::fil
     std::error_code ec;
     std::filesystem::copy_file(absolutePackage, copy, ec);
     if (ec) {
-        problem = "cannot copy " + package.string() + ": " + ec.message();
+        problem = "cannot copy " + PathToUtf8(package) + ": " + ec.message();
         return false;
     }
-    std::string contents = (std::filesystem::absolute(workingFolder) / "*").string();
-    ProcessOutcome outcome = RunHiddenProcess({sevenZipProgram, "a", "-tzip", "-r", copy.string(), contents});
+    std::string contents = PathToUtf8(std::filesystem::absolute(workingFolder) / "*");
+    ProcessOutcome outcome = RunHiddenProcess({sevenZipProgram, "a", "-tzip", "-r", PathToUtf8(copy), contents});
     if (!outcome.Succeeded()) {
-        problem = DescribeFailure("cannot repack " + package.string(), outcome);
+        problem = DescribeFailure("cannot repack " + PathToUtf8(package), outcome);
         std::filesystem::remove(copy, ec);
         return false;
     }
     std::string error;
     if (!CommitTemporaryFile(copy, absolutePackage, &error)) {
-        problem = "cannot replace " + package.string() + ": " + error;
+        problem = "cannot replace " + PathToUtf8(package) + ": " + error;
         return false;
     }
     return true;
@@ -99,7 +100,7 @@ int RemovePackageLeftovers(const std::filesystem::path& package)
     std::error_code ec;
     for (std::filesystem::directory_iterator it(absolutePackage.parent_path(), ec), end; !ec && it != end;
          it.increment(ec)) {
-        if (!IsPackageWorkingFolderName(absolutePackage, it->path().filename().string())) continue;
+        if (!IsPackageWorkingFolderName(absolutePackage, PathToUtf8(it->path().filename()))) continue;
         // A link of that name is not a folder we made.
         std::error_code statError;
         if (std::filesystem::is_directory(it->symlink_status(statError)) && DeleteFolderTree(it->path())) ++removed;

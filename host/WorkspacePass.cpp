@@ -4,6 +4,7 @@
 #include "host/ToolbarEdit.h"
 #include "host/WorkspacePackage.h"
 #include "platform/FileOps.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -74,7 +75,7 @@ void UpdatePackageWorkspace(const CorelVersionRow& row, const std::string& value
         !RepackWorkspacePackage(*package, *workingFolder, environment.sevenZipProgram, problem))
         summary.RecordProblem(row, problem);
     if (!DeleteFolderTree(*workingFolder))
-        summary.RecordProblem(row, "cannot remove the working folder " + workingFolder->string());
+        summary.RecordProblem(row, "cannot remove the working folder " + PathToUtf8(*workingFolder));
 }
 
 }  // namespace

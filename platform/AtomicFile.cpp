@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "platform/AtomicFilePlatform.h"
+#include "platform/FileOps.h"
+#include "platform/PathText.h"
 
 namespace kerfmax {
 
@@ -34,11 +36,7 @@ std::filesystem::path::string_type TemporaryPrefix(const std::filesystem::path& 
 
 std::FILE* OpenForReading(const std::filesystem::path& file)
 {
-#ifdef _WIN32
-    return _wfopen(file.c_str(), L"rb");
-#else
-    return std::fopen(file.c_str(), "rb");
-#endif
+    return OpenFile(file, "rb");
 }
 
 bool Exists(const std::filesystem::path& path)
@@ -139,7 +137,7 @@ bool CopyFileAtomically(const std::filesystem::path& source, const std::filesyst
 {
     std::string content, reason;
     if (!ReadWholeFile(source, &content, &reason)) {
-        SetError(error, "cannot read " + source.string() + ": " + reason);
+        SetError(error, "cannot read " + PathToUtf8(source) + ": " + reason);
         return false;
     }
     return ReplaceContent(target, content, source, error);

@@ -24,6 +24,10 @@ bool EnsureFolder(const std::filesystem::path& folder, std::string* error = null
 // Deletes one file. True when it is absent afterwards (also when it never existed).
 bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error = nullptr);
 
+// std::fopen for a path with any name: on Windows the wide call, since the
+// narrow one reads the name in the ANSI code page. mode as for std::fopen.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
 // Creates path as a new file open for binary writing; never opens a file that
 // exists (then *alreadyExists is set). nullptr with *error on failure.
 std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error = nullptr);

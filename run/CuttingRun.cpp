@@ -26,7 +26,7 @@ Job& CuttingRun::MutableJob()
     return *m_job;
 }
 
-void CuttingRun::LoadJob(const std::string& path)
+void CuttingRun::LoadJob(const std::filesystem::path& path)
 {
     auto job = std::make_shared<Job>();
     job->LoadJob(path);

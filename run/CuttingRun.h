@@ -44,7 +44,7 @@ public:
 
     // The job. Loading resets mirror and rotation. A send or save under way
     // keeps the job it started with: changes here never reach it.
-    void LoadJob(const std::string& path);
+    void LoadJob(const std::filesystem::path& path);
     void LoadJobText(const std::string& text);
     bool HasJob() const { return m_job->HasJob(); }
     const Job& CurrentJob() const { return *m_job; }

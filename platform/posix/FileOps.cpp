@@ -65,6 +65,11 @@ bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error)
     return true;
 }
 
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
+{
+    return std::fopen(path.c_str(), mode);
+}
+
 std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error)
 {
     *alreadyExists = false;

@@ -4,6 +4,7 @@
 #include <io.h>
 
 #include "platform/SystemError.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kerfmax {
@@ -17,7 +18,7 @@ void SetError(std::string* error, const std::string& what)
 
 std::string Named(const std::filesystem::path& path)
 {
-    return win32::PathToUtf8(path);
+    return PathToUtf8(path);
 }
 
 std::string LastErrorText()
@@ -123,6 +124,11 @@ bool DeleteFileIfPresent(const std::filesystem::path& file, std::string* error)
         return false;
     }
     return true;
+}
+
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
+{
+    return ::_wfopen(path.c_str(), win32::Utf8ToWide(mode).c_str());
 }
 
 std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error)

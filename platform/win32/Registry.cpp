@@ -6,6 +6,7 @@
 #include <cctype>
 #include <vector>
 
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kerfmax {
@@ -50,7 +51,7 @@ public:
         const bool unc = storedPath.size() >= 2 && (storedPath[0] == '\\' || storedPath[0] == '/') &&
                          (storedPath[1] == '\\' || storedPath[1] == '/');
         if (!drive && !unc) return std::nullopt;
-        return win32::PathFromUtf8(storedPath);
+        return PathFromUtf8(storedPath);
     }
 
     std::string LoadProblem() const override { return {}; }

@@ -1,5 +1,6 @@
 #include "platform/UserFolders.h"
 
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 
 #include <shlobj.h>
@@ -79,8 +80,7 @@ std::optional<std::filesystem::path> CreatePrivateFolder(const std::string& pref
         if (lastError != ERROR_ALREADY_EXISTS) break;
     }
     if (error)
-        *error = "cannot create a folder in " + win32::PathToUtf8(base) + ": " +
-                 SystemErrorText(static_cast<int>(lastError));
+        *error = "cannot create a folder in " + PathToUtf8(base) + ": " + SystemErrorText(static_cast<int>(lastError));
     return std::nullopt;
 }
 

@@ -26,16 +26,6 @@ std::string WideToUtf8(std::wstring_view text)
     return narrow;
 }
 
-std::filesystem::path PathFromUtf8(std::string_view text)
-{
-    return std::filesystem::path(Utf8ToWide(text));
-}
-
-std::string PathToUtf8(const std::filesystem::path& path)
-{
-    return WideToUtf8(path.native());
-}
-
 namespace {
 
 // One argument as the C run-time's command-line split reads it back:

@@ -10,7 +10,6 @@
 #endif
 #include <windows.h>
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +20,6 @@ namespace kerfmax::win32 {
 std::wstring Utf8ToWide(std::string_view text);
 // Lone surrogates become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
-
-// std::filesystem::path takes narrow text in the C library's code page on
-// Windows; these take and give UTF-8.
-std::filesystem::path PathFromUtf8(std::string_view text);
-std::string PathToUtf8(const std::filesystem::path& path);
 
 // The command line CreateProcessW takes for argv (UTF-8 words), each word
 // quoted so that the C run-time's split gives it back unchanged.

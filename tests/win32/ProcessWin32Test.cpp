@@ -4,6 +4,7 @@
 
 #include "platform/ProcessRunner.h"
 #include "platform/UserFolders.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kerfmax {
@@ -11,7 +12,7 @@ namespace {
 
 std::string ChildProgram()
 {
-    return win32::PathToUtf8(ProgramFolder() / "kerfmax_test_child.exe");
+    return PathToUtf8(ProgramFolder() / "kerfmax_test_child.exe");
 }
 
 TEST(ProcessWin32, ArgumentsArriveAsSentAndOutputAndExitCodeComeBack)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kerfmax {
@@ -76,7 +77,7 @@ TEST_F(RegistryWin32Test, NumbersReadAsTheirBytesUpToTheFirstZero)
 TEST(RegistryWin32Paths, StoredPathsAreThisSystemsOwnAndRelativeOnesAreRefused)
 {
     auto registry = OpenCurrentUserRegistry();
-    EXPECT_EQ(registry->ToLocalPath("C:\\Users\\我\\a.xml"), win32::PathFromUtf8("C:\\Users\\我\\a.xml"));
+    EXPECT_EQ(registry->ToLocalPath("C:\\Users\\我\\a.xml"), PathFromUtf8("C:\\Users\\我\\a.xml"));
     EXPECT_EQ(registry->ToLocalPath("\\\\server\\share\\a.xml"), std::filesystem::path(L"\\\\server\\share\\a.xml"));
     EXPECT_EQ(registry->ToLocalPath("Workspace\\a.xml"), std::nullopt);
     EXPECT_EQ(registry->ToLocalPath(""), std::nullopt);

@@ -5,6 +5,7 @@
 #include "cutter/RS232.h"
 #include "platform/SerialDevice.h"
 #include "platform/SystemError.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32Text.h"
 #include "support/TestSupport.h"
 
@@ -41,7 +42,7 @@ TEST(SerialWin32, AFileGivenAsAPortIsNeverWritten)
     const auto file = dir / "not-a-port.txt";
     test::WriteFileBytes(file, "keep");
     SerialDevice device;
-    EXPECT_FALSE(device.Open(win32::PathToUtf8(file)));
+    EXPECT_FALSE(device.Open(PathToUtf8(file)));
     EXPECT_EQ(device.LastError(), ERROR_BAD_DEVICE);
     EXPECT_EQ(test::ReadFileBytes(file), "keep");
 }

@@ -1,0 +1,10 @@
+#include "platform/ProgramArguments.h"
+
+namespace kerfmax {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
+}  // namespace kerfmax
