@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/OutputSink.h"
+#include "geometry/ReproducibleMath.h"
 
 namespace kerfmax {
 
@@ -16,7 +17,7 @@ constexpr double kArcSteps = 5.0;
 // Six points span the sweep (t = 0 .. 5 steps); the loop never needs more.
 constexpr int kMaxArcPoints = 6;
 // Computed points are clamped here before they become integers.
-constexpr double kComputedLimit = 4611686018427387904.0;   // 2^62
+constexpr double kComputedLimit = 4611686018427387904.0;  // 2^62
 
 bool IsScanSpace(char c)
 {
@@ -118,7 +119,7 @@ double CornerAngle(PenPoint a, PenPoint b, PenPoint c)
     double ac = Distance(a, c);
     if (ab == 0.0 || cb == 0.0 || ac == 0.0) return 0.0;
     if (IsAxisRightAngle(a, b, c)) return kAxisRightAngle;
-    return std::acos(CornerCosine(ac, ab, cb));
+    return ReproducibleAcos(CornerCosine(ac, ab, cb));
 }
 
 int TurnSign(PenPoint b, PenPoint a, PenPoint c)
@@ -130,8 +131,8 @@ int TurnSign(PenPoint b, PenPoint a, PenPoint c)
     return (cross > 0) - (cross < 0);
 }
 
-void BladeCompensator::CompensateCommand(std::string_view text, std::int32_t bladeOffset,
-                                         std::int32_t overCut, int isDmpl)
+void BladeCompensator::CompensateCommand(std::string_view text, std::int32_t bladeOffset, std::int32_t overCut,
+                                         int isDmpl)
 {
     if (bladeOffset == 0 && overCut == 0) {
         WriteOut(text);
@@ -173,13 +174,11 @@ void BladeCompensator::PenDown(PenPoint n, std::int32_t bladeOffset)
     PenPoint b = m_prevPoint;
     PenPoint a = m_cornerPoint;
     if (m_knifeUp) {
-        WritePoint(b);   // lower the knife where the pen-up left it
+        WritePoint(b);  // lower the knife where the pen-up left it
         m_knifeUp = false;
     }
-    if (bladeOffset != 0 && IsSharpCorner(a, b, n))
-        TurnCorner(b, a, n, bladeOffset);
-    else
-        WritePoint(a);
+    if (bladeOffset != 0 && IsSharpCorner(a, b, n)) TurnCorner(b, a, n, bladeOffset);
+    else WritePoint(a);
     m_prevPoint = a;
     m_cornerPoint = n;
 }
@@ -204,8 +203,7 @@ void BladeCompensator::FinishPath(std::int32_t bladeOffset, std::int32_t overCut
         double firstSide = Divisor(first, start);
         if (bladeOffset != 0 && IsSharpCorner(start, beforeLast, first)) {
             TurnCorner(beforeLast, start, first, bladeOffset);
-            if (overCut > 0)
-                WritePoint(Along(start, first, static_cast<double>(bladeOffset) + overCut, firstSide));
+            if (overCut > 0) WritePoint(Along(start, first, static_cast<double>(bladeOffset) + overCut, firstSide));
         } else {
             WritePoint(last);
             WritePoint(start);
@@ -233,8 +231,9 @@ void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int tur
     double t = 0.0;
     // A NaN sweep writes nothing; a zero sweep writes the start point once.
     for (int i = 0; i < kMaxArcPoints && std::fabs(t) <= std::fabs(sweep); ++i) {
-        WritePoint({Truncate(rx + dx * std::cos(t) - dy * std::sin(t)),
-                    Truncate(ry + dx * std::sin(t) + dy * std::cos(t))});
+        const double cosine = ReproducibleCos(t);
+        const double sine = ReproducibleSin(t);
+        WritePoint({Truncate(rx + dx * cosine - dy * sine), Truncate(ry + dx * sine + dy * cosine)});
         if (step == 0.0) break;
         t += step;
     }
@@ -242,7 +241,7 @@ void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int tur
 
 void BladeCompensator::WritePoint(PenPoint point)
 {
-    char digits[24];   // a 64-bit number with its sign fits in 20
+    char digits[24];  // a 64-bit number with its sign fits in 20
     m_line.assign(m_isDmpl ? "D" : "PD");
     m_line.append(digits, std::to_chars(digits, digits + sizeof digits, point.x).ptr);
     m_line += ',';

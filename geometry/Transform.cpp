@@ -4,9 +4,12 @@
 #include <limits>
 #include <utility>
 
+#include "geometry/ReproducibleMath.h"
+
 namespace kerfmax {
 
-std::int32_t TruncateToInt32(double value) {
+std::int32_t TruncateToInt32(double value)
+{
     if (std::isnan(value)) return 0;
     constexpr double kMax = std::numeric_limits<std::int32_t>::max();
     constexpr double kMin = std::numeric_limits<std::int32_t>::min();
@@ -15,29 +18,33 @@ std::int32_t TruncateToInt32(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-Transform TranslationTransform(std::int32_t tx, std::int32_t ty) {
+Transform TranslationTransform(std::int32_t tx, std::int32_t ty)
+{
     Transform m;
     m.tx = tx;
     m.ty = ty;
     return m;
 }
 
-Transform RotationTransform(double theta) {
+Transform RotationTransform(double theta)
+{
     Transform m;
-    m.a = std::cos(theta);
-    m.b = std::sin(theta);
-    m.c = -std::sin(theta);
-    m.d = std::cos(theta);
+    m.a = ReproducibleCos(theta);
+    m.b = ReproducibleSin(theta);
+    m.c = -m.b;
+    m.d = m.a;
     return m;
 }
 
-Transform MirrorTransform() {
+Transform MirrorTransform()
+{
     Transform m;
     m.a = -1.0;
     return m;
 }
 
-void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y) {
+void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y)
+{
     const double dx = x;
     const double dy = y;
     const std::int32_t nx = TruncateToInt32(m.a * dx + m.c * dy);
@@ -46,13 +53,15 @@ void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y) {
     y = WrappingAdd(ny, m.ty);
 }
 
-void ApplyTransform(PointList& points, const Transform& m) {
+void ApplyTransform(PointList& points, const Transform& m)
+{
     for (PointNode& node : points) {
         if (node.kind == KIND_PEN_UP || node.kind == KIND_PEN_DOWN) MapPoint(m, node.x, node.y);
     }
 }
 
-void TransformBox(BoundBox& box, const Transform& m) {
+void TransformBox(BoundBox& box, const Transform& m)
+{
     std::int32_t x1 = box.xMin, y1 = box.yMax;
     std::int32_t x2 = box.xMax, y2 = box.yMin;
     MapPoint(m, x1, y1);

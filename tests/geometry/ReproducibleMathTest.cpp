@@ -1,0 +1,77 @@
+// The values below are the correctly rounded results (computed with 200-bit
+// arithmetic). The same test runs on the Windows build, so both builds give
+// these bits.
+#include "geometry/ReproducibleMath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kerfmax {
+namespace {
+
+double UnitInLastPlace(double v)
+{
+    return std::nextafter(std::fabs(v), INFINITY) - std::fabs(v);
+}
+
+TEST(ReproducibleMath, AcosIsCorrectlyRoundedAtTheEdgesAndWhereTheCLibrariesMiss)
+{
+    struct Case {
+        double x, acos;
+    };
+    const Case cases[] = {
+        {0x1.0000000000000p-1, 0x1.0c152382d7366p+0},
+        {-0x1.0000000000000p-1, 0x1.0c152382d7366p+1},
+        {0x1.0000000000000p+0, 0x0.0p+0},
+        {-0x1.0000000000000p+0, 0x1.921fb54442d18p+1},
+        {0x0.0p+0, 0x1.921fb54442d18p+0},
+        {0x1.ffffffffffffep-1, 0x1.6a09e667f3bcdp-26},
+        {-0x1.fffffffffffffp-1, 0x1.921fb52442d18p+1},
+        {0x1.6a09e667f3bcdp-1, 0x1.921fb54442d18p-1},
+        {-0x1.ffffffff24190p-1, 0x1.921f3ea241378p+1},
+        {0x1.56e1fc2f8f359p-997, 0x1.921fb54442d18p+0},
+        {0x1.fffffffffffffp-2, 0x1.0c152382d7366p+0},
+        {0x1.0000000000001p-1, 0x1.0c152382d7365p+0},
+        {-0x1.bb67ae8584caap-1, 0x1.4f1a6c638d03fp+1},
+        {0x1.e011f30106a88p-1, 0x1.6b8c51e2a43ffp-2},
+        {-0x1.ddb4379a9c8b0p-1, 0x1.630210e711cf1p+1},
+        {0x1.c78ae88f843eep-1, 0x1.e56a90f63179fp-2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReproducibleAcos(c.x), c.acos) << std::hexfloat << c.x;
+    // A law-of-cosines value a rounding step outside [-1, 1] has no angle.
+    EXPECT_TRUE(std::isnan(ReproducibleAcos(1.0000000000000002)));
+    EXPECT_TRUE(std::isnan(ReproducibleAcos(-1.0000000000000002)));
+    EXPECT_TRUE(std::isnan(ReproducibleAcos(std::nan(""))));
+}
+
+// The quarter turns must be exact: a turned job's coordinates are truncated
+// after multiplying by them. Elsewhere one unit in the last place is allowed.
+TEST(ReproducibleMath, SinAndCosAreExactAtTheQuarterTurnsAndWithinAnUlpElsewhere)
+{
+    struct Case {
+        double x, sin, cos;
+    };
+    const Case cases[] = {
+        {0x1.921fb54442d18p+0, 0x1.0000000000000p+0, 0x1.1a62633145c07p-54},
+        {0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53, -0x1.0000000000000p+0},
+        {0x1.2d97c7f3321d2p+2, -0x1.0000000000000p+0, -0x1.a79394c9e8a0ap-53},
+        {-0x1.921fb54442d18p+0, -0x1.0000000000000p+0, 0x1.1a62633145c07p-54},
+        {0x1.921fb54442d18p-1, 0x1.6a09e667f3bccp-1, 0x1.6a09e667f3bcdp-1},
+        {0x1.4000000000000p+1, 0x1.326af0dcfcab1p-1, -0x1.9a2f7ef858b7dp-1},
+        {0x1.12e0be826d695p-30, 0x1.12e0be826d695p-30, 0x1.0000000000000p+0},
+    };
+    for (const Case& c : cases) {
+        const bool quarterTurn = std::fabs(c.sin) == 1.0 || std::fabs(c.cos) == 1.0;
+        EXPECT_LE(std::fabs(ReproducibleSin(c.x) - c.sin), quarterTurn ? 0.0 : UnitInLastPlace(c.sin))
+            << std::hexfloat << c.x;
+        EXPECT_LE(std::fabs(ReproducibleCos(c.x) - c.cos), quarterTurn ? 0.0 : UnitInLastPlace(c.cos))
+            << std::hexfloat << c.x;
+    }
+    EXPECT_TRUE(std::signbit(ReproducibleSin(-0.0)));
+    EXPECT_EQ(ReproducibleCos(-0.0), 1.0);
+    EXPECT_TRUE(std::isnan(ReproducibleSin(INFINITY)));
+}
+
+}  // namespace
+}  // namespace kerfmax
