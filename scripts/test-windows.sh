@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs the cross-built Windows test programs under Wine through ctest.
-#   scripts/test-windows.sh [BUILD_DIR]     (default: build-win)
+#   scripts/test-windows.sh [BUILD_DIR] [LINUX_BUILD_DIR]   (defaults: build-win, build)
+# With a Linux build beside it, convert's output is also compared byte for byte.
 # The Wine prefix lives in the build folder; one wineserver is kept running
 # for the whole run, so each test program starts quickly, and is stopped at
 # the end. No display is needed.
@@ -8,6 +9,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 BUILD_DIR=$(realpath "${1:-build-win}")
+LINUX_BUILD_DIR=${2:-build}
 [ -f "$BUILD_DIR/CTestTestfile.cmake" ] || { echo "no cross build in $BUILD_DIR: run scripts/build-windows.sh" >&2; exit 1; }
 
 export WINEPREFIX="$BUILD_DIR/wine-prefix"
@@ -38,5 +40,10 @@ echo "== Wine ready in $(($(date +%s) - start)) s"
 start=$(date +%s)
 status=0
 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 600 || status=$?
+if [ -x "$LINUX_BUILD_DIR/kerfmax-cli" ]; then
+  bash scripts/compare-windows-convert.sh "$BUILD_DIR" "$LINUX_BUILD_DIR" || status=1
+else
+  echo "== convert comparison skipped: no Linux build in $LINUX_BUILD_DIR"
+fi
 echo "== tests ran in $(($(date +%s) - start)) s"
 exit $status
