@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "geometry/OutputSink.h"
 #include "geometry/ReproducibleMath.h"
@@ -9,6 +10,38 @@
 namespace kerfmax {
 
 namespace {
+
+// An exact signed product of two 64-bit numbers, as sign and 128-bit
+// magnitude: not every compiler has a 128-bit integer type.
+struct WideProduct {
+    bool negative = false;
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+
+    static WideProduct Of(std::int64_t a, std::int64_t b)
+    {
+        const std::uint64_t ua = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
+        const std::uint64_t ub = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
+        const std::uint64_t a0 = ua & 0xFFFFFFFFu, a1 = ua >> 32, b0 = ub & 0xFFFFFFFFu, b1 = ub >> 32;
+        const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+        const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+        WideProduct product;
+        product.low = (middle << 32) | (p00 & 0xFFFFFFFFu);
+        product.high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+        product.negative = ((a < 0) != (b < 0)) && (product.high != 0 || product.low != 0);
+        return product;
+    }
+
+    // -1, 0 or 1 as this is below, equal to or above other.
+    int Compare(const WideProduct& other) const
+    {
+        if (negative != other.negative) return negative ? -1 : 1;
+        const int magnitude = high != other.high ? (high < other.high ? -1 : 1)
+                              : low != other.low ? (low < other.low ? -1 : 1)
+                                                 : 0;
+        return negative ? -magnitude : magnitude;
+    }
+};
 
 // The right angle used for axis-parallel corners: the program's own constant,
 // not the exact half of pi, so that arcs come out as they always have.
@@ -126,9 +159,9 @@ int TurnSign(PenPoint b, PenPoint a, PenPoint c)
 {
     // Coordinates are within 2^53, so the differences fit 64 bits but their
     // products need 128 (64 bits already overflow on jobs of a few metres).
-    __int128 inX = a.x - b.x, inY = a.y - b.y, outX = c.x - a.x, outY = c.y - a.y;
-    __int128 cross = inX * outY - inY * outX;
-    return (cross > 0) - (cross < 0);
+    const WideProduct along = WideProduct::Of(a.x - b.x, c.y - a.y);
+    const WideProduct across = WideProduct::Of(a.y - b.y, c.x - a.x);
+    return along.Compare(across);
 }
 
 void BladeCompensator::CompensateCommand(std::string_view text, std::int32_t bladeOffset, std::int32_t overCut,

@@ -102,6 +102,11 @@ TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
     EXPECT_EQ(TurnSign({0, 0}, {4000000000, 0}, {4000000000, 4000000000}), 1);
     EXPECT_EQ(TurnSign({0, 0}, {4000000000, 0}, {4000000000, -4000000000}), -1);
     EXPECT_EQ(TurnSign({0, 0}, {10, 0}, {20, 0}), 0);
+    // Products of 2^106 that differ by one still give the right side.
+    constexpr std::int64_t k = std::int64_t{1} << 53;
+    EXPECT_EQ(TurnSign({0, 0}, {k - 1, k}, {2 * k - 1, 2 * k + 1}), -1);
+    EXPECT_EQ(TurnSign({0, 0}, {-(k - 1), -k}, {-(2 * k - 1), -(2 * k + 1)}), -1);
+    EXPECT_EQ(TurnSign({0, 0}, {k, k - 1}, {2 * k + 1, 2 * k - 1}), 1);
 }
 
 TEST(ParsePenPointTest, FindsThePrefixAnywhereAndReadsTwoNumbers)
