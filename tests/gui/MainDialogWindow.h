@@ -1,0 +1,112 @@
+#pragma once
+// One main window for the window tests: its own settings file and job, on
+// Qt's offscreen platform, with its messages recorded.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/IniFile.h"
+#include "gui/PlotRelayDlg.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax::gui::test_window {
+
+using namespace std::chrono_literals;
+
+inline const char kJob[] =
+    "PU0,0;PD4000,0;PD4000,2000;PD0,2000;PD0,0;"
+    "PU1000,500;BZ1500,1500,2500,1500,3000,500;PD1000,500;SP0;";
+
+// One window with its own settings file and a job, messages recorded.
+struct Window {
+    test::TempDir dir;
+    CIniFile ini;
+    std::unique_ptr<CPlotRelayDlg> dlg;
+    QStringList messages;
+
+    explicit Window(const std::string& settings = "", std::vector<std::string> words = {"job.hb"},
+                    QString reportServer = {})
+        : ini(dir / "Kerfmax.ini")
+    {
+        test::WriteFileBytes(dir / "job.hb", kJob);
+        if (!settings.empty()) test::WriteFileBytes(dir / "Kerfmax.ini", settings);
+        for (auto& w : words)
+            if (w == "job.hb") w = (dir / "job.hb").string();
+        CPlotRelayDlg::Setup setup;
+        ParseCommandLine(words, setup.commandLine);
+        setup.settingsFile = &ini;
+        setup.deviceRoots = DeviceTreeRootsFor((dir / "no-devices").string());
+        setup.reportServerName = reportServer;
+        dlg = std::make_unique<CPlotRelayDlg>(std::move(setup));
+        dlg->messageHandler = [this](const QString& text, NotifyIcon) { messages << text.trimmed(); };
+    }
+    template <typename W>
+    W* Control(int id)
+    {
+        return dlg->findChild<W*>(QString::number(id));
+    }
+    QStringList PortEntries()
+    {
+        QStringList entries;
+        auto* ports = Control<QComboBox>(1004);
+        for (int i = 0; i < ports->count(); ++i) entries << ports->itemText(i);
+        return entries;
+    }
+    void SelectNetworkPort(int tcpPort)
+    {
+        auto* ports = Control<QComboBox>(1004);
+        ports->setCurrentIndex(ports->findText(QStringLiteral("Network Port")));
+        Control<QLineEdit>(1057)->setText(QStringLiteral("127.0.0.1"));
+        dlg->Run().SetTcpPortOverride(tcpPort);
+    }
+    // Runs the event loop until done() holds; the longest gap between two
+    // 2 ms ticks tells how long the window's thread was held.
+    qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
+    {
+        QElapsedTimer clock, tick;
+        clock.start();
+        tick.start();
+        qint64 longest = 0;
+        while (!done() && clock.elapsed() < limit.count()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 2);
+            longest = std::max(longest, tick.restart());
+            std::this_thread::sleep_for(1ms);
+        }
+        return longest;
+    }
+    std::string Converted(const std::vector<std::string>& options = {})
+    {
+        std::vector<std::string> args = {"convert", (dir / "job.hb").string(), "-o", (dir / "c.plt").string()};
+        args.insert(args.end(), options.begin(), options.end());
+        EXPECT_EQ(test::RunCli(args).exitCode, 0);
+        return test::ReadFileBytes(dir / "c.plt");
+    }
+};
+
+inline bool IsRed(QRgb pixel)
+{
+    return qRed(pixel) == 255 && qGreen(pixel) == 0 && qBlue(pixel) == 0;
+}
+
+// The leftmost column of the preview that holds a red pixel.
+inline int FirstRedColumn(const QImage& image)
+{
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (IsRed(image.pixel(x, y))) return x;
+    return -1;
+}
+
+}  // namespace kerfmax::gui::test_window
