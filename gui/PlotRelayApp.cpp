@@ -7,7 +7,9 @@
 #include "gui/PathText.h"
 #include "gui/Pictures.h"
 #include "gui/PlotRelayDlg.h"
+#ifndef Q_OS_WIN
 #include "gui/ProgressReports.h"
+#endif
 #include "gui/Skin.h"
 #include "host/HostRun.h"
 
@@ -64,7 +66,9 @@ int CPlotRelayApp::InitInstance(QApplication& app)
     setup.settingsFile = &m_iniFile;
     setup.programFolder = programFolder;
     setup.deviceRoots = DeviceTreeRootsFor("");
+#ifndef Q_OS_WIN  // Windows reports arrive as the copy-data message
     setup.reportServerName = ProgressReportServerName();
+#endif
     CPlotRelayDlg dialog(std::move(setup));
     dialog.DoModal();
     return 0;

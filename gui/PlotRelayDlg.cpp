@@ -31,7 +31,9 @@
 #include "gui/PathText.h"
 #include "gui/Pictures.h"
 #include "gui/PreviewArea.h"
+#ifndef Q_OS_WIN
 #include "gui/ProgressReports.h"
+#endif
 #include "gui/UpDown.h"
 #include "platform/PathText.h"
 

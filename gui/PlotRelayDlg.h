@@ -139,7 +139,9 @@ private:
 
     QTimer m_progressTimer;  // id 1: the progress text every 500 ms
     QTimer m_autoSendTimer;  // id 2: the one-shot AutoSend start
+#ifndef Q_OS_WIN  // Windows reports arrive as the copy-data message
     std::unique_ptr<ProgressReportServer> m_reports;
+#endif
 
     // Controls, named by their dialog ids.
     QPushButton* m_send = nullptr;  // 1
