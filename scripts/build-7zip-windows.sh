@@ -24,16 +24,7 @@ echo "7-Zip for Windows: no cache in $CACHE_DIR, building it"
 total_start=$(date +%s)
 
 PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix make dpkg-dev xz-utils wine wine64)
-missing=()
-for package in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "== installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/ensure-packages.sh "${PACKAGES[@]}"
 
 start=$(date +%s)
 SOURCE_DIR=$("$SCRIPTS_DIR/private-apt-source.sh" "$WORK_DIR/apt" "$WORK_DIR/src" 7zip)

@@ -31,16 +31,7 @@ total_start=$(date +%s)
 # must be the same Qt release as the one being built.
 PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake ninja-build
   qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils)
-missing=()
-for package in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "== installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/ensure-packages.sh "${PACKAGES[@]}"
 host_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 case "$host_version" in
   "$QT_VERSION"+*) ;;
