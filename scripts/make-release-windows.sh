@@ -28,8 +28,8 @@ mkdir -p "$OUT_DIR/platforms" "$OUT_DIR/styles"
 cp "$BUILD_DIR/Kerfmax.exe" "$BUILD_DIR/kerfmax-cli.exe" "$OUT_DIR/"
 cp "$QT_DIR"/bin/Qt6Core.dll "$QT_DIR"/bin/Qt6Gui.dll "$QT_DIR"/bin/Qt6Widgets.dll "$OUT_DIR/"
 # The offscreen platform too: an unattended run (an installer's registration
-# pass with QT_QPA_PLATFORM=offscreen) then prints its message instead of
-# waiting for a click.
+# pass with -platform offscreen) then prints its message instead of waiting
+# for a click.
 cp "$QT_DIR/plugins/platforms/qwindows.dll" "$QT_DIR/plugins/platforms/qoffscreen.dll" "$OUT_DIR/platforms/"
 if [ -f "$QT_DIR/plugins/styles/qwindowsvistastyle.dll" ]; then
   cp "$QT_DIR/plugins/styles/qwindowsvistastyle.dll" "$OUT_DIR/styles/"
@@ -73,7 +73,8 @@ Installing
 2. Close the host drawing program and run, once:   Kerfmax.exe -RegCorelWorkSpace
    It adds the Kerfmax toolbar button and the macro to every workspace of the
    host it finds, and says what it did. Kerfmax.exe -UnRegCorelWorkSpace takes
-   them out again.
+   them out again. Add "-platform offscreen" to run it unattended: the
+   closing message is then printed instead of shown.
 3. The macro project "Kerfmax.dll" is made in the host from Cutter.bas (import
    it into the host's macro editor and save the project as Kerfmax.dll in this
    folder) before step 2.
