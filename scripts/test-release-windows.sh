@@ -18,9 +18,7 @@ OUT_DIR=$(realpath -m "${2:-build-release/screenshots}")
 PROBE=$(realpath -m "${3:-build-win}/tests/kerfmax_copydata_probe.exe")
 [ -f "$PROBE" ] || { echo "no copy-data probe in $PROBE (scripts/build-windows.sh builds it)" >&2; exit 1; }
 [ -f "$RELEASE_DIR/Kerfmax.exe" ] || { echo "no release folder in $RELEASE_DIR" >&2; exit 1; }
-for program in socat 7z xvfb-run Xvfb import; do
-  command -v "$program" >/dev/null || { echo "$program is needed (socat, p7zip-full, xvfb, imagemagick)" >&2; exit 1; }
-done
+bash scripts/ensure-packages.sh wine wine64 socat p7zip-full xvfb xauth imagemagick fonts-wqy-microhei
 
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
