@@ -26,14 +26,20 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export LC_ALL=C.UTF-8  # Wine turns non-ASCII file names into garbage under the C locale
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 mkdir -p "$WINEPREFIX"
-"$WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
-server_pid=$!
+start_wine_session() {
+  "$WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
+  server_pid=$!
+}
+stop_wine_session() {
+  "$WINESERVER" -k 2>/dev/null || true  # ends its programs: this prefix is ours alone
+  kill "$server_pid" 2>/dev/null || true  # a persistent server outlives -k
+  wait "$server_pid" 2>/dev/null || true
+}
+start_wine_session
 listener_pid=
 cleanup() {
   [ -n "$listener_pid" ] && kill "$listener_pid" 2>/dev/null
-  "$WINESERVER" -k 2>/dev/null || true
-  kill "$server_pid" 2>/dev/null || true
-  wait "$server_pid" 2>/dev/null || true
+  stop_wine_session
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -89,6 +95,7 @@ cp -r "$RELEASE_DIR" "$installed"
 printf 'macro project stand-in\r\n' >"$installed/Kerfmax.dll"
 macro_file="$user_dir/Corel/19/GMS/Kerfmax.gms"
 workspace_xml() { 7z x -so "$workspace_dir/Mine.cdws" content/workspace.xml 2>/dev/null; }
+workspace_lacks_command() { ! workspace_xml | grep -q "Kerfmax.Cutter.Cutting"; }
 for pass in -RegCorelWorkSpace -UnRegCorelWorkSpace; do
   # Unattended: the offscreen platform prints the closing message instead of
   # a box (Wine passes no QT_* variables on, so it is named on the command line).
@@ -100,7 +107,7 @@ for pass in -RegCorelWorkSpace -UnRegCorelWorkSpace; do
     check "registration installed the macro project" cmp -s "$installed/Kerfmax.dll" "$macro_file"
     check "registration named the host version" grep -q "^Install CorelDraw 2017 Success !" <<<"$said"
   else
-    check "unregistration took it out again" bash -c "! grep -q Kerfmax.Cutter.Cutting <(7z x -so '$workspace_dir/Mine.cdws' content/workspace.xml 2>/dev/null)"
+    check "unregistration took it out again" workspace_lacks_command
     check "unregistration removed the macro project" test ! -e "$macro_file"
     check "unregistration named the host version" grep -q "^Uninstall CorelDraw 2017 Success !" <<<"$said"
   fi
@@ -132,11 +139,8 @@ xvfb_pid=$!
 export DISPLAY=:87
 printf '[Platforms]\r\nWindowsArguments = fontengine=freetype\r\n' >"$installed/qt.conf"
 restart_wine_session() {
-  "$WINESERVER" -k 2>/dev/null || true  # ends the window: this prefix is ours alone
-  kill "$server_pid" 2>/dev/null || true  # a persistent server outlives -k
-  wait "$server_pid" 2>/dev/null || true
-  "$WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
-  server_pid=$!
+  stop_wine_session
+  start_wine_session
 }
 window_is_up() { wine "$PROBE" "Kerfmax  " >/dev/null 2>&1; }
 restart_wine_session
