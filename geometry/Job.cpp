@@ -1,6 +1,7 @@
 #include "geometry/Job.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "geometry/ArtObjects.h"
 #include "geometry/CuttingOrder.h"
@@ -31,6 +32,24 @@ void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box)
     m.ty = WrappingNegate(mapped.yMin);
 }
 
+// Whether the span of every coordinate the records name fits a signed 32-bit number.
+bool RecordsFitCutterRange(const PathList& paths)
+{
+    std::int64_t lo[2] = {INT32_MAX, INT32_MAX};
+    std::int64_t hi[2] = {INT32_MIN, INT32_MIN};
+    for (const PathRecord& r : paths) {
+        const int values = r.kind == KIND_BEZIER ? 6 : (r.kind == KIND_NONE ? 0 : 2);
+        for (int i = 0; i < values; ++i) {
+            lo[i % 2] = std::min<std::int64_t>(lo[i % 2], r.points[i]);
+            hi[i % 2] = std::max<std::int64_t>(hi[i % 2], r.points[i]);
+        }
+    }
+    for (int axis = 0; axis < 2; ++axis) {
+        if (hi[axis] >= lo[axis] && hi[axis] - lo[axis] > INT32_MAX) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void Job::LoadJob(const std::filesystem::path& path)
@@ -56,12 +75,18 @@ void Job::LoadPaths(PathList paths)
     const bool anyCoordinateRecord =
         std::any_of(m_paths.begin(), m_paths.end(), [](const PathRecord& r) { return r.kind != KIND_NONE; });
     m_loaded = anyCoordinateRecord && !m_points.empty();
+    m_fitsRange = RecordsFitCutterRange(m_paths);
     BuildArtObjects();
 }
 
 bool Job::HasJob() const
 {
     return m_loaded;
+}
+
+bool Job::FitsCutterRange() const
+{
+    return m_fitsRange;
 }
 
 const ObjectOrder& Job::OrderedObjects()

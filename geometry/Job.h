@@ -21,6 +21,9 @@ public:
     // The same for job text already in memory.
     void LoadJobText(std::string_view text);
     bool HasJob() const;
+    // False when a coordinate of the file, the job's size or a placed coordinate leaves the signed 32-bit
+    // range: such a job must not be cut.
+    bool FitsCutterRange() const;
 
     const PathList& Paths() const { return m_paths; }
     const PointList& Points() const { return m_points; }
@@ -56,6 +59,7 @@ private:
     std::vector<MC_ArtObj_> m_artObjects;
     ObjectOrder m_orderedObjects;
     bool m_loaded = false;
+    bool m_fitsRange = true;
     bool m_mirrored = false;
     Rotation m_rotation = Rotation::None;
 };
