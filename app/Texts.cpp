@@ -47,6 +47,17 @@ constexpr TextPair kTexts[] = {
     {TextId::FeatureButton, "Feature", "外框"},
     {TextId::CuttingOrderButton, "Cutting Order", "切割顺序"},
     {TextId::VirtualComCheck, "STM Virtual COM", "STM虚拟串口"},
+    {TextId::ProgressTimeLeft, "%s left", "剩余 %s"},
+    {TextId::ProgressNotTaking, "the cutter has not taken data for %s", "切割机已 %s 未接收数据"},
+    {TextId::JobMissing, "The job file %s does not exist.", "任务文件 %s 不存在。"},
+    {TextId::JobUnreadable, "The job file %s cannot be read.", "无法读取任务文件 %s。"},
+    {TextId::JobIsFolder, "%s is a folder, not a job file.", "%s 是文件夹，不是任务文件。"},
+    {TextId::JobEmpty, "The job file %s is empty.", "任务文件 %s 是空的。"},
+    {TextId::JobNoPoints, "The job file %s has no points to cut.", "任务文件 %s 中没有可切割的点。"},
+    {TextId::JobOutOfRange, "The job in %s is too large for the cutter: its coordinates leave the cutter's range.",
+     "任务文件 %s 超出切割机的坐标范围。"},
+    {TextId::PlacedOutOfRange, "The job is too large for the cutter: its placed coordinates leave the cutter's range.",
+     "任务放置后超出切割机的坐标范围。"},
 };
 
 constexpr bool TableFollowsIds()
@@ -98,6 +109,15 @@ const char* Text(TextId id, int language)
     auto index = static_cast<std::size_t>(id);
     if (index >= std::size(kTexts)) return "";
     return IsChineseLanguage(language) ? kTexts[index].chinese : kTexts[index].english;
+}
+
+std::string TextWith(TextId id, int language, const std::string& value)
+{
+    // Only the first %s is filled; a text is never used as a format of its own.
+    std::string text = Text(id, language);
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, value);
+    return text;
 }
 
 std::span<const ControlCaption> ControlCaptions()

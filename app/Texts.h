@@ -40,6 +40,18 @@ enum class TextId {
     FeatureButton,
     CuttingOrderButton,
     VirtualComCheck,
+    // Progress of a send (a printf format with one %s: the time as m:ss).
+    ProgressTimeLeft,
+    ProgressNotTaking,
+    // Why a job did not load (a printf format with one %s: the file).
+    JobMissing,
+    JobUnreadable,
+    JobIsFolder,
+    JobEmpty,
+    JobNoPoints,
+    JobOutOfRange,
+    // Send, Save to File: the placed job leaves the cutter's coordinate range.
+    PlacedOutOfRange,
     Count
 };
 
@@ -50,6 +62,8 @@ bool IsChineseLanguage(int language);
 
 // The text of id in the language (UTF-8).
 const char* Text(TextId id, int language);
+// A text with one %s (the progress and job-load texts), filled with value.
+std::string TextWith(TextId id, int language, const std::string& value);
 
 // Which control of the main window shows which caption.
 struct ControlCaption {

@@ -4,15 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace kerfmax::cli {
+#include "run/ExitCodes.h"
 
-enum ExitCode {
-    kExitDone = 0,
-    kExitUsage = 1,
-    kExitNothingToCut = 2,
-    kExitOutputFailure = 3,
-    kExitCancelled = 4,
-};
+namespace kerfmax::cli {
 
 using Args = std::vector<std::string>;
 

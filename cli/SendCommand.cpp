@@ -250,16 +250,6 @@ private:
     void (*m_previousTerm)(int);
 };
 
-int ExitCodeFor(SendResult result)
-{
-    switch (result) {
-    case SendResult::Finished: return kExitDone;
-    case SendResult::NothingToCut: return kExitNothingToCut;
-    case SendResult::Cancelled: return kExitCancelled;
-    default: return kExitOutputFailure;
-    }
-}
-
 void Configure(CuttingRun& run, const SendOptions& options)
 {
     JobSettings& settings = run.Settings();

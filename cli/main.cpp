@@ -25,6 +25,7 @@ const char kUsage[] =
 
 int main(int argc, char** argv)
 {
+    using namespace kerfmax;
     using namespace kerfmax::cli;
     const Args words = kerfmax::ProgramArguments(argc, argv);
     if (words.empty()) {

@@ -26,11 +26,18 @@ Job& CuttingRun::MutableJob()
     return *m_job;
 }
 
-void CuttingRun::LoadJob(const std::filesystem::path& path)
+JobLoadStatus CuttingRun::LoadJob(const std::filesystem::path& path)
 {
     auto job = std::make_shared<Job>();
-    job->LoadJob(path);
-    m_job = std::move(job);
+    JobLoadStatus status = CheckJobFile(path);
+    if (status == JobLoadStatus::Loaded) {
+        job->LoadJob(path);
+        if (!job->HasJob()) status = JobLoadStatus::NoPoints;
+        else if (!job->FitsCutterRange()) status = JobLoadStatus::OutOfRange;
+    }
+    // A job the cutter cannot hold is not kept: nothing may cut it wrapped.
+    m_job = status == JobLoadStatus::Loaded ? std::move(job) : std::make_shared<Job>();
+    return status;
 }
 
 void CuttingRun::LoadJobText(const std::string& text)
@@ -105,6 +112,10 @@ SaveResult CuttingRun::Save(const std::filesystem::path& target, const JobSettin
     auto tell = [&](TextId id, NotifyIcon icon) {
         if (callbacks.message) callbacks.message(Text(id, settings.language), icon);
     };
+    if (!job->FitsCutterRange()) {
+        tell(TextId::PlacedOutOfRange, NotifyIcon::Error);
+        return SaveResult::OutOfRange;
+    }
     RecordingNotifier cutterMessages;
     std::unique_ptr<CCutter> cutter = CreateCutter(settings.manufacturerRow, &cutterMessages);
     if (cutterMessages.count > 0 && callbacks.message) callbacks.message(cutterMessages.messages, NotifyIcon::None);

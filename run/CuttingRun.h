@@ -15,6 +15,7 @@
 #include "app/JobSettings.h"
 #include "geometry/BladeCompensation.h"
 #include "geometry/Job.h"
+#include "run/JobLoad.h"
 #include "run/OutputFolder.h"
 #include "run/SendJob.h"
 
@@ -27,6 +28,7 @@ enum class SaveResult {
     Failed,  // "Save fail!" (after "SaveCutTempData Error1" when the output could not be built)
     Cancelled,  // the run was cancelled; nothing written
     NoJob,  // nothing loaded: nothing happens
+    OutOfRange,  // the placed job leaves the cutter's coordinate range: refused, nothing written
 };
 
 struct SaveCallbacks {
@@ -43,8 +45,9 @@ public:
     CuttingRun& operator=(const CuttingRun&) = delete;
 
     // The job. Loading resets mirror and rotation. A send or save under way
-    // keeps the job it started with: changes here never reach it.
-    void LoadJob(const std::filesystem::path& path);
+    // keeps the job it started with: changes here never reach it. A job that
+    // does not load (see JobLoadText for the message) leaves the run without one.
+    JobLoadStatus LoadJob(const std::filesystem::path& path);
     void LoadJobText(const std::string& text);
     bool HasJob() const { return m_job->HasJob(); }
     const Job& CurrentJob() const { return *m_job; }

@@ -115,6 +115,11 @@ SendResult SendJob::Run(const SendRequest& request, const SendCallbacks& callbac
         if (callbacks.message) callbacks.message(Text(id, language), NotifyIcon::None);
     };
     CallbackNotifier notifier(callbacks);
+    // Refused before the link opens: coordinates that wrap would cut somewhere else.
+    if (!request.job->FitsCutterRange()) {
+        tell(TextId::PlacedOutOfRange);
+        return SendResult::OutOfRange;
+    }
 
     std::unique_ptr<CCutter> cutter = CreateCutter(request.settings.manufacturerRow, &notifier);
     if (!cutter) return SendResult::NoCutter;

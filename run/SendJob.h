@@ -36,6 +36,7 @@ enum class SendResult {
     ConnectFailed,  // "Connect to Cutter fail!"
     NothingToCut,  // the job gave no command ("SaveCutTempData Error1")
     OutputFailed,  // the output file could not be written ("SaveCutTempData Error1")
+    OutOfRange,  // the placed job leaves the cutter's coordinate range: refused before the link opens
 };
 
 // True when the send got as far as the streaming half: the window then runs its
