@@ -1,23 +1,16 @@
 #include "cutter/Cutter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
 #include "platform/Notifier.h"
 #include "platform/SystemError.h"
+#include "cutter/LinkLiveness.h"
 #include "cutter/SocketX.h"
 
 namespace kerfmax {
-
-namespace {
-
-bool IsSet(const std::atomic<int>* flag)
-{
-    return flag != nullptr && flag->load() != 0;
-}
-
-}  // namespace
 
 int CCutter::Open(const LinkSettings& /*settings*/)
 {
@@ -111,7 +104,7 @@ int CHpglCutter::OpenNetwork()
         // Released at once: nothing can be done with a socket that did not connect.
         m_pSocket.reset();
         // A connect given up by Cancel is no failure to tell about.
-        if (IsSet(m_pCancel)) return 0;
+        if (CancelRequested(m_pCancel)) return 0;
         return OpenFailed(errorCode);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -157,10 +150,22 @@ int CHpglCutter::LinkError() const
 int CHpglCutter::FinishSend(const std::atomic<int>* cancel)
 {
     if (!m_bOpen) return 0;
-    if (linkType != LINK_NETWORK || !m_pSocket) return 1;
-    const int result = m_pSocket->FinishSend(cancel);
-    if (result < 0) m_nLastError = m_pSocket->GetLastError();
-    return result;
+    int result = 1;
+    switch (linkType) {
+    case LINK_NETWORK:
+        if (!m_pSocket) return 1;
+        result = m_pSocket->FinishSend(cancel);
+        if (result < 0) m_nLastError = m_pSocket->GetLastError();
+        return result;
+    case LINK_SERIAL:
+    case LINK_VCOM:
+        // The driver's queue still holds the end of the job while the cutter
+        // is paused; the job is done when it has left the port.
+        result = m_serial.Drain(cancel);
+        if (result < 0) m_nLastError = m_serial.LastError();
+        return result;
+    default: return 1;
+    }
 }
 
 int CHpglCutter::WriteLink(const char* buffer, int length, const std::atomic<int>* cancel, int handshake)
@@ -184,14 +189,20 @@ int CHpglCutter::WriteSerialAfterCts(const char* buffer, int length, const std::
 
 int CHpglCutter::WaitForCts(const std::atomic<int>* cancel)
 {
-    for (;;) {
-        if (IsSet(cancel)) return 0;
+    // A cutter holds CTS low while its buffer is full: busy, not gone.
+    auto look = [this](std::chrono::milliseconds slice) {
         bool ctsOn = false;
         int errorCode = 0;
         // A port that cannot report its lines any more has gone away.
-        if (!m_serial.ReadCts(ctsOn, errorCode)) return -1;
-        if (ctsOn) return 1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kCtsPollMs));
+        if (!m_serial.ReadCts(ctsOn, errorCode)) return LinkState::Gone;
+        if (ctsOn) return LinkState::Ready;
+        std::this_thread::sleep_for(std::min(slice, std::chrono::milliseconds(kCtsPollMs)));
+        return LinkState::Busy;
+    };
+    switch (WaitWhileBusy(look, cancel)) {
+    case LinkWait::Ready: return 1;
+    case LinkWait::Cancelled: return 0;
+    default: return -1;
     }
 }
 

@@ -40,8 +40,9 @@ public:
         return 0;
     }
     virtual int IsOpen() { return m_bOpen; }
-    // The end of a send: waits (bounded, cancellable) until the link has
-    // delivered what was written. 1 delivered, 0 cancelled, -1 failed.
+    // The end of a send: waits until the link has delivered what was written,
+    // for as long as the cutter is alive (Cancel ends the wait). 1 delivered,
+    // 0 cancelled, -1 failed.
     virtual int FinishSend(const std::atomic<int>* /*cancel*/) { return 1; }
     // The system's error code of the last failed Open, Write or FinishSend.
     virtual int LastError() const { return 0; }

@@ -1,8 +1,11 @@
 #include "cutter/RS232.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <thread>
+
+#include "cutter/LinkLiveness.h"
 
 namespace kerfmax {
 
@@ -12,11 +15,6 @@ constexpr std::uint32_t kWaitForever = 0xFFFFFFFF;
 // How long Close lets the driver's queue empty before letting go of the port.
 constexpr auto kDrainLimit = std::chrono::seconds(10);
 constexpr auto kDrainPoll = std::chrono::milliseconds(10);
-
-bool IsSet(const std::atomic<int>* flag)
-{
-    return flag != nullptr && flag->load() != 0;
-}
 
 }  // namespace
 
@@ -35,8 +33,8 @@ std::string CRS232::DeviceName() const
 bool CRS232::FieldsAreValid() const
 {
     bool portOk = !m_strDevicePath.empty() || (m_nPort >= 1 && m_nPort <= 999);
-    return portOk && m_nBaudRate >= 1 && m_nDataBits >= 5 && m_nDataBits <= 9 && m_nParity >= 0 &&
-           m_nParity <= 2 && m_fStopBits >= 1.0f && m_fStopBits <= 2.0f;
+    return portOk && m_nBaudRate >= 1 && m_nDataBits >= 5 && m_nDataBits <= 9 && m_nParity >= 0 && m_nParity <= 2 &&
+           m_fStopBits >= 1.0f && m_fStopBits <= 2.0f;
 }
 
 int CRS232::Open()
@@ -89,9 +87,26 @@ void CRS232::WaitUntilSent(const std::atomic<int>* cancel)
     // Sleeps rather than blocking in the driver, so a cutter holding CTS low
     // cannot keep the port (and the program) forever.
     auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-    while (!IsSet(cancel) && std::chrono::steady_clock::now() < deadline) {
+    while (!CancelRequested(cancel) && std::chrono::steady_clock::now() < deadline) {
         if (m_device.PendingOutput() <= 0) return;
         std::this_thread::sleep_for(kDrainPoll);
+    }
+}
+
+int CRS232::Drain(const std::atomic<int>* cancel)
+{
+    if (!m_bOpen) return -1;
+    auto look = [this](std::chrono::milliseconds slice) {
+        const long pending = m_device.PendingOutput();
+        if (pending < 0) return LinkState::Gone;
+        if (pending == 0) return LinkState::Ready;
+        std::this_thread::sleep_for(std::min(slice, std::chrono::duration_cast<std::chrono::milliseconds>(kDrainPoll)));
+        return LinkState::Busy;
+    };
+    switch (WaitWhileBusy(look, cancel)) {
+    case LinkWait::Ready: return 1;
+    case LinkWait::Cancelled: return 0;
+    default: return -1;
     }
 }
 

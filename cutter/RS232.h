@@ -21,8 +21,12 @@ public:
     // and line settings. 1 on success, 0 on failure. A failure after the device
     // opened leaves it open (open flag 1) until Close or destruction.
     int Open();
-    // Lets the last written bytes leave the port (bounded; a set cancel flag
-    // stops the wait), then releases the device.
+    // Waits until the written bytes have left the port, however long a paused
+    // cutter takes. 1 when sent, 0 when cancelled, -1 when the port failed.
+    int Drain(const std::atomic<int>* cancel);
+    // Lets the last written bytes leave the port (bounded, so that closing
+    // after a failure cannot hang; a set cancel flag stops the wait), then
+    // releases the device.
     void Close(const std::atomic<int>* cancel = nullptr);
     int IsOpen() const { return m_bOpen; }
 
@@ -42,12 +46,12 @@ public:
     std::string DeviceName() const;
 
     // Line parameters, in the order a cutter sets them.
-    std::int32_t m_nPort = 1;          // COM port number, 1 to 999
+    std::int32_t m_nPort = 1;  // COM port number, 1 to 999
     std::int32_t m_nBaudRate = 38400;
-    std::int32_t m_nDataBits = 8;      // 5 to 9
-    std::int32_t m_nParity = 0;        // 0 none, 1 odd, 2 even
-    float m_fStopBits = 1.0f;          // 1.0, 1.5 or 2.0
-    std::int32_t m_nFlowControl = 1;   // 0 none, 1 CTS, 2 DSR, 3 both
+    std::int32_t m_nDataBits = 8;  // 5 to 9
+    std::int32_t m_nParity = 0;  // 0 none, 1 odd, 2 even
+    float m_fStopBits = 1.0f;  // 1.0, 1.5 or 2.0
+    std::int32_t m_nFlowControl = 1;  // 0 none, 1 CTS, 2 DSR, 3 both
     std::uint8_t echoRead = 0;
     std::int32_t queueSize = 4096;
     // Device path that replaces the port number where ports are named by path.

@@ -19,11 +19,6 @@ constexpr int kMaxPumpRounds = 64;
 constexpr auto kCloseSlice = std::chrono::milliseconds(20);
 constexpr auto kPumpInterval = std::chrono::milliseconds(20);
 
-bool IsSet(const std::atomic<int>* flag)
-{
-    return flag != nullptr && flag->load() != 0;
-}
-
 }  // namespace
 
 CSocketX::CSocketX(Notifier* notifier) : m_pNotifier(notifier) {}
@@ -105,27 +100,19 @@ int CSocketX::FinishSend(const std::atomic<int>* cancel)
     PumpNotifications();
     if (!m_socket.ShutdownSend()) return DeliveryFailed(m_socket.LastError());
     using Clock = std::chrono::steady_clock;
-    long lastQueued = m_socket.UnacknowledgedBytes();
-    auto lastMove = Clock::now();
     std::optional<Clock::time_point> acknowledgedAt;
     for (;;) {
-        if (IsSet(cancel)) return 0;
+        if (CancelRequested(cancel)) return 0;
         switch (m_socket.CheckDelivery()) {
-        case TcpSocket::Delivery::Delivered: return 1;
-        case TcpSocket::Delivery::Failed: return DeliveryFailed(m_socket.LastError());
-        case TcpSocket::Delivery::AllAcknowledged:
+        case TcpStream::Delivery::Delivered: return 1;
+        case TcpStream::Delivery::Failed: return DeliveryFailed(m_socket.LastError());
+        case TcpStream::Delivery::AllAcknowledged:
             if (!acknowledgedAt) acknowledgedAt = Clock::now();
             if (Clock::now() - *acknowledgedAt >= std::chrono::milliseconds(kResetWatchMs)) return 1;
             break;
-        case TcpSocket::Delivery::Pending: break;
-        }
-        // A peer that reads, however slowly, may take its time; one that stops is given up on.
-        long queued = m_socket.UnacknowledgedBytes();
-        if (queued != lastQueued) {
-            lastQueued = queued;
-            lastMove = Clock::now();
-        } else if (!acknowledgedAt && Clock::now() - lastMove >= std::chrono::milliseconds(kDeliveryStallMs)) {
-            return DeliveryFailed(TimedOutErrorCode());
+        // A peer that reads however slowly, or not at all for a while, is
+        // waited for; the system tells when it is gone.
+        case TcpStream::Delivery::Pending: m_socket.WatchWindow(); break;
         }
         WatchPeer(kCloseSlice);
     }
@@ -152,7 +139,7 @@ int CSocketX::DeliveryFailed(int errorCode)
 void CSocketX::Close(const std::atomic<int>* cancel)
 {
     // After Cancel nothing more may reach the cutter: drop what is queued.
-    if (IsSet(cancel)) {
+    if (CancelRequested(cancel)) {
         m_socket.CloseAbortive();
     } else {
         PumpNotifications();  // a peer that closed first is still told to the user

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/TcpSocket.h"
+#include "cutter/TcpStream.h"
 
 namespace kerfmax {
 
@@ -30,9 +30,10 @@ public:
     void PumpNotifications();
     // The end of a send: ends our sending direction and waits until the peer
     // has acknowledged every byte (and, for a short while after, that it did
-    // not reset the connection for bytes it never read). 1 when delivered, 0
-    // when cancelled, -1 (with the send-error report) when the connection was
-    // reset, failed or stopped moving for kDeliveryStallMs.
+    // not reset the connection for bytes it never read). A busy peer is waited
+    // for as long as the system finds it alive. 1 when delivered, 0 when
+    // cancelled, -1 (with the send-error report) when the connection was reset
+    // or the system gave the peer up.
     int FinishSend(const std::atomic<int>* cancel);
     // A set cancel flag closes abortively: what is still queued is dropped.
     void Close(const std::atomic<int>* cancel = nullptr);
@@ -49,8 +50,11 @@ public:
     // The last text the peer sent (up to its first NUL byte).
     std::string receivedText;
 
+    // Bytes handed to the system that the peer has not acknowledged; -1 unknown.
+    long QueuedBytes() { return m_socket.QueuedBytes(); }
+    int SendBufferBytes() { return m_socket.SendBufferBytes(); }
+
     static constexpr int kConnectTimeoutMs = 5000;
-    static constexpr int kDeliveryStallMs = 30000;
     // How long a peer that has acknowledged everything is watched for a reset:
     // a peer that stops reading and closes resets bytes it had acknowledged.
     static constexpr int kResetWatchMs = 300;
@@ -63,7 +67,7 @@ private:
     void WatchPeer(std::chrono::milliseconds slice);
     int DeliveryFailed(int errorCode);
 
-    TcpSocket m_socket;
+    TcpStream m_socket;
     Notifier* m_pNotifier;
     std::chrono::steady_clock::time_point m_lastPump{};
     bool m_bConnected = false;

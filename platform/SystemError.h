@@ -12,8 +12,10 @@ std::string SystemErrorText(int code);
 int LastSystemErrorCode();
 
 // Codes the program reports itself, in the system's numbering so that
-// SystemErrorText names them: a connection that is not there, a wait that ran out.
+// SystemErrorText names them: a connection that is not there, a wait that ran
+// out, a connection the peer reset.
 int NotConnectedErrorCode();
 int TimedOutErrorCode();
+int ConnectionResetErrorCode();
 
 }  // namespace kerfmax

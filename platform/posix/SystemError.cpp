@@ -43,4 +43,9 @@ int TimedOutErrorCode()
     return ETIMEDOUT;
 }
 
+int ConnectionResetErrorCode()
+{
+    return ECONNRESET;
+}
+
 }  // namespace kerfmax

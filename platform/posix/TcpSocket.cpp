@@ -1,7 +1,6 @@
 #include "platform/TcpSocket.h"
 
 #include <arpa/inet.h>
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/sockios.h>
@@ -16,25 +15,35 @@ namespace kerfmax {
 
 namespace {
 
-// A blocked send looks at the cancel flag this often.
-constexpr int kSendSliceMs = 20;
-
-bool IsSet(const std::atomic<int>* flag)
-{
-    return flag != nullptr && flag->load() != 0;
-}
-
-// poll() that survives signals; returns the revents, 0 on time-out, -1 on error.
-int PollFor(int fd, short events, std::chrono::milliseconds wait)
+// poll() that survives signals.
+TcpReady PollFor(int fd, short events, std::chrono::milliseconds wait)
 {
     auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd entry{fd, events, 0};
         int n = ::poll(&entry, 1, static_cast<int>(left.count() > 0 ? left.count() : 0));
-        if (n > 0) return entry.revents;
-        if (n == 0) return 0;
-        if (errno != EINTR) return -1;
+        if (n > 0) return TcpReady::Ready;
+        if (n == 0) return TcpReady::NotYet;
+        if (errno != EINTR) return TcpReady::Failed;
+    }
+}
+
+bool SetInt(int fd, int level, int name, int value)
+{
+    return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
+}
+
+TcpPhase PhaseOf(int state)
+{
+    switch (state) {
+    case TCP_FIN_WAIT1:
+    case TCP_LAST_ACK:
+    case TCP_CLOSING: return TcpPhase::Closing;
+    case TCP_FIN_WAIT2: return TcpPhase::EndAcknowledged;
+    case TCP_TIME_WAIT:
+    case TCP_CLOSE: return TcpPhase::Closed;
+    default: return TcpPhase::Open;
     }
 }
 
@@ -54,12 +63,9 @@ bool TcpSocket::Fail()
 bool TcpSocket::Create()
 {
     Close();
-    // Non-blocking for its whole life: every wait goes through poll() with a limit.
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return Fail();
     m_handle = fd;
-    m_peerClosed = false;
-    m_reset = false;
     return true;
 }
 
@@ -69,150 +75,122 @@ bool TcpSocket::IsConnectableAddress(const std::string& dottedAddress)
     return ::inet_pton(AF_INET, dottedAddress.c_str(), &parsed) == 1;
 }
 
-bool TcpSocket::Connect(const std::string& dottedAddress, int port, std::chrono::milliseconds timeout,
-                        const std::atomic<int>* cancel)
+TcpIoStatus TcpSocket::StartConnect(const std::string& dottedAddress, int port)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     if (port < 1 || port > 65535 || ::inet_pton(AF_INET, dottedAddress.c_str(), &address.sin_addr) != 1) {
         m_lastError = EINVAL;
-        return false;
+        return TcpIoStatus::Failed;
     }
-    int fd = static_cast<int>(m_handle);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-    if (errno != EINPROGRESS && errno != EINTR) return Fail();
-    // Waited for in slices, so that Cancel ends a connect that nobody answers.
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int revents = 0;
-    while (revents == 0) {
-        if (IsSet(cancel)) {
-            m_lastError = 0;
-            return false;
-        }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            m_lastError = ETIMEDOUT;
-            return false;
-        }
-        revents = PollFor(fd, POLLOUT, std::min(left, std::chrono::milliseconds(kSendSliceMs)));
-        if (revents < 0) return Fail();
-    }
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return Fail();
-    m_lastError = error;
-    return error == 0;
+    if (::connect(static_cast<int>(m_handle), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return TcpIoStatus::Moved;
+    if (errno == EINPROGRESS || errno == EINTR) return TcpIoStatus::WouldBlock;
+    Fail();
+    return TcpIoStatus::Failed;
 }
 
-bool TcpSocket::WaitWritable(std::chrono::milliseconds slice, bool& ready)
+TcpReady TcpSocket::WaitWritable(std::chrono::milliseconds wait)
 {
-    int revents = PollFor(static_cast<int>(m_handle), POLLOUT, slice);
-    if (revents < 0) return Fail();
-    // Errors and hang-ups show up as the send's own error on the next try.
-    ready = revents != 0;
+    TcpReady ready = PollFor(static_cast<int>(m_handle), POLLOUT, wait);
+    if (ready == TcpReady::Failed) Fail();
+    return ready;
+}
+
+TcpReady TcpSocket::WaitReadable(std::chrono::milliseconds wait)
+{
+    TcpReady ready = PollFor(static_cast<int>(m_handle), POLLIN, wait);
+    if (ready == TcpReady::Failed) Fail();
+    return ready;
+}
+
+int TcpSocket::PendingError()
+{
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(static_cast<int>(m_handle), SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+    if (error != 0) m_lastError = error;
+    return error;
+}
+
+bool TcpSocket::SetKeepAlive(const TcpKeepAliveSettings& settings)
+{
+    const int fd = static_cast<int>(m_handle);
+    const bool ok = SetInt(fd, SOL_SOCKET, SO_KEEPALIVE, 1) &&
+                    SetInt(fd, IPPROTO_TCP, TCP_KEEPIDLE, static_cast<int>(settings.idle.count())) &&
+                    SetInt(fd, IPPROTO_TCP, TCP_KEEPINTVL, static_cast<int>(settings.interval.count())) &&
+                    SetInt(fd, IPPROTO_TCP, TCP_KEEPCNT, settings.probes);
+    if (!ok) return Fail();
+    return SetUserTimeout(settings.userTimeout);
+}
+
+bool TcpSocket::SetUserTimeout(std::chrono::milliseconds timeout)
+{
+    if (!SetInt(static_cast<int>(m_handle), IPPROTO_TCP, TCP_USER_TIMEOUT, static_cast<int>(timeout.count())))
+        return Fail();
     return true;
 }
 
-long TcpSocket::SendAll(const void* buffer, std::size_t length, const std::atomic<int>* cancel)
+bool TcpSocket::SetSendBuffer(int bytes)
 {
-    if (m_reset) {
-        m_lastError = ECONNRESET;
-        return -1;
-    }
-    const char* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        ssize_t n = ::send(static_cast<int>(m_handle), bytes + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            Fail();
-            return -1;
-        }
-        bool ready = false;
-        while (!ready) {
-            if (IsSet(cancel)) return static_cast<long>(done);
-            if (!WaitWritable(std::chrono::milliseconds(kSendSliceMs), ready)) return -1;
-        }
-    }
-    return static_cast<long>(done);
+    if (!SetInt(static_cast<int>(m_handle), SOL_SOCKET, SO_SNDBUF, bytes)) return Fail();
+    return true;
 }
 
-ReceiveResult TcpSocket::Receive(void* buffer, std::size_t length, std::chrono::milliseconds wait)
+int TcpSocket::SendBufferBytes()
 {
-    ReceiveResult result;
-    int fd = static_cast<int>(m_handle);
-    if (wait.count() > 0 && PollFor(fd, POLLIN, wait) == 0) return result;
+    int bytes = 0;
+    socklen_t size = sizeof bytes;
+    if (::getsockopt(static_cast<int>(m_handle), SOL_SOCKET, SO_SNDBUF, &bytes, &size) != 0) return -1;
+    return bytes;
+}
+
+TcpIoResult TcpSocket::Send(const void* buffer, std::size_t length)
+{
     for (;;) {
-        ssize_t n = ::recv(fd, buffer, length, MSG_DONTWAIT);
-        if (n > 0) {
-            result.status = ReceiveResult::Data;
-            result.count = static_cast<std::size_t>(n);
-            return result;
-        }
-        if (n == 0) {
-            m_peerClosed = true;
-            result.status = ReceiveResult::PeerClosed;
-            return result;
-        }
+        ssize_t n = ::send(static_cast<int>(m_handle), buffer, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) return {TcpIoStatus::Moved, static_cast<std::size_t>(n)};
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return result;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return {TcpIoStatus::WouldBlock, 0};
         Fail();
-        // A reset connection is gone as surely as a closed one.
-        if (m_lastError == ECONNRESET) {
-            m_peerClosed = true;
-            m_reset = true;
-        }
-        result.status = ReceiveResult::Failed;
-        return result;
+        return {m_lastError == ECONNRESET ? TcpIoStatus::Reset : TcpIoStatus::Failed, 0};
     }
 }
 
-long TcpSocket::UnacknowledgedBytes()
+TcpIoResult TcpSocket::Receive(void* buffer, std::size_t length)
 {
-    int pending = 0;
-    if (::ioctl(static_cast<int>(m_handle), SIOCOUTQ, &pending) != 0) {
-        m_lastError = errno;
-        return -1;
+    for (;;) {
+        ssize_t n = ::recv(static_cast<int>(m_handle), buffer, length, MSG_DONTWAIT);
+        if (n > 0) return {TcpIoStatus::Moved, static_cast<std::size_t>(n)};
+        if (n == 0) return {TcpIoStatus::EndOfStream, 0};
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return {TcpIoStatus::WouldBlock, 0};
+        Fail();
+        return {m_lastError == ECONNRESET ? TcpIoStatus::Reset : TcpIoStatus::Failed, 0};
     }
-    return pending;
+}
+
+TcpFlow TcpSocket::Flow()
+{
+    const int fd = static_cast<int>(m_handle);
+    TcpFlow flow;
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0) return flow;
+    flow.phase = PhaseOf(info.tcpi_state);
+    flow.sincePeerAckMs = static_cast<long>(info.tcpi_last_ack_recv);
+    int queued = 0;
+    int unsent = 0;
+    if (::ioctl(fd, SIOCOUTQ, &queued) == 0) flow.queuedBytes = queued;
+    if (::ioctl(fd, SIOCOUTQNSD, &unsent) == 0) flow.windowClosed = unsent > 0 && info.tcpi_unacked == 0;
+    return flow;
 }
 
 bool TcpSocket::ShutdownSend()
 {
     if (::shutdown(static_cast<int>(m_handle), SHUT_WR) != 0) return Fail();
     return true;
-}
-
-TcpSocket::Delivery TcpSocket::CheckDelivery()
-{
-    const int fd = static_cast<int>(m_handle);
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
-    if (error != 0 || m_reset) {
-        m_lastError = error != 0 ? error : ECONNRESET;
-        m_reset = m_reset || m_lastError == ECONNRESET;
-        return Delivery::Failed;
-    }
-    tcp_info info{};
-    size = sizeof info;
-    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0) {
-        m_lastError = errno;
-        return Delivery::Failed;
-    }
-    switch (info.tcpi_state) {
-    // Our end of stream was acknowledged, so was every byte before it.
-    case TCP_FIN_WAIT2: return Delivery::AllAcknowledged;
-    // Both ends have closed in order and every byte was acknowledged.
-    case TCP_TIME_WAIT:
-    case TCP_CLOSE: return Delivery::Delivered;
-    default: return Delivery::Pending;
-    }
 }
 
 void TcpSocket::CloseAbortive()

@@ -198,7 +198,9 @@ long SerialDevice::Write(const void* buffer, std::size_t length, const std::atom
             }
         }
         if (!::GetOverlappedResult(handle, overlapped, &written, TRUE)) {
-            if (::GetLastError() == ERROR_OPERATION_ABORTED) return static_cast<long>(done + written);
+            // Aborted by our Cancel: a short count. Aborted otherwise (the
+            // device was removed): a failure with the system's reason.
+            if (::GetLastError() == ERROR_OPERATION_ABORTED && IsSet(cancel)) return static_cast<long>(done + written);
             Fail();
             return -1;
         }

@@ -37,4 +37,9 @@ int TimedOutErrorCode()
     return WSAETIMEDOUT;
 }
 
+int ConnectionResetErrorCode()
+{
+    return WSAECONNRESET;
+}
+
 }  // namespace kerfmax

@@ -9,6 +9,7 @@
 #include "platform/TcpSocket.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 #include "platform/win32/Win32Text.h"
@@ -17,13 +18,13 @@ namespace kerfmax {
 
 namespace {
 
-// A blocked send or connect looks at the cancel flag this often.
-constexpr int kSendSliceMs = 20;
-
-bool IsSet(const std::atomic<int>* flag)
-{
-    return flag != nullptr && flag->load() != 0;
-}
+// Declared from Windows 10 1703 on; older headers lack the numbers.
+#ifndef TCP_KEEPCNT
+#define TCP_KEEPCNT 16
+#endif
+#ifndef TCP_MAXRT
+#define TCP_MAXRT 5
+#endif
 
 SOCKET AsSocket(std::intptr_t handle)
 {
@@ -52,11 +53,9 @@ timeval ToTimeval(std::chrono::milliseconds wait)
     return tv;
 }
 
-enum class Ready { No, Yes, Error, Failed };
-
 // select() on one socket. A failed connect shows in the exception set, which
-// WSAPoll does not report on every Windows version.
-Ready WaitFor(SOCKET s, bool forWrite, std::chrono::milliseconds wait)
+// WSAPoll does not report on every Windows version; it counts as ready.
+TcpReady WaitFor(SOCKET s, bool forWrite, std::chrono::milliseconds wait)
 {
     fd_set wanted, failed;
     FD_ZERO(&wanted);
@@ -65,18 +64,13 @@ Ready WaitFor(SOCKET s, bool forWrite, std::chrono::milliseconds wait)
     FD_SET(s, &failed);
     timeval tv = ToTimeval(wait);
     const int n = ::select(0, forWrite ? nullptr : &wanted, forWrite ? &wanted : nullptr, &failed, &tv);
-    if (n == SOCKET_ERROR) return Ready::Failed;
-    if (n == 0) return Ready::No;
-    if (FD_ISSET(s, &failed)) return Ready::Error;
-    return Ready::Yes;
+    if (n == SOCKET_ERROR) return TcpReady::Failed;
+    return n == 0 ? TcpReady::NotYet : TcpReady::Ready;
 }
 
-int SocketError(SOCKET s)
+bool SetDword(SOCKET s, int level, int name, DWORD value)
 {
-    int error = 0;
-    int size = sizeof error;
-    if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) return ::WSAGetLastError();
-    return error;
+    return ::setsockopt(s, level, name, reinterpret_cast<const char*>(&value), sizeof value) == 0;
 }
 
 // The connection's TCP state and bytes in flight (Windows 10 1703 and later).
@@ -85,6 +79,24 @@ bool QueryTcpInfo(SOCKET s, TCP_INFO_v0& info)
     DWORD version = 0;
     DWORD returned = 0;
     return ::WSAIoctl(s, SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &returned, nullptr, nullptr) == 0;
+}
+
+TcpPhase PhaseOf(TCPSTATE state)
+{
+    switch (state) {
+    case TCPSTATE_FIN_WAIT_1:
+    case TCPSTATE_LAST_ACK:
+    case TCPSTATE_CLOSING: return TcpPhase::Closing;
+    case TCPSTATE_FIN_WAIT_2: return TcpPhase::EndAcknowledged;
+    case TCPSTATE_TIME_WAIT:
+    case TCPSTATE_CLOSED: return TcpPhase::Closed;
+    default: return TcpPhase::Open;
+    }
+}
+
+TcpIoStatus ErrorStatus(int error)
+{
+    return error == WSAECONNRESET || error == WSAECONNABORTED ? TcpIoStatus::Reset : TcpIoStatus::Failed;
 }
 
 }  // namespace
@@ -108,8 +120,7 @@ bool TcpSocket::Create()
         m_lastError = startError;
         return false;
     }
-    // Not inherited by child processes; non-blocking for its whole life, so
-    // every wait goes through select() with a limit.
+    // Not inherited by child processes; non-blocking for its whole life.
     SOCKET s =
         ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
     if (s == INVALID_SOCKET) return Fail();
@@ -120,8 +131,6 @@ bool TcpSocket::Create()
         return false;
     }
     m_handle = static_cast<std::intptr_t>(s);
-    m_peerClosed = false;
-    m_reset = false;
     return true;
 }
 
@@ -133,145 +142,120 @@ bool TcpSocket::IsConnectableAddress(const std::string& dottedAddress)
     return ::inet_pton(AF_INET, dottedAddress.c_str(), &parsed) == 1;
 }
 
-bool TcpSocket::Connect(const std::string& dottedAddress, int port, std::chrono::milliseconds timeout,
-                        const std::atomic<int>* cancel)
+TcpIoStatus TcpSocket::StartConnect(const std::string& dottedAddress, int port)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(port));
     if (port < 1 || port > 65535 || ::inet_pton(AF_INET, dottedAddress.c_str(), &address.sin_addr) != 1) {
         m_lastError = WSAEINVAL;
-        return false;
+        return TcpIoStatus::Failed;
     }
-    SOCKET s = AsSocket(m_handle);
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-    if (::WSAGetLastError() != WSAEWOULDBLOCK) return Fail();
-    // Waited for in slices, so that Cancel ends a connect that nobody answers.
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (IsSet(cancel)) {
-            m_lastError = 0;
-            return false;
-        }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            m_lastError = WSAETIMEDOUT;
-            return false;
-        }
-        switch (WaitFor(s, true, std::min(left, std::chrono::milliseconds(kSendSliceMs)))) {
-        case Ready::No: continue;
-        case Ready::Failed: return Fail();
-        case Ready::Yes:
-        case Ready::Error: m_lastError = SocketError(s); return m_lastError == 0;
-        }
-    }
+    if (::connect(AsSocket(m_handle), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return TcpIoStatus::Moved;
+    if (::WSAGetLastError() == WSAEWOULDBLOCK) return TcpIoStatus::WouldBlock;
+    Fail();
+    return TcpIoStatus::Failed;
 }
 
-bool TcpSocket::WaitWritable(std::chrono::milliseconds slice, bool& ready)
+TcpReady TcpSocket::WaitWritable(std::chrono::milliseconds wait)
 {
-    Ready state = WaitFor(AsSocket(m_handle), true, slice);
-    if (state == Ready::Failed) return Fail();
-    // Errors show up as the send's own error on the next try.
-    ready = state != Ready::No;
+    TcpReady ready = WaitFor(AsSocket(m_handle), true, wait);
+    if (ready == TcpReady::Failed) Fail();
+    return ready;
+}
+
+TcpReady TcpSocket::WaitReadable(std::chrono::milliseconds wait)
+{
+    TcpReady ready = WaitFor(AsSocket(m_handle), false, wait);
+    if (ready == TcpReady::Failed) Fail();
+    return ready;
+}
+
+int TcpSocket::PendingError()
+{
+    int error = 0;
+    int size = sizeof error;
+    if (::getsockopt(AsSocket(m_handle), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+        error = ::WSAGetLastError();
+    if (error != 0) m_lastError = error;
+    return error;
+}
+
+bool TcpSocket::SetKeepAlive(const TcpKeepAliveSettings& settings)
+{
+    SOCKET s = AsSocket(m_handle);
+    tcp_keepalive values{};
+    values.onoff = 1;
+    values.keepalivetime = static_cast<ULONG>(std::chrono::milliseconds(settings.idle).count());
+    values.keepaliveinterval = static_cast<ULONG>(std::chrono::milliseconds(settings.interval).count());
+    DWORD returned = 0;
+    if (::WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr, nullptr) != 0)
+        return Fail();
+    // Before Windows 10 1703 the count is fixed at ten probes.
+    (void)SetDword(s, IPPROTO_TCP, TCP_KEEPCNT, static_cast<DWORD>(settings.probes));
+    return SetUserTimeout(settings.userTimeout);
+}
+
+bool TcpSocket::SetUserTimeout(std::chrono::milliseconds timeout)
+{
+    // Whole seconds, rounded up, so that the limit is never shorter than asked.
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(timeout).count();
+    if (!SetDword(AsSocket(m_handle), IPPROTO_TCP, TCP_MAXRT, static_cast<DWORD>(seconds))) return Fail();
     return true;
 }
 
-long TcpSocket::SendAll(const void* buffer, std::size_t length, const std::atomic<int>* cancel)
+bool TcpSocket::SetSendBuffer(int bytes)
 {
-    if (m_reset) {
-        m_lastError = WSAECONNRESET;
-        return -1;
-    }
-    const char* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        const int chunk = static_cast<int>(std::min<std::size_t>(length - done, 1u << 30));
-        const int n = ::send(AsSocket(m_handle), bytes + done, chunk, 0);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
-            Fail();
-            if (m_lastError == WSAECONNRESET) m_reset = true;
-            return -1;
-        }
-        bool ready = false;
-        while (!ready) {
-            if (IsSet(cancel)) return static_cast<long>(done);
-            if (!WaitWritable(std::chrono::milliseconds(kSendSliceMs), ready)) return -1;
-        }
-    }
-    return static_cast<long>(done);
+    if (!SetDword(AsSocket(m_handle), SOL_SOCKET, SO_SNDBUF, static_cast<DWORD>(bytes))) return Fail();
+    return true;
 }
 
-ReceiveResult TcpSocket::Receive(void* buffer, std::size_t length, std::chrono::milliseconds wait)
+int TcpSocket::SendBufferBytes()
 {
-    ReceiveResult result;
-    SOCKET s = AsSocket(m_handle);
-    if (wait.count() > 0 && WaitFor(s, false, wait) == Ready::No) return result;
-    const int n = ::recv(s, static_cast<char*>(buffer), static_cast<int>(std::min<std::size_t>(length, 1u << 30)), 0);
-    if (n > 0) {
-        result.status = ReceiveResult::Data;
-        result.count = static_cast<std::size_t>(n);
-        return result;
-    }
-    if (n == 0) {
-        m_peerClosed = true;
-        result.status = ReceiveResult::PeerClosed;
-        return result;
-    }
-    if (::WSAGetLastError() == WSAEWOULDBLOCK) return result;
+    int bytes = 0;
+    int size = sizeof bytes;
+    if (::getsockopt(AsSocket(m_handle), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<char*>(&bytes), &size) != 0) return -1;
+    return bytes;
+}
+
+TcpIoResult TcpSocket::Send(const void* buffer, std::size_t length)
+{
+    const int chunk = static_cast<int>(std::min<std::size_t>(length, 1u << 30));
+    const int n = ::send(AsSocket(m_handle), static_cast<const char*>(buffer), chunk, 0);
+    if (n >= 0) return {TcpIoStatus::Moved, static_cast<std::size_t>(n)};
+    if (::WSAGetLastError() == WSAEWOULDBLOCK) return {TcpIoStatus::WouldBlock, 0};
     Fail();
-    // A reset (or aborted) connection is gone as surely as a closed one.
-    if (m_lastError == WSAECONNRESET || m_lastError == WSAECONNABORTED) {
-        m_peerClosed = true;
-        m_reset = true;
-    }
-    result.status = ReceiveResult::Failed;
-    return result;
+    return {ErrorStatus(m_lastError), 0};
 }
 
-long TcpSocket::UnacknowledgedBytes()
+TcpIoResult TcpSocket::Receive(void* buffer, std::size_t length)
 {
+    const int wanted = static_cast<int>(std::min<std::size_t>(length, 1u << 30));
+    const int n = ::recv(AsSocket(m_handle), static_cast<char*>(buffer), wanted, 0);
+    if (n > 0) return {TcpIoStatus::Moved, static_cast<std::size_t>(n)};
+    if (n == 0) return {TcpIoStatus::EndOfStream, 0};
+    if (::WSAGetLastError() == WSAEWOULDBLOCK) return {TcpIoStatus::WouldBlock, 0};
+    Fail();
+    return {ErrorStatus(m_lastError), 0};
+}
+
+TcpFlow TcpSocket::Flow()
+{
+    // Without SIO_TCP_INFO (older Windows, Wine) nothing is known.
+    TcpFlow flow;
     TCP_INFO_v0 info{};
-    if (!QueryTcpInfo(AsSocket(m_handle), info)) {
-        m_lastError = ::WSAGetLastError();
-        return -1;
-    }
-    return static_cast<long>(info.BytesInFlight);
+    if (!QueryTcpInfo(AsSocket(m_handle), info)) return flow;
+    flow.phase = PhaseOf(info.State);
+    flow.windowClosed = info.SndWnd == 0 && info.BytesInFlight == 0;
+    flow.queuedBytes = static_cast<long>(info.BytesInFlight);
+    return flow;
 }
 
 bool TcpSocket::ShutdownSend()
 {
     if (::shutdown(AsSocket(m_handle), SD_SEND) != 0) return Fail();
     return true;
-}
-
-TcpSocket::Delivery TcpSocket::CheckDelivery()
-{
-    SOCKET s = AsSocket(m_handle);
-    const int error = SocketError(s);
-    if (error != 0 || m_reset) {
-        m_lastError = error != 0 ? error : WSAECONNRESET;
-        m_reset = m_reset || m_lastError == WSAECONNRESET;
-        return Delivery::Failed;
-    }
-    TCP_INFO_v0 info{};
-    if (!QueryTcpInfo(s, info)) {
-        // Without the TCP state (older Windows, Wine) an unbroken connection
-        // after our end of stream is as far as the system lets us see; the
-        // caller still watches for a reset before calling it delivered.
-        return Delivery::AllAcknowledged;
-    }
-    switch (info.State) {
-    // Our end of stream was acknowledged, so was every byte before it.
-    case TCPSTATE_FIN_WAIT_2: return Delivery::AllAcknowledged;
-    // Both ends have closed in order and every byte was acknowledged.
-    case TCPSTATE_TIME_WAIT:
-    case TCPSTATE_CLOSED: return Delivery::Delivered;
-    default: return Delivery::Pending;
-    }
 }
 
 void TcpSocket::CloseAbortive()

@@ -81,7 +81,9 @@ long UsbPrinterDevice::Write(const void* buffer, std::size_t length, const std::
             }
         }
         if (!::GetOverlappedResult(handle, &overlapped, &written, TRUE)) {
-            if (::GetLastError() == ERROR_OPERATION_ABORTED) return static_cast<long>(done + written);
+            // Aborted by our Cancel: a short count. Aborted otherwise (the
+            // device was removed): a failure with the system's reason.
+            if (::GetLastError() == ERROR_OPERATION_ABORTED && IsSet(cancel)) return static_cast<long>(done + written);
             m_lastError = static_cast<int>(::GetLastError());
             return -1;
         }

@@ -1,4 +1,4 @@
-// Winsock through TcpSocket and CSocketX against a listener on 127.0.0.1
+// Winsock through TcpStream and CSocketX against a listener on 127.0.0.1
 // that the test starts itself.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cutter/SocketX.h"
+#include "cutter/TcpStream.h"
 #include "platform/SystemError.h"
 #include "platform/TcpSocket.h"
 
@@ -62,7 +63,7 @@ TEST(TcpWin32, SendsEveryByteAndSeesThePeerClose)
     Listener listener;
     std::string received;
     std::thread peer([&] { received = listener.AcceptAndReadAll(); });
-    TcpSocket socket;
+    TcpStream socket;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect("127.0.0.1", listener.Port(), 5s)) << SystemErrorText(socket.LastError());
     std::string job(300000, 'P');
@@ -79,7 +80,7 @@ TEST(TcpWin32, SendsEveryByteAndSeesThePeerClose)
         result = socket.Receive(buffer, sizeof buffer, 100ms);
     EXPECT_EQ(result.status, ReceiveResult::PeerClosed);
     EXPECT_TRUE(socket.PeerHasClosed());
-    EXPECT_NE(socket.CheckDelivery(), TcpSocket::Delivery::Failed);
+    EXPECT_NE(socket.CheckDelivery(), TcpStream::Delivery::Failed);
 }
 
 TEST(TcpWin32, ARefusedConnectionGivesTheSystemsRefusedText)
@@ -89,7 +90,7 @@ TEST(TcpWin32, ARefusedConnectionGivesTheSystemsRefusedText)
         Listener closed;  // a port that was free a moment ago and has no listener now
         port = closed.Port();
     }
-    TcpSocket socket;
+    TcpStream socket;
     ASSERT_TRUE(socket.Create());
     EXPECT_FALSE(socket.Connect("127.0.0.1", port, 5s));
     EXPECT_EQ(socket.LastError(), WSAECONNREFUSED);
@@ -105,7 +106,7 @@ TEST(TcpWin32, OnlyDottedAddressesConnect)
     EXPECT_TRUE(TcpSocket::IsConnectableAddress("127.0.0.1"));
     EXPECT_FALSE(TcpSocket::IsConnectableAddress("localhost"));
     EXPECT_FALSE(TcpSocket::IsConnectableAddress("256.1.1.1"));
-    TcpSocket socket;
+    TcpStream socket;
     ASSERT_TRUE(socket.Create());
     EXPECT_FALSE(socket.Connect("localhost", 5000, 1s));
     EXPECT_EQ(socket.LastError(), WSAEINVAL);
