@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/Version.h"
 #include "cli/Commands.h"
 #include "platform/ProgramArguments.h"
 
@@ -18,6 +19,7 @@ const char kUsage[] =
     "  send JOB --port TEXT [--ip ADDR[:PORT]] [--vcom] [options]\n"
     "                                     send the job to a cutter\n"
     "  register | unregister              install or remove the toolbar and macro in the host\n"
+    "  --version                          the program's version\n"
     "\n"
     "Run 'kerfmax-cli COMMAND --help' for the options of one command.\n";
 
@@ -36,6 +38,10 @@ int main(int argc, char** argv)
     Args args(words.begin() + 1, words.end());
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return kExitDone;
+    }
+    if (command == "--version") {
+        std::puts("kerfmax-cli " KERFMAX_VERSION);
         return kExitDone;
     }
     if (command == "convert") return RunConvert(args);

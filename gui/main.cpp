@@ -2,9 +2,11 @@
 // registration switch.
 #include <QApplication>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/Version.h"
 #include "gui/PlotRelayApp.h"
 
 int main(int argc, char** argv)
@@ -15,6 +17,11 @@ int main(int argc, char** argv)
         QCoreApplication probe(argc, argv);
         const QStringList arguments = QCoreApplication::arguments();
         for (qsizetype i = 1; i < arguments.size(); ++i) words.push_back(arguments[i].toUtf8().toStdString());
+    }
+    // Answered before any window or settings file is touched.
+    if (words.size() == 1 && words.front() == "--version") {
+        std::puts("kerfmax " KERFMAX_VERSION);
+        return 0;
     }
     kerfmax::gui::CPlotRelayApp relay(std::move(words));
     relay.PrepareQt();

@@ -9,12 +9,4 @@ packages=(
   socat p7zip-full libxml2-utils libpugixml-dev
   qt6-base-dev fonts-wqy-microhei xvfb xauth
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/ensure-packages.sh" "${packages[@]}"
