@@ -22,16 +22,6 @@ int CutterDialect::SetLanguage(int language)
     return 0;
 }
 
-std::string CutterDialect::FormatPenUp(long first, long second) const
-{
-    return FormatPenCommand(penUpFormat, first, second);
-}
-
-std::string CutterDialect::FormatPenDown(long first, long second) const
-{
-    return FormatPenCommand(penDownFormat, first, second);
-}
-
 const std::array<CutterDevice, 4>& ManufacturerTable()
 {
     static const std::array<CutterDevice, 4> table = {{

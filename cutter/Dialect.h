@@ -18,10 +18,6 @@ struct CutterDialect : CommandTexts {
     // 1 selects DMPL, any other value HPGL. Returns 0.
     int SetLanguage(int language);
     int IsDmpl() const { return isDmpl; }
-
-    // "PU%ld,%ld;" / "PD%ld,%ld;" (or the DMPL forms) applied to two coordinates.
-    std::string FormatPenUp(long first, long second) const;
-    std::string FormatPenDown(long first, long second) const;
 };
 
 // One manufacturer row.

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -79,18 +80,26 @@ void Assemble(Job& job, const JobSettings& settings, const CutterDialect& dialec
     }
 }
 
-// The filter on raw command texts, hostile numbers included.
-void FilterRawCommands(std::string_view text, std::uint8_t option)
+// The filter on arbitrary commands, hostile numbers included: every 9 bytes are
+// a move and two 32-bit numbers scaled up to the 64-bit range.
+void FilterRawCommands(std::string_view bytes, std::uint8_t option)
 {
     BladeCompensator compensator;
     StringSink sink;
-    CompensatorOutput registered(compensator, sink);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(';', start);
-        std::size_t stop = end == std::string_view::npos ? text.size() : end + 1;
-        compensator.CompensateCommand(text.substr(start, stop - start), option % 50, option % 3 * 20, option & 1);
-        start = stop;
+    CutterDialect dialect;
+    dialect.SetLanguage(option & 1);
+    PenCommandWriter writer(dialect, sink);
+    CompensatorOutput registered(compensator, writer);
+    for (std::size_t at = 0; at + 9 <= bytes.size(); at += 9) {
+        std::int32_t first = 0, second = 0;
+        std::memcpy(&first, bytes.data() + at + 1, 4);
+        std::memcpy(&second, bytes.data() + at + 5, 4);
+        const auto head = static_cast<unsigned char>(bytes[at]);
+        const int shift = head >> 2 & 31;
+        const PenCommand command{
+            static_cast<PenMove>(head % 3),
+            {std::int64_t{first} * (std::int64_t{1} << shift), std::int64_t{second} * (std::int64_t{1} << shift)}};
+        compensator.Compensate(command, option % 50, option % 3 * 20);
     }
 }
 

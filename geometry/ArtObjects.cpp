@@ -5,7 +5,8 @@
 namespace kerfmax {
 namespace {
 
-void FinishObject(MC_ArtObj_& object, std::vector<MC_ArtObj_>& out) {
+void FinishObject(MC_ArtObj_& object, std::vector<MC_ArtObj_>& out)
+{
     BoundBox box;
     ComputeBounds(object.points, box);
     object.xMin = box.xMin;
@@ -21,7 +22,8 @@ void FinishObject(MC_ArtObj_& object, std::vector<MC_ArtObj_>& out) {
 
 }  // namespace
 
-std::vector<MC_ArtObj_> BuildArtObjects(const PointList& points) {
+std::vector<MC_ArtObj_> BuildArtObjects(const PointList& points)
+{
     std::vector<MC_ArtObj_> out;
     MC_ArtObj_ open;
     for (const PointNode& node : points) {
@@ -34,6 +36,43 @@ std::vector<MC_ArtObj_> BuildArtObjects(const PointList& points) {
     }
     if (!open.points.empty()) FinishObject(open, out);
     return out;
+}
+
+}  // namespace kerfmax
+
+namespace kerfmax {
+
+ArtObjectCache::ArtObjectCache(const ArtObjectCache& other)
+{
+    std::lock_guard<std::mutex> hold(other.m_lock);
+    m_built = other.m_built;
+    m_objects = other.m_objects;
+}
+
+ArtObjectCache& ArtObjectCache::operator=(const ArtObjectCache& other)
+{
+    if (this == &other) return *this;
+    std::scoped_lock hold(m_lock, other.m_lock);
+    m_built = other.m_built;
+    m_objects = other.m_objects;
+    return *this;
+}
+
+const std::vector<MC_ArtObj_>& ArtObjectCache::Get(const PointList& points) const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (!m_built) {
+        m_objects = BuildArtObjects(points);
+        m_built = true;
+    }
+    return m_objects;
+}
+
+void ArtObjectCache::Clear()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_built = false;
+    m_objects = std::vector<MC_ArtObj_>();
 }
 
 }  // namespace kerfmax

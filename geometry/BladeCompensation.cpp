@@ -1,10 +1,9 @@
 #include "geometry/BladeCompensation.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "geometry/OutputSink.h"
 #include "geometry/ReproducibleMath.h"
 
 namespace kerfmax {
@@ -52,30 +51,9 @@ constexpr int kMaxArcPoints = 6;
 // Computed points are clamped here before they become integers.
 constexpr double kComputedLimit = 4611686018427387904.0;  // 2^62
 
-bool IsScanSpace(char c)
+std::int64_t Clamp(std::int64_t value)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// One "%ld" conversion: white space, optional sign, decimal digits. Saturates at
-// the coordinate limit. False (value untouched) when no digit follows.
-bool ScanLong(std::string_view text, std::size_t& pos, std::int64_t& value)
-{
-    std::size_t i = pos;
-    while (i < text.size() && IsScanSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::size_t digitsStart = i;
-    std::int64_t magnitude = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        if (magnitude < kPenCoordinateLimit) magnitude = magnitude * 10 + (text[i] - '0');
-        ++i;
-    }
-    if (i == digitsStart) return false;
-    if (magnitude > kPenCoordinateLimit) magnitude = kPenCoordinateLimit;
-    value = negative ? -magnitude : magnitude;
-    pos = i;
-    return true;
+    return std::clamp(value, -kPenCoordinateLimit, kPenCoordinateLimit);
 }
 
 double Distance(PenPoint a, PenPoint b)
@@ -123,18 +101,6 @@ double CornerCosine(double ac, double ab, double cb)
 
 }  // namespace
 
-int ParsePenPoint(std::string_view prefix, std::string_view text, PenPoint& point)
-{
-    std::size_t at = text.find(prefix);
-    if (at == std::string_view::npos) return 0;
-    std::size_t pos = at + prefix.size();
-    if (ScanLong(text, pos, point.x) && pos < text.size() && text[pos] == ',') {
-        ++pos;
-        ScanLong(text, pos, point.y);
-    }
-    return 2;
-}
-
 int IsSharpCorner(PenPoint a, PenPoint b, PenPoint c)
 {
     double ab = Distance(a, b);
@@ -164,36 +130,32 @@ int TurnSign(PenPoint b, PenPoint a, PenPoint c)
     return along.Compare(across);
 }
 
-void BladeCompensator::CompensateCommand(std::string_view text, std::int32_t bladeOffset, std::int32_t overCut,
-                                         int isDmpl)
+void BladeCompensator::Compensate(const PenCommand& given, std::int32_t bladeOffset, std::int32_t overCut)
 {
     if (bladeOffset == 0 && overCut == 0) {
-        WriteOut(text);
+        WriteOut(given);
         return;
     }
-    m_isDmpl = isDmpl == 1;
-    PenPoint point;
-    if (ParsePenPoint(m_isDmpl ? "U" : "PU", text, point) == 2) {
+    const PenCommand command{given.move, {Clamp(given.point.x), Clamp(given.point.y)}};
+    switch (command.move) {
+    case PenMove::Up:
         if (m_pathOpen) FinishPath(bladeOffset, overCut);
-        m_startPoint = m_prevPoint = point;
+        m_startPoint = m_prevPoint = command.point;
         m_pathOpen = false;
         m_knifeUp = true;
-        WriteOut(text);
+        WriteOut(given);  // the move itself goes out as asked
+        return;
+    case PenMove::Down: PenDown(command.point, bladeOffset); return;
+    case PenMove::None:
+        // A placeholder ends the path under way. Closing it here keeps the final
+        // pen-up from finishing it a second time, which would recut the closing
+        // corner and cut back from the over-cut point.
+        if (m_pathOpen) {
+            FinishPath(bladeOffset, overCut);
+            m_pathOpen = false;
+        }
         return;
     }
-    if (ParsePenPoint(m_isDmpl ? "D" : "PD", text, point) == 2) {
-        PenDown(point, bladeOffset);
-        return;
-    }
-    // Any other text (the empty text of a placeholder) ends the path under way.
-    // Closing it here keeps the final pen-up from finishing it a second time,
-    // which would recut the closing corner and cut back from the over-cut point.
-    if (m_pathOpen) {
-        FinishPath(bladeOffset, overCut);
-        m_pathOpen = false;
-    }
-    if (text.find("SP0") != std::string_view::npos) m_pathOpen = false;
-    WriteOut(text);
 }
 
 void BladeCompensator::PenDown(PenPoint n, std::int32_t bladeOffset)
@@ -274,18 +236,12 @@ void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int tur
 
 void BladeCompensator::WritePoint(PenPoint point)
 {
-    char digits[24];  // a 64-bit number with its sign fits in 20
-    m_line.assign(m_isDmpl ? "D" : "PD");
-    m_line.append(digits, std::to_chars(digits, digits + sizeof digits, point.x).ptr);
-    m_line += ',';
-    m_line.append(digits, std::to_chars(digits, digits + sizeof digits, point.y).ptr);
-    m_line += ';';
-    WriteOut(m_line);
+    WriteOut({PenMove::Down, point});
 }
 
-void BladeCompensator::WriteOut(std::string_view text)
+void BladeCompensator::WriteOut(const PenCommand& command)
 {
-    if (m_out && !text.empty()) m_out->Write(text);
+    if (m_out) m_out->Write(command);
 }
 
 BladeCompensator& ProcessCompensator()

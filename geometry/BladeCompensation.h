@@ -9,30 +9,18 @@
 // The filter keeps its state between calls and between jobs: every job ends
 // with a pen-up, which finishes the last path.
 //
-// Coordinates are handled as 64-bit integers. Numbers read from a command are
-// clamped to +-kPenCoordinateLimit, far beyond any 32-bit job, so every sum,
-// product and conversion below stays defined; the corner turn is decided by an
-// exact (128-bit) cross product.
+// Commands arrive and leave as numbers (cutter coordinates, 64 bits); the corner
+// turn is decided by an exact (128-bit) cross product, so no job coordinate can
+// overflow it.
 #include <cstdint>
-#include <string>
-#include <string_view>
+
+#include "geometry/PenCommand.h"
 
 namespace kerfmax {
 
-class OutputSink;
-
+// Points are clamped to this on the way in, far beyond any 32-bit job, so every
+// sum, product and conversion below stays defined whatever a caller passes.
 inline constexpr std::int64_t kPenCoordinateLimit = std::int64_t{1} << 53;
-
-struct PenPoint {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    bool operator==(const PenPoint&) const = default;
-};
-
-// Finds the first occurrence of prefix anywhere in text and reads "%ld,%ld"
-// right after it (a number that fails to read leaves its coordinate as it
-// was). Returns 2 when the prefix was found, else 0.
-int ParsePenPoint(std::string_view prefix, std::string_view text, PenPoint& point);
 
 // 1 when the angle at A between the directions to B and to C is under 120
 // degrees, or is a right angle along the axes; 0 when any leg has length 0.
@@ -48,13 +36,11 @@ class BladeCompensator {
 public:
     // Where the commands go while a job is written; nullptr unregisters (writes
     // are then dropped, the state still moves on).
-    void SetOutput(OutputSink* sink) { m_out = sink; }
+    void SetOutput(PenCommandWriter* writer) { m_out = writer; }
 
-    // Takes one formatted pen command (or the empty text of a placeholder) and
-    // writes the commands that replace it. bladeOffset and overCut are plotter
-    // units, 0 = off; isDmpl 1 selects the DMPL words.
-    void CompensateCommand(std::string_view text, std::int32_t bladeOffset, std::int32_t overCut,
-                           int isDmpl);
+    // Takes one pen command (None for a placeholder node) and writes the commands
+    // that replace it. bladeOffset and overCut are plotter units, 0 = off.
+    void Compensate(const PenCommand& command, std::int32_t bladeOffset, std::int32_t overCut);
 
     bool PathOpen() const { return m_pathOpen; }
 
@@ -66,11 +52,9 @@ private:
     void TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset);
     void EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int turn);
     void WritePoint(PenPoint point);
-    void WriteOut(std::string_view text);
+    void WriteOut(const PenCommand& command);
 
-    OutputSink* m_out = nullptr;
-    std::string m_line;   // reused for every point written
-    bool m_isDmpl = false;
+    PenCommandWriter* m_out = nullptr;
     bool m_pathOpen = false;
     bool m_knifeUp = false;
     PenPoint m_startPoint;
@@ -83,12 +67,12 @@ private:
 // from one job to the next as the cutter expects.
 BladeCompensator& ProcessCompensator();
 
-// Registers a sink with a compensator for the lifetime of the guard.
+// Registers a writer with a compensator for the lifetime of the guard.
 class CompensatorOutput {
 public:
-    CompensatorOutput(BladeCompensator& compensator, OutputSink& sink) : m_compensator(compensator)
+    CompensatorOutput(BladeCompensator& compensator, PenCommandWriter& writer) : m_compensator(compensator)
     {
-        m_compensator.SetOutput(&sink);
+        m_compensator.SetOutput(&writer);
     }
     ~CompensatorOutput() { m_compensator.SetOutput(nullptr); }
     CompensatorOutput(const CompensatorOutput&) = delete;

@@ -1,9 +1,7 @@
 #include "geometry/Job.h"
 
-#include <algorithm>
 #include <cstdint>
 
-#include "geometry/ArtObjects.h"
 #include "geometry/CuttingOrder.h"
 #include "geometry/JobFile.h"
 #include "geometry/PointList.h"
@@ -23,60 +21,63 @@ double RotationAngle(Rotation rotation)
     return 0.0;
 }
 
-// Completes m so that the box, mapped by it, starts at (0, 0).
-void MoveMappedBoxToOrigin(Transform& m, const BoundBox& box)
+// Completes m so that the box, mapped by it, starts at (0, 0). False when that
+// cannot be said in 32 bits.
+bool MoveMappedBoxToOrigin(Transform& m, const BoundBox& box)
 {
     BoundBox mapped = box;
-    TransformBox(mapped, m);
+    const bool fits = TransformBox(mapped, m);
     m.tx = WrappingNegate(mapped.xMin);
     m.ty = WrappingNegate(mapped.yMin);
+    return fits && mapped.xMin != INT32_MIN && mapped.yMin != INT32_MIN;
 }
 
-// Whether the span of every coordinate the records name fits a signed 32-bit number.
-bool RecordsFitCutterRange(const PathList& paths)
+bool SizeFits(const BoundBox& box)
 {
-    std::int64_t lo[2] = {INT32_MAX, INT32_MAX};
-    std::int64_t hi[2] = {INT32_MIN, INT32_MIN};
-    for (const PathRecord& r : paths) {
-        const int values = r.kind == KIND_BEZIER ? 6 : (r.kind == KIND_NONE ? 0 : 2);
-        for (int i = 0; i < values; ++i) {
-            lo[i % 2] = std::min<std::int64_t>(lo[i % 2], r.points[i]);
-            hi[i % 2] = std::max<std::int64_t>(hi[i % 2], r.points[i]);
-        }
-    }
-    for (int axis = 0; axis < 2; ++axis) {
-        if (hi[axis] >= lo[axis] && hi[axis] - lo[axis] > INT32_MAX) return false;
-    }
-    return true;
+    return FitsInt32(std::int64_t{box.xMax} - box.xMin) && FitsInt32(std::int64_t{box.yMax} - box.yMin);
 }
 
 }  // namespace
 
 void Job::LoadJob(const std::filesystem::path& path)
 {
-    // An unreadable file leaves the list empty, which is what "no job" means.
-    PathList paths;
-    ReadJobFile(path, paths);
-    LoadPaths(std::move(paths));
+    // An unreadable file gives no record, which is what "no job" means.
+    PathFlattener flattener;
+    JobTextReader reader(flattener);
+    if (FeedJobFile(path, reader) != 0) flattener.Points().clear();
+    Load(reader, flattener);
 }
 
 void Job::LoadJobText(std::string_view text)
 {
-    LoadPaths(ParseJobText(text));
+    PathFlattener flattener;
+    JobTextReader reader(flattener);
+    reader.Feed(text.data(), text.size());
+    reader.Finish();
+    Load(reader, flattener);
 }
 
-void Job::LoadPaths(PathList paths)
+void Job::Load(JobTextReader& reader, PathFlattener& flattener)
 {
-    m_paths = std::move(paths);
     m_mirrored = false;
     m_rotation = Rotation::None;
-    m_points = FlattenPaths(m_paths);
-    m_box = MoveToOrigin(m_points);
-    const bool anyCoordinateRecord =
-        std::any_of(m_paths.begin(), m_paths.end(), [](const PathRecord& r) { return r.kind != KIND_NONE; });
-    m_loaded = anyCoordinateRecord && !m_points.empty();
-    m_fitsRange = RecordsFitCutterRange(m_paths);
-    BuildArtObjects();
+    m_recordCount = flattener.RecordCount();
+    m_points = std::move(flattener.Points());
+    // An end record before any coordinate record leaves no list at all.
+    if (reader.Ended() && m_recordCount == 0) m_points.clear();
+    m_filePoints = PointList();
+    BoundBox fileBox;
+    ComputeBounds(m_points, fileBox);
+    m_fileOrigin = Point{fileBox.xMin, fileBox.yMin};
+    const bool movedFits = TranslatePoints(m_points, WrappingNegate(fileBox.xMin), WrappingNegate(fileBox.yMin));
+    m_box = m_points.empty() ? BoundBox{}
+                             : BoundBox{0, WrappingAdd(fileBox.xMax, WrappingNegate(fileBox.xMin)),
+                                        WrappingAdd(fileBox.yMax, WrappingNegate(fileBox.yMin)), 0};
+    m_loaded = m_recordCount > 0 && !m_points.empty();
+    m_fileFits = reader.NumbersFit() && flattener.PointsFit() && SizeFits(fileBox) && movedFits;
+    m_fitsRange = m_fileFits;
+    m_artObjects.Clear();
+    m_orderedObjects.clear();
 }
 
 bool Job::HasJob() const
@@ -91,16 +92,17 @@ bool Job::FitsCutterRange() const
 
 const ObjectOrder& Job::OrderedObjects()
 {
-    if (m_orderedObjects.empty()) m_orderedObjects = OrderReduceFeed(m_artObjects, m_box);
+    if (m_orderedObjects.empty()) m_orderedObjects = OrderReduceFeed(ArtObjects(), m_box);
     return m_orderedObjects;
 }
 
 void Job::ToggleMirror()
 {
     if (!HasJob()) return;
+    FilePoints();
     m_mirrored = !m_mirrored;
-    MirrorJob();
-    CommonFinish();
+    const bool fits = MirrorJob();
+    m_fitsRange = CommonFinish() && fits && m_fitsRange;
 }
 
 void Job::SetRotation(Rotation rotation)
@@ -114,35 +116,42 @@ void Job::RebuildPlacement()
 {
     if (!HasJob()) return;
     // From the file's own coordinates, so turns never accumulate truncation.
-    m_points = FlattenPaths(m_paths);
+    m_points = FilePoints();
+    bool fits = m_fileFits;
     ComputeBounds(m_points, m_box);
     if (m_mirrored) {
-        MirrorJob();
+        fits &= MirrorJob();
         ComputeBounds(m_points, m_box);
     }
     Transform turn = RotationTransform(RotationAngle(m_rotation));
-    MoveMappedBoxToOrigin(turn, m_box);
-    ApplyTransform(m_points, turn);
-    CommonFinish();
+    fits &= MoveMappedBoxToOrigin(turn, m_box);
+    fits &= ApplyTransform(m_points, turn);
+    m_fitsRange = CommonFinish() && fits;
 }
 
-void Job::MirrorJob()
+const PointList& Job::FilePoints()
+{
+    if (m_filePoints.empty()) {
+        // No placement has changed the points yet: moving them back is exact.
+        m_filePoints = m_points;
+        TranslatePoints(m_filePoints, m_fileOrigin.x, m_fileOrigin.y);
+    }
+    return m_filePoints;
+}
+
+bool Job::MirrorJob()
 {
     Transform mirror = MirrorTransform();
-    MoveMappedBoxToOrigin(mirror, m_box);
-    ApplyTransform(m_points, mirror);
+    const bool fits = MoveMappedBoxToOrigin(mirror, m_box);
+    return ApplyTransform(m_points, mirror) && fits;
 }
 
-void Job::CommonFinish()
+bool Job::CommonFinish()
 {
     ComputeBounds(m_points, m_box);
-    BuildArtObjects();
-}
-
-void Job::BuildArtObjects()
-{
-    m_artObjects = kerfmax::BuildArtObjects(m_points);
+    m_artObjects.Clear();
     m_orderedObjects.clear();
+    return SizeFits(m_box);
 }
 
 }  // namespace kerfmax

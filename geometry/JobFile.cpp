@@ -24,9 +24,9 @@ bool IsDigit(char c)
 }
 
 // Reads one "%ld" at text: optional white space, optional sign, digits. Out-of-range
-// numbers saturate at the 32-bit limits (coordinates are 32-bit). Returns the
-// position after the number, or nullptr when no number is there.
-const char* ReadLong(const char* text, std::int32_t& value)
+// numbers saturate at the 32-bit limits (coordinates are 32-bit) and clear fits.
+// Returns the position after the number, or nullptr when no number is there.
+const char* ReadLong(const char* text, std::int32_t& value, bool& fits)
 {
     while (IsScanSpace(*text)) ++text;
     bool negative = false;
@@ -40,8 +40,10 @@ const char* ReadLong(const char* text, std::int32_t& value)
     const std::int64_t signedValue = negative ? -magnitude : magnitude;
     if (signedValue > std::numeric_limits<std::int32_t>::max()) {
         value = std::numeric_limits<std::int32_t>::max();
+        fits = false;
     } else if (signedValue < std::numeric_limits<std::int32_t>::min()) {
         value = std::numeric_limits<std::int32_t>::min();
+        fits = false;
     } else {
         value = static_cast<std::int32_t>(signedValue);
     }
@@ -50,14 +52,14 @@ const char* ReadLong(const char* text, std::int32_t& value)
 
 // "%ld,%ld,..." into values[0..count): stops at the first failure, leaving the
 // remaining values as they were.
-void ReadCommaSeparated(const char* text, std::int32_t* values, int count)
+void ReadCommaSeparated(const char* text, std::int32_t* values, int count, bool& fits)
 {
     for (int i = 0; i < count; ++i) {
         if (i > 0) {
             if (*text != ',') return;
             ++text;
         }
-        text = ReadLong(text, values[i]);
+        text = ReadLong(text, values[i], fits);
         if (text == nullptr) return;
     }
 }
@@ -68,6 +70,11 @@ JobTextReader::JobTextReader()
 {
     std::memset(m_buffer, 0, sizeof m_buffer);
     m_paths.push_back(PathRecord{});  // the record being filled is always the last
+}
+
+JobTextReader::JobTextReader(RecordReceiver& receiver) : JobTextReader()
+{
+    m_receiver = &receiver;
 }
 
 bool JobTextReader::Feed(const char* data, std::size_t size)
@@ -83,6 +90,10 @@ bool JobTextReader::Feed(const char* data, std::size_t size)
 
 void JobTextReader::ExpectBytes(std::uint64_t bytes)
 {
+    if (m_receiver) {
+        m_receiver->ExpectBytes(bytes);
+        return;
+    }
     // Real jobs spend 10 to 20 bytes on a record; the cap keeps a huge file of
     // junk from reserving memory it will never fill.
     constexpr std::uint64_t kMostRecordsReserved = std::uint64_t{1} << 21;
@@ -124,7 +135,7 @@ void JobTextReader::Interpret()
     } else if (r[0] == 'B' && r[1] == 'Z') {
         AddRecord(KIND_BEZIER, 6);
     } else if (std::strncmp(r, "SP0;", 4) == 0) {
-        m_paths.pop_back();  // the placeholder ahead is not needed any more
+        if (!m_receiver) m_paths.pop_back();  // the placeholder ahead is not needed any more
         m_ended = true;
     }
 }
@@ -132,15 +143,21 @@ void JobTextReader::Interpret()
 void JobTextReader::AddRecord(std::int32_t kind, int valueCount)
 {
     // The buffer always has a NUL after the stored characters.
-    ReadCommaSeparated(m_buffer + 2, m_values, valueCount);
+    ReadCommaSeparated(m_buffer + 2, m_values, valueCount, m_numbersFit);
     PathRecord& record = m_paths.back();
     record.kind = kind;
     for (int i = 0; i < valueCount; ++i) record.points[i] = m_values[i];
+    if (m_receiver) {
+        m_receiver->Receive(record);
+        record = PathRecord{};
+        return;
+    }
     m_paths.push_back(PathRecord{});
 }
 
 PathList JobTextReader::TakePaths()
 {
+    if (m_receiver) return {};
     return std::move(m_paths);
 }
 
@@ -155,6 +172,14 @@ PathList ParseJobText(std::string_view text)
 
 int ReadJobFile(const std::filesystem::path& path, PathList& paths)
 {
+    JobTextReader reader;
+    if (FeedJobFile(path, reader) != 0) return 1;
+    paths = reader.TakePaths();
+    return 0;
+}
+
+int FeedJobFile(const std::filesystem::path& path, JobTextReader& reader)
+{
     if (path.empty()) return 1;
     // Only plain files: a folder never ends a read, and a device such as
     // /dev/zero would feed bytes forever.
@@ -164,7 +189,6 @@ int ReadJobFile(const std::filesystem::path& path, PathList& paths)
     // must not depend on the platform's text-mode conventions.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file) return 1;
-    JobTextReader reader;
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(path, sizeError);
     if (!sizeError) reader.ExpectBytes(size);
@@ -177,7 +201,6 @@ int ReadJobFile(const std::filesystem::path& path, PathList& paths)
         if (got < chunk.size()) break;
     }
     reader.Finish();
-    paths = reader.TakePaths();
     return 0;
 }
 

@@ -1,12 +1,13 @@
 #include "geometry/OutputJob.h"
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "geometry/AxisRuns.h"
 #include "geometry/CuttingOrder.h"
+#include "geometry/PenCommand.h"
 #include "geometry/PointList.h"
 
 namespace kerfmax {
@@ -15,44 +16,96 @@ namespace {
 
 constexpr std::int64_t kUnitsPerMillimetre = 40;
 
-// A dialect's "%ld,%ld" format split once into its literal pieces, so that a
-// million commands need no format parsing and 64-bit values print whole on
-// every platform (long is 32 bits on Windows).
-class PenFormat {
-public:
-    explicit PenFormat(const std::string& format) : m_format(format)
-    {
-        std::size_t first = format.find("%ld");
-        std::size_t second = first == std::string::npos ? first : format.find("%ld", first + 3);
-        m_compiled = second != std::string::npos && format.find('%', second + 3) == std::string::npos &&
-                     format.find('%') == first && format.find('%', first + 3) == second;
-        if (m_compiled) {
-            m_head = format.substr(0, first);
-            m_middle = format.substr(first + 3, second - first - 3);
-            m_tail = format.substr(second + 3);
-        }
-    }
-
-    void Format(std::int64_t first, std::int64_t second, std::string& out) const
-    {
-        out.clear();
-        if (!m_compiled) {
-            out = FormatPenCommand(m_format, static_cast<long>(first), static_cast<long>(second));
-            return;
-        }
-        char digits[24];
-        out += m_head;
-        out.append(digits, std::to_chars(digits, digits + sizeof digits, first).ptr);
-        out += m_middle;
-        out.append(digits, std::to_chars(digits, digits + sizeof digits, second).ptr);
-        out += m_tail;
-    }
-
-private:
-    std::string m_format;
-    bool m_compiled = false;
-    std::string m_head, m_middle, m_tail;
+// The working list without a copy of it: the job's points in file order, or the
+// art objects' points in the chosen order, as runs of nodes.
+struct NodeRun {
+    const PointNode* begin;
+    const PointNode* end;
 };
+using WorkingList = std::vector<NodeRun>;
+
+WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrder& orderHeld)
+{
+    if (options.cutOrder != 1) return {NodeRun{job.Points().data(), job.Points().data() + job.Points().size()}};
+    const std::vector<MC_ArtObj_>& objects = job.ArtObjects();
+    // The job is left as it is, so a run can assemble a job that another thread reads.
+    const ObjectOrder* order = &job.CachedOrder();
+    if (!job.HasOrderedObjects()) {
+        orderHeld = OrderReduceFeed(objects, job.Box());
+        order = &orderHeld;
+    }
+    WorkingList runs;
+    runs.reserve(order->size());
+    for (std::size_t index : *order) {
+        if (index >= objects.size() || objects[index].points.empty()) continue;
+        const PointList& points = objects[index].points;
+        runs.push_back(NodeRun{points.data(), points.data() + points.size()});
+    }
+    return runs;
+}
+
+// Calls visit(node, next) for every node of the working list; next is the node
+// after it, or nullptr for the last.
+template <typename Visit>
+void ForEachNode(const WorkingList& runs, Visit visit)
+{
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        for (const PointNode* n = runs[r].begin; n != runs[r].end; ++n) {
+            const PointNode* next = n + 1 != runs[r].end ? n + 1 : (r + 1 < runs.size() ? runs[r + 1].begin : nullptr);
+            visit(*n, next);
+        }
+    }
+}
+
+bool HasPenPoint(const WorkingList& runs)
+{
+    for (const NodeRun& run : runs)
+        if (std::any_of(run.begin, run.end, [](const PointNode& n) { return n.kind != KIND_NONE; })) return true;
+    return false;
+}
+
+// Runs the axis-run simplification over the working list and hands every
+// simplified node to visit(node, next), next being the simplified node after it
+// (nullptr for the last). Cheap enough to run once for the box and once for the
+// commands, which spares a simplified copy of the job.
+template <typename Visit>
+void ForEachSimplifiedNode(const WorkingList& runs, Visit visit)
+{
+    std::optional<PointNode> held;
+    auto delay = [&](const PointNode& n) {
+        if (held) visit(*held, &n);
+        held = n;
+    };
+    AxisRunWalk<decltype(delay)&> walk(delay);
+    const PointNode* last = nullptr;
+    ForEachNode(runs, [&](const PointNode& n, const PointNode* next) {
+        walk.Take(n, next);
+        last = &n;
+    });
+    walk.Finish(last ? *last : PointNode{});
+    if (held) visit(*held, nullptr);
+}
+
+// The box of the simplified list as ComputeBounds gives it: the first node always
+// counts, then every pen-down, and a pen-up only before a pen-down.
+BoundBox SimplifiedBox(const WorkingList& runs)
+{
+    BoundBox box;
+    bool first = true;
+    ForEachSimplifiedNode(runs, [&](const PointNode& n, const PointNode* next) {
+        if (first) {
+            box = BoundBox{n.x, n.x, n.y, n.y};
+            first = false;
+        }
+        const bool counts = n.kind == KIND_PEN_DOWN || (n.kind == KIND_PEN_UP && next && next->kind == KIND_PEN_DOWN);
+        if (!counts) return;
+        box.xMin = std::min(box.xMin, n.x);
+        box.xMax = std::max(box.xMax, n.x);
+        box.yMin = std::min(box.yMin, n.y);
+        box.yMax = std::max(box.yMax, n.y);
+    });
+    return box;
+}
 
 // Job coordinates to cutter coordinates: the cutter's first axis runs along the
 // job's y, the job's x is mirrored into the second axis; the frame margins shift
@@ -62,14 +115,11 @@ struct CutterMapping {
     std::int64_t offX = 0, offY = 0;
     std::int64_t W = 0, H = 0;
 
-    std::int64_t First(const PointNode& n) const { return (n.y - yMin) + offY; }
-    std::int64_t Second(const PointNode& n) const { return W - ((n.x - xMin) + offX); }
+    PenPoint Map(const PointNode& n) const { return {(n.y - yMin) + offY, W - ((n.x - xMin) + offX)}; }
 };
 
-CutterMapping MapForOutput(const PointList& points, const OutputOptions& options)
+CutterMapping MapForOutput(const BoundBox& box, const OutputOptions& options)
 {
-    BoundBox box;
-    ComputeBounds(points, box);
     CutterMapping map;
     map.xMin = box.xMin;
     map.yMin = box.yMin;
@@ -86,49 +136,33 @@ CutterMapping MapForOutput(const PointList& points, const OutputOptions& options
     return map;
 }
 
-bool HasPenPoint(const PointList& points)
-{
-    return std::any_of(points.begin(), points.end(), [](const PointNode& n) { return n.kind != KIND_NONE; });
-}
-
-// Everything between the header and the trailer, handed to one of the two emitters.
+// Everything between the header and the trailer, handed to emit as typed commands.
 template <typename Emit>
-void WalkCommands(const PointList& points, const CutterMapping& map, const PenFormat& up, const PenFormat& down,
-                  std::int32_t frameEnabled, OutputSink& sink, Emit emit)
+void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_t frameEnabled,
+                  const PenCommandWriter& writer, Emit emit)
 {
-    std::string text;
-    for (std::size_t i = 0; i < points.size() && !sink.Failed(); ++i) {
-        const PointNode& n = points[i];
-        const PointNode* next = i + 1 < points.size() ? &points[i + 1] : nullptr;
+    bool ended = false;
+    ForEachSimplifiedNode(runs, [&](const PointNode& n, const PointNode* next) {
+        if (ended || writer.Failed()) return;
         if (n.kind == KIND_PEN_UP) {
-            if (next && next->kind == KIND_PEN_UP) continue;  // only the last of a run of pen-ups moves
-            if (!next || next->kind == KIND_NONE) break;  // trailing pen-ups move nothing
-            up.Format(map.First(n), map.Second(n), text);
+            if (next && next->kind == KIND_PEN_UP) return;  // only the last of a run of pen-ups moves
+            if (!next || next->kind == KIND_NONE) {
+                ended = true;  // trailing pen-ups move nothing
+                return;
+            }
+            emit(PenCommand{PenMove::Up, map.Map(n)});
         } else if (n.kind == KIND_PEN_DOWN) {
-            down.Format(map.First(n), map.Second(n), text);
+            emit(PenCommand{PenMove::Down, map.Map(n)});
         } else {
-            text.clear();
+            emit(PenCommand{PenMove::None, {}});
         }
-        emit(std::string_view(text));
-    }
+    });
     if (frameEnabled == 1) {
-        up.Format(map.H, 0, text);
-        emit(std::string_view(text));
+        emit(PenCommand{PenMove::Up, {map.H, 0}});
         const std::int64_t corners[4][2] = {{map.H, map.W}, {0, map.W}, {0, 0}, {map.H, 0}};
-        for (const auto& corner : corners) {
-            down.Format(corner[0], corner[1], text);
-            emit(std::string_view(text));
-        }
+        for (const auto& corner : corners) emit(PenCommand{PenMove::Down, {corner[0], corner[1]}});
     }
-    up.Format(map.H, 0, text);
-    emit(std::string_view(text));
-}
-
-PointList WorkingList(const Job& job, const OutputOptions& options)
-{
-    if (options.cutOrder != 1) return CopyPointList(job.Points());
-    if (job.HasOrderedObjects()) return JoinArtObjects(job.ArtObjects(), job.CachedOrder());
-    return JoinArtObjects(job.ArtObjects(), OrderReduceFeed(job.ArtObjects(), job.Box()));
+    emit(PenCommand{PenMove::Up, {map.H, 0}});
 }
 
 }  // namespace
@@ -151,26 +185,22 @@ OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const 
                             BladeCompensator& compensator)
 {
     if (!job.HasJob()) return OutputResult::NothingToCut;
-    PointList points = WorkingList(job, options);
-    if (!HasPenPoint(points)) return OutputResult::NothingToCut;
-    SimplifyAxisRuns(points);
+    ObjectOrder orderHeld;
+    const WorkingList runs = WorkingRuns(job, options, orderHeld);
+    if (!HasPenPoint(runs)) return OutputResult::NothingToCut;
 
-    const CutterMapping map = MapForOutput(points, options);
-    const PenFormat up(dialect.penUpFormat);
-    const PenFormat down(dialect.penDownFormat);
+    const CutterMapping map = MapForOutput(SimplifiedBox(runs), options);
+    PenCommandWriter writer(dialect, sink);
 
     sink.Write(dialect.initCommand);
     if (!options.compensate) {
-        WalkCommands(points, map, up, down, options.frameEnabled, sink, [&sink](std::string_view text) {
-            if (!text.empty()) sink.Write(text);
-        });
+        WalkCommands(runs, map, options.frameEnabled, writer, [&writer](const PenCommand& c) { writer.Write(c); });
     } else {
         const std::int32_t bladeOffset = options.bladeOffset;
         const std::int32_t overCut = options.overCut;
-        const int isDmpl = dialect.isDmpl;
-        CompensatorOutput registered(compensator, sink);
-        WalkCommands(points, map, up, down, options.frameEnabled, sink,
-                     [&](std::string_view text) { compensator.CompensateCommand(text, bladeOffset, overCut, isDmpl); });
+        CompensatorOutput registered(compensator, writer);
+        WalkCommands(runs, map, options.frameEnabled, writer,
+                     [&](const PenCommand& c) { compensator.Compensate(c, bladeOffset, overCut); });
     }
     sink.Write(dialect.trailer);
     sink.Write(std::string_view(kEndFiller, sizeof kEndFiller - 1));

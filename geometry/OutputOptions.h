@@ -11,7 +11,8 @@ namespace kerfmax {
 inline constexpr char kEndFiller[] = "@@@@@@@@@@@@@@@@@@@;";
 
 // The command texts the assembly writes. Pen formats take two signed integers,
-// the first and the second cutter coordinate ("PU%ld,%ld;").
+// the first and the second cutter coordinate ("PU%ld,%ld;"); PenCommandWriter
+// applies them.
 struct CommandTexts {
     std::string initCommand = "IN;SP1;";
     std::string penUpFormat = "PU%ld,%ld;";
@@ -19,9 +20,6 @@ struct CommandTexts {
     std::string trailer = "PG;";
     std::int32_t isDmpl = 0;
 };
-
-// Formats one pen command with a "%ld,%ld" format.
-std::string FormatPenCommand(const std::string& format, long first, long second);
 
 struct OutputOptions {
     int cutOrder = 0;  // 1 "Reduce Feed", anything else file order

@@ -1,8 +1,10 @@
 #pragma once
 // Flattening the path list into pen points, and the small operations every
 // later geometry step uses on point lists.
+#include <cstddef>
 #include <cstdint>
 
+#include "geometry/JobFile.h"
 #include "geometry/PathTypes.h"
 
 namespace kerfmax {
@@ -19,6 +21,29 @@ struct Point {
 // output reads them. Nothing when the path list is empty.
 PointList FlattenPaths(const PathList& paths);
 
+// The same flattening on records as they are read, so that a job is never held
+// as records: after the records of a list, Points() is what FlattenPaths gives
+// for that list.
+class PathFlattener final : public RecordReceiver {
+public:
+    PathFlattener();
+    void ExpectBytes(std::uint64_t bytes) override;
+    void Receive(const PathRecord& record) override;
+
+    PointList& Points() { return m_points; }
+    // Coordinate records received (placeholders not counted).
+    std::size_t RecordCount() const { return m_records; }
+    // False once a curve point fell outside the signed 32-bit range (it is clamped).
+    bool PointsFit() const { return m_pointsFit; }
+
+private:
+    PointList m_points;
+    Point m_current;  // a curve before any pen record starts at (0, 0)
+    bool m_nodePending = false;  // a pen record's node is kept until a record follows it
+    bool m_pointsFit = true;
+    std::size_t m_records = 0;
+};
+
 // One point of a cubic Bezier, polynomial form, truncated toward zero.
 Point EvalBezier(Point p0, Point p1, Point p2, Point p3, double t);
 
@@ -28,8 +53,9 @@ void ComputeBounds(const PointList& points, BoundBox& box);
 
 PointList CopyPointList(const PointList& points);
 
-// Moves every pen point by (dx, dy); placeholders stay at (0, 0).
-void TranslatePoints(PointList& points, std::int32_t dx, std::int32_t dy);
+// Moves every pen point by (dx, dy); placeholders stay at (0, 0). False when a
+// sum left the signed 32-bit range (it wraps).
+bool TranslatePoints(PointList& points, std::int32_t dx, std::int32_t dy);
 
 // Moves the pen points so that their box starts at (0, 0); returns the box after
 // the move, (0, width, height, 0). An empty list gives an empty box.

@@ -43,35 +43,42 @@ Transform MirrorTransform()
     return m;
 }
 
-void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y)
+bool MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y)
 {
     const double dx = x;
     const double dy = y;
-    const std::int32_t nx = TruncateToInt32(m.a * dx + m.c * dy);
-    const std::int32_t ny = TruncateToInt32(m.b * dx + m.d * dy);
+    const double mappedX = m.a * dx + m.c * dy;
+    const double mappedY = m.b * dx + m.d * dy;
+    const std::int32_t nx = TruncateToInt32(mappedX);
+    const std::int32_t ny = TruncateToInt32(mappedY);
+    const bool fits = TruncatesIntoInt32(mappedX) && TruncatesIntoInt32(mappedY) &&
+                      FitsInt32(std::int64_t{nx} + m.tx) && FitsInt32(std::int64_t{ny} + m.ty);
     x = WrappingAdd(nx, m.tx);
     y = WrappingAdd(ny, m.ty);
+    return fits;
 }
 
-void ApplyTransform(PointList& points, const Transform& m)
+bool ApplyTransform(PointList& points, const Transform& m)
 {
+    bool fits = true;
     for (PointNode& node : points) {
-        if (node.kind == KIND_PEN_UP || node.kind == KIND_PEN_DOWN) MapPoint(m, node.x, node.y);
+        if (node.kind == KIND_PEN_UP || node.kind == KIND_PEN_DOWN) fits &= MapPoint(m, node.x, node.y);
     }
+    return fits;
 }
 
-void TransformBox(BoundBox& box, const Transform& m)
+bool TransformBox(BoundBox& box, const Transform& m)
 {
     std::int32_t x1 = box.xMin, y1 = box.yMax;
     std::int32_t x2 = box.xMax, y2 = box.yMin;
-    MapPoint(m, x1, y1);
-    MapPoint(m, x2, y2);
+    const bool fits = MapPoint(m, x1, y1) & MapPoint(m, x2, y2);
     box.xMin = x1;
     box.yMax = y1;
     box.xMax = x2;
     box.yMin = y2;
     if (box.xMin > box.xMax) std::swap(box.xMin, box.xMax);
     if (box.yMin > box.yMax) std::swap(box.yMin, box.yMax);
+    return fits;
 }
 
 }  // namespace kerfmax

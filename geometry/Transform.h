@@ -30,21 +30,34 @@ std::int32_t TruncateToInt32(double value);
 
 // 32-bit sum that wraps like the plotter's two's-complement arithmetic instead of
 // overflowing (only hostile coordinates get near the limits).
-inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b)
+{
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
-inline std::int32_t WrappingNegate(std::int32_t a) {
+inline std::int32_t WrappingNegate(std::int32_t a)
+{
     return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
+}
+inline bool FitsInt32(std::int64_t value)
+{
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+// Whether truncating value toward zero gives a signed 32-bit number.
+inline bool TruncatesIntoInt32(double value)
+{
+    return value > -2147483649.0 && value < 2147483648.0;
 }
 
 Transform TranslationTransform(std::int32_t tx, std::int32_t ty);
 Transform RotationTransform(double theta);
 Transform MirrorTransform();
 
-void MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y);
+// The mapping functions return false when a result left the signed 32-bit range
+// on the way (it is then clamped or wrapped as described above and not to be cut).
+bool MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y);
 // Maps every pen-up and pen-down node in place; placeholders keep (0, 0).
-void ApplyTransform(PointList& points, const Transform& m);
+bool ApplyTransform(PointList& points, const Transform& m);
 // Maps the corners (xMin, yMax) and (xMax, yMin), then puts min and max in order.
-void TransformBox(BoundBox& box, const Transform& m);
+bool TransformBox(BoundBox& box, const Transform& m);
 
 }  // namespace kerfmax

@@ -1,27 +1,44 @@
-// The blade-offset filter: command texts in, compensated command texts out.
+// The blade-offset filter: pen commands in, compensated commands out (written
+// here as the dialect's text for reading ease).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "cutter/Dialect.h"
 #include "geometry/BladeCompensation.h"
 #include "geometry/OutputSink.h"
 
 namespace kerfmax {
 namespace {
 
-constexpr std::int32_t kBlade = 14;     // 0.35 mm
-constexpr std::int32_t kOverCut = 40;   // 1.0 mm
+constexpr std::int32_t kBlade = 14;  // 0.35 mm
+constexpr std::int32_t kOverCut = 40;  // 1.0 mm
 
 using Commands = std::vector<std::string>;
+
+// "PU1,2;" / "U1,2;" as a pen-up to (1, 2), "PD..." / "D..." as a pen-down, "" as a placeholder.
+PenCommand AsCommand(const std::string& text)
+{
+    if (text.empty()) return {};
+    const std::size_t digits = text.find_first_of("-0123456789");
+    char* comma = nullptr;
+    const long long first = std::strtoll(text.c_str() + digits, &comma, 10);
+    const long long second = std::strtoll(comma + 1, nullptr, 10);
+    return {text.find('U') != std::string::npos ? PenMove::Up : PenMove::Down, {first, second}};
+}
 
 // Feeds the commands through the filter and returns what it wrote.
 std::string Compensate(BladeCompensator& compensator, const Commands& commands, std::int32_t blade,
                        std::int32_t overCut, int isDmpl = 0)
 {
+    CutterDialect dialect;
+    dialect.SetLanguage(isDmpl);
     StringSink sink;
-    CompensatorOutput registered(compensator, sink);
-    for (const std::string& text : commands) compensator.CompensateCommand(text, blade, overCut, isDmpl);
+    PenCommandWriter writer(dialect, sink);
+    CompensatorOutput registered(compensator, writer);
+    for (const std::string& text : commands) compensator.Compensate(AsCommand(text), blade, overCut);
     return sink.Text();
 }
 
@@ -34,12 +51,17 @@ const Commands kSquareWithPlaceholder = {"PU0,0;", "PD1000,0;", "PD1000,1000;", 
 // Each sharp corner: b past the corner, a 90-degree arc in five steps (six
 // points, the first repeating the prolonged point), then b along the next side.
 const std::string kFirstCorner = "PD1014,0;PD1014,0;PD1013,4;PD1011,8;PD1008,11;PD1004,13;PD1000,13;PD1000,14;";
-const std::string kSquareCorners =
-    "PU0,0;PD0,0;" + kFirstCorner +
-    "PD1000,1014;" "PD1000,1014;PD995,1013;PD991,1011;PD988,1008;PD986,1004;PD986,1000;" "PD986,1000;"
-    "PD-14,1000;" "PD-14,1000;PD-13,995;PD-11,991;PD-8,988;PD-4,986;PD0,986;" "PD0,986;"
-    // the closing corner, turned when the pen-up finishes the path
-    "PD0,-14;" "PD0,-14;PD4,-13;PD8,-11;PD11,-8;PD13,-4;PD13,0;" "PD14,0;";
+const std::string kSquareCorners = "PU0,0;PD0,0;" + kFirstCorner +
+                                   "PD1000,1014;"
+                                   "PD1000,1014;PD995,1013;PD991,1011;PD988,1008;PD986,1004;PD986,1000;"
+                                   "PD986,1000;"
+                                   "PD-14,1000;"
+                                   "PD-14,1000;PD-13,995;PD-11,991;PD-8,988;PD-4,986;PD0,986;"
+                                   "PD0,986;"
+                                   // the closing corner, turned when the pen-up finishes the path
+                                   "PD0,-14;"
+                                   "PD0,-14;PD4,-13;PD8,-11;PD11,-8;PD13,-4;PD13,0;"
+                                   "PD14,0;";
 
 TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverCut)
 {
@@ -55,10 +77,18 @@ TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverC
         {"square with over-cut", kSquare, kBlade, kOverCut, 0, kSquareCorners + "PD54,0;PU0,0;"},
         {"placeholder finishes the path once", kSquareWithPlaceholder, kBlade, kOverCut, 0,
          kSquareCorners + "PD54,0;PU0,0;"},
-        {"DMPL words", {"U0,0;", "D1000,0;", "D1000,1000;", "U0,0;"}, kBlade, kOverCut, 1,
+        {"DMPL words",
+         {"U0,0;", "D1000,0;", "D1000,1000;", "U0,0;"},
+         kBlade,
+         kOverCut,
+         1,
          "U0,0;D0,0;D1014,0;D1014,0;D1013,4;D1011,8;D1008,11;D1004,13;D1000,13;D1000,14;D1000,1040;U0,0;"},
         // A turn of 30 degrees (corner of 150): only the vertex.
-        {"blunt corner", {"PU0,0;", "PD1000,0;", "PD1866,500;", "PU0,0;"}, kBlade, 0, 0,
+        {"blunt corner",
+         {"PU0,0;", "PD1000,0;", "PD1866,500;", "PU0,0;"},
+         kBlade,
+         0,
+         0,
          "PU0,0;PD0,0;PD1000,0;PD1866,500;PU0,0;"},
         // Blade offset 0: corners plain, the closing point twice, then the over-cut.
         {"closed path, over-cut only", kSquare, 0, kOverCut, 0,
@@ -69,7 +99,11 @@ TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverC
         {"single segment", {"PU0,0;", "PD500,300;", "PU0,0;"}, kBlade, kOverCut, 0, "PU0,0;PD534,320;PU0,0;"},
         // With a blade offset of one unit the prolonged point truncates back onto
         // the corner (3,4): the arc has no sweep and must not loop.
-        {"zero-sweep arc", {"PU0,0;", "PD3,4;", "PD-7,4;", "PU0,0;"}, 1, 0, 0,
+        {"zero-sweep arc",
+         {"PU0,0;", "PD3,4;", "PD-7,4;", "PU0,0;"},
+         1,
+         0,
+         0,
          "PU0,0;PD0,0;PD3,4;PD3,4;PD2,4;PD-7,4;PU0,0;"},
     };
     for (const auto& c : cases) {
@@ -89,12 +123,12 @@ TEST(BladeCompensation, NextJobStartsANewPathFromItsOwnPenUp)
 
 TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
 {
-    EXPECT_EQ(IsSharpCorner({0, 0}, {10, 0}, {0, 10}), 1);                 // axis right angle
+    EXPECT_EQ(IsSharpCorner({0, 0}, {10, 0}, {0, 10}), 1);  // axis right angle
     EXPECT_EQ(IsSharpCorner({0, 0}, {1000000, 0}, {-500000, 866026}), 1);  // just under 120
     EXPECT_EQ(IsSharpCorner({0, 0}, {1000000, 0}, {-500000, 866025}), 0);  // just over 120
     // The cosine of this corner comes out as exactly -0.5: 120 degrees is not sharp.
     EXPECT_EQ(IsSharpCorner({0, 0}, {129846003, 47485706}, {-106046829, 88707084}), 0);
-    EXPECT_EQ(IsSharpCorner({1000, 0}, {0, 0}, {1866, 500}), 0);           // 150 degrees
+    EXPECT_EQ(IsSharpCorner({1000, 0}, {0, 0}, {1866, 500}), 0);  // 150 degrees
     // A leg of length 0 is never sharp.
     EXPECT_EQ(IsSharpCorner({5, 5}, {5, 5}, {0, 10}), 0);
     EXPECT_EQ(IsSharpCorner({5, 5}, {0, 10}, {0, 10}), 0);
@@ -109,16 +143,22 @@ TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
     EXPECT_EQ(TurnSign({0, 0}, {k, k - 1}, {2 * k + 1, 2 * k - 1}), 1);
 }
 
-TEST(ParsePenPointTest, FindsThePrefixAnywhereAndReadsTwoNumbers)
+TEST(BladeCompensation, HostilePointsStayDefined)
 {
-    PenPoint p{5, 6};
-    EXPECT_EQ(ParsePenPoint("PD", "PD;", p), 2);   // found, numbers unreadable: unchanged
-    EXPECT_EQ(p, (PenPoint{5, 6}));
-    EXPECT_EQ(ParsePenPoint("PU", "PD1,2;", p), 0);
-    EXPECT_EQ(ParsePenPoint("PD", "xxPD-12, 34;", p), 2);
-    EXPECT_EQ(p, (PenPoint{-12, 34}));
-    ParsePenPoint("D", "D99999999999999999999999,-99999999999999999999999;", p);
-    EXPECT_EQ(p, (PenPoint{kPenCoordinateLimit, -kPenCoordinateLimit}));
+    // Far beyond any job: clamped on the way in, so the arithmetic stays defined.
+    constexpr std::int64_t kHuge = std::int64_t{1} << 62;
+    BladeCompensator compensator;
+    StringSink sink;
+    PenCommandWriter writer(CutterDialect{}, sink);
+    CompensatorOutput registered(compensator, writer);
+    for (const PenCommand& c : {PenCommand{PenMove::Up, {-kHuge, kHuge}}, PenCommand{PenMove::Down, {kHuge, kHuge}},
+                                PenCommand{PenMove::Down, {kHuge, -kHuge}}, PenCommand{PenMove::Up, {0, 0}}})
+        compensator.Compensate(c, kBlade, kOverCut);
+    const std::string& out = sink.Text();
+    EXPECT_EQ(out.rfind("PU-4611686018427387904,4611686018427387904;PD-9007199254740992,9007199254740992;", 0), 0u)
+        << out;
+    EXPECT_EQ(out.substr(out.size() - 6), "PU0,0;");
+    EXPECT_FALSE(compensator.PathOpen());
 }
 
 }  // namespace

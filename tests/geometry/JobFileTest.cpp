@@ -12,7 +12,7 @@ namespace kerfmax {
 namespace {
 
 constexpr int U = KIND_PEN_UP, D = KIND_PEN_DOWN, B = KIND_BEZIER, N = KIND_NONE;
-using Records = std::vector<std::vector<std::int32_t>>;   // kind, then its 2 or 6 values
+using Records = std::vector<std::vector<std::int32_t>>;  // kind, then its 2 or 6 values
 
 Records AsRecords(const PathList& paths)
 {
@@ -58,7 +58,10 @@ TEST(JobTextReading, RecordsAsReadFromTheText)
         {"PU99999999999999999999,-99999999999999999999;SP0;", {{U, 2147483647, -2147483647 - 1}}},
         // Records over 255 characters are skipped whole; a NUL ends the record text.
         {fits + tooLong + "PD5,6;SP0;", {{U, 1, 2}, {D, 5, 6}}},
-        {std::string("PU1,2;PD\0" "9,9;SP0;", 17), {{U, 1, 2}, {D, 1, 2}}},
+        {std::string("PU1,2;PD\0"
+                     "9,9;SP0;",
+                     17),
+         {{U, 1, 2}, {D, 1, 2}}},
     };
     for (const auto& c : cases) EXPECT_EQ(AsRecords(ParseJobText(c.text)), c.expected) << c.text;
 }
@@ -77,8 +80,8 @@ TEST(JobFileReading, UnreadablePathsLeaveTheListUntouched)
     test::TempDir dir;
     PathList paths(3);
     // A folder and an endless device are refused rather than read.
-    for (const std::string& path : {std::string(), std::string("/nonexistent/kerfmax/job.hb"), dir.Path().string(),
-                                    std::string("/dev/zero")})
+    for (const std::string& path :
+         {std::string(), std::string("/nonexistent/kerfmax/job.hb"), dir.Path().string(), std::string("/dev/zero")})
         EXPECT_EQ(ReadJobFile(path, paths), 1) << path;
     EXPECT_EQ(paths.size(), 3u);
 }
@@ -104,7 +107,7 @@ TEST(JobLoading, JobIsMovedToTheOriginOrNotLoadedAtAll)
     Job job;
     job.LoadJob((dir / "job.hb").string());
     ASSERT_TRUE(job.HasJob());
-    EXPECT_EQ(job.Paths().size(), 3u);
+    EXPECT_EQ(job.RecordCount(), 3u);
     EXPECT_EQ(job.Box(), (BoundBox{0, 100, 200, 0}));
     ASSERT_EQ(job.Points().size(), 3u);
     EXPECT_EQ(std::tie(job.Points()[0].x, job.Points()[2].y), std::make_tuple(0, 200));

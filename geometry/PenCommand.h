@@ -1,0 +1,62 @@
+#pragma once
+// Pen commands as numbers, and their one formatting into the dialect's words.
+// Nothing on the way from the point list to the output turns them into text
+// before this.
+#include <cstdint>
+#include <string>
+
+#include "geometry/OutputOptions.h"
+
+namespace kerfmax {
+
+class OutputSink;
+
+// A point in cutter coordinates (first axis, second axis). 64 bits: the frame
+// margins and the compensation may reach past the job's 32-bit range.
+struct PenPoint {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    bool operator==(const PenPoint&) const = default;
+};
+
+// None stands for a placeholder node: it writes nothing and ends the path under way.
+enum class PenMove : std::int8_t { Up, Down, None };
+
+struct PenCommand {
+    PenMove move = PenMove::None;
+    PenPoint point;
+    bool operator==(const PenCommand&) const = default;
+};
+
+// A dialect's "%ld,%ld" format split once into its literal pieces, so that a
+// million commands need no format parsing and 64-bit values print whole on
+// every platform (long is 32 bits on Windows). Other formats go through printf.
+class PenFormat {
+public:
+    explicit PenFormat(const std::string& format);
+    // Appends the command for (first, second) to out.
+    void AppendTo(std::int64_t first, std::int64_t second, std::string& out) const;
+
+private:
+    std::string m_format;
+    bool m_split = false;
+    std::string m_head, m_middle, m_tail;
+};
+
+// Writes pen commands in the dialect's words to a sink.
+class PenCommandWriter {
+public:
+    PenCommandWriter(const CommandTexts& texts, OutputSink& sink);
+    void Write(const PenCommand& command);
+    void Up(std::int64_t first, std::int64_t second) { Write({PenMove::Up, {first, second}}); }
+    void Down(std::int64_t first, std::int64_t second) { Write({PenMove::Down, {first, second}}); }
+    bool Failed() const;
+
+private:
+    PenFormat m_up;
+    PenFormat m_down;
+    OutputSink& m_sink;
+    std::string m_line;  // reused for every command
+};
+
+}  // namespace kerfmax
