@@ -10,6 +10,7 @@ bool TcpStream::Create()
 {
     m_peerClosed = false;
     m_reset = false;
+    m_givenUp = false;
     m_window = TcpWindowWatch();
     if (!m_socket.Create()) return false;
     // A system without these options still sends; it only judges the peer later.
@@ -55,6 +56,9 @@ bool TcpStream::Connect(const std::string& dottedAddress, int port, std::chrono:
 
 void TcpStream::Failed(const TcpIoResult& result)
 {
+    // The system gave the peer up: the end of stream it then reads is its
+    // own doing, not the peer closing.
+    if (m_socket.LastError() == TimedOutErrorCode()) m_givenUp = true;
     if (result.status != TcpIoStatus::Reset) return;
     // A reset connection is gone as surely as a closed one.
     m_reset = true;
@@ -110,6 +114,10 @@ ReceiveResult TcpStream::Receive(void* buffer, std::size_t length, std::chrono::
         received.count = result.count;
         break;
     case TcpIoStatus::EndOfStream:
+        if (m_givenUp) {
+            received.status = ReceiveResult::Failed;
+            break;
+        }
         m_peerClosed = true;
         received.status = ReceiveResult::PeerClosed;
         break;
@@ -138,6 +146,7 @@ TcpStream::Delivery TcpStream::CheckDelivery()
     if (error != 0 || m_reset) {
         if (error == 0) m_socket.SetLastError(ConnectionResetErrorCode());
         m_reset = m_reset || error == ConnectionResetErrorCode();
+        m_givenUp = m_givenUp || error == TimedOutErrorCode();
         return Delivery::Failed;
     }
     switch (m_socket.Flow().phase) {

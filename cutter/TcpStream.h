@@ -62,6 +62,7 @@ private:
     TcpWindowWatch m_window;
     bool m_peerClosed = false;
     bool m_reset = false;
+    bool m_givenUp = false;
 };
 
 }  // namespace kerfmax

@@ -1,7 +1,8 @@
 #pragma once
 // Real far ends for send tests: a socat pty pair (the test reads the far pty),
-// a TCP listener on 127.0.0.1 that records, trickles or stalls, a CTS
-// line the test holds, and the process's open descriptor count.
+// a TCP listener on 127.0.0.1 that records, trickles, pauses or stalls, a CTS
+// line the test holds, the send worker on its own thread, and the process's
+// open descriptor count.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -25,7 +26,9 @@
 #include <thread>
 #include <vector>
 
+#include "cutter/Cutter.h"
 #include "cutter/LinkSettings.h"
+#include "cutter/SendWorker.h"
 #include "platform/SerialDevice.h"
 #include "support/TestSupport.h"
 
@@ -168,6 +171,15 @@ inline int ListenOnLoopback(int& port, int receiveBuffer = 0)
     return fd;
 }
 
+// A reader that stops for a while after `after` bytes, as a cutter whose
+// buffer is full does while it cuts; `receiveBuffer` (when set) is its socket's
+// receive buffer, as small as an embedded cutter's.
+struct ReaderPause {
+    std::size_t after = SIZE_MAX;
+    std::chrono::seconds pause{0};
+    int receiveBuffer = 0;
+};
+
 // One-connection TCP peer on 127.0.0.1 that records every byte until the
 // sender closes, records slowly, accepts and never reads, reads 1 KB and
 // closes, or ends its own sending side at once and then records.
@@ -175,9 +187,9 @@ class TcpPeer {
 public:
     enum class Mode { Record, SlowRecord, NeverRead, ReadOneKilobyteThenClose, HalfCloseThenRecord };
 
-    explicit TcpPeer(Mode mode = Mode::Record) : m_mode(mode)
+    explicit TcpPeer(Mode mode = Mode::Record, ReaderPause pause = {}) : m_mode(mode), m_pause(pause)
     {
-        m_listener = ListenOnLoopback(m_port, mode == Mode::NeverRead ? 4096 : 0);
+        m_listener = ListenOnLoopback(m_port, mode == Mode::NeverRead ? 4096 : pause.receiveBuffer);
         m_thread = std::thread([this] { Serve(); });
     }
     ~TcpPeer()
@@ -196,7 +208,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_bytes;
     }
+    std::size_t ReceivedSoFar()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bytes.size();
+    }
     bool Accepted() const { return m_accepted.load(); }
+    bool Paused() const { return m_paused.load(); }
 
 private:
     bool WaitReadable(int fd)
@@ -219,12 +237,23 @@ private:
         ::close(fd);
         m_ended.store(true);
     }
+    void PauseIfDue(std::size_t have)
+    {
+        if (have < m_pause.after || m_paused.exchange(true)) return;
+        for (auto until = Clock::now() + m_pause.pause; Clock::now() < until && !m_stop.load();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     void ReadAll(int fd, std::size_t limit)
     {
         const bool slow = m_mode == Mode::SlowRecord;
         std::string buffer(slow ? 4096 : 65536, '\0');
-        while (m_bytes.size() < limit && WaitReadable(fd)) {
-            ssize_t n = ::read(fd, buffer.data(), std::min(buffer.size(), limit - m_bytes.size()));
+        for (;;) {
+            std::size_t have = ReceivedSoFar();
+            PauseIfDue(have);
+            if (have >= limit || !WaitReadable(fd)) return;
+            std::size_t want = std::min(buffer.size(), limit - have);
+            if (!m_paused.load()) want = std::min(want, m_pause.after - have);
+            ssize_t n = ::read(fd, buffer.data(), want);
             if (n <= 0) return;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -235,14 +264,55 @@ private:
     }
 
     Mode m_mode;
+    ReaderPause m_pause;
     int m_listener = -1;
     int m_port = 0;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_accepted{false};
     std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_paused{false};
     std::mutex m_mutex;
     std::string m_bytes;
+};
+
+// The send worker on a thread of its own, as a Send runs it: its outcome, its
+// messages, the bytes it counted as sent, and when it ended.
+struct BackgroundSend {
+    BackgroundSend(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& file)
+    {
+        StreamCallbacks callbacks;
+        callbacks.progress = [this](const SendProgress& p) { bytesSent.store(p.bytesSent); };
+        callbacks.message = [this](const std::string& text, NotifyIcon) {
+            std::lock_guard<std::mutex> lock(mutex);
+            messages += text + "\n";
+        };
+        thread = std::thread([this, &cutter, linkType, file, callbacks] {
+            SendOutcome o = SendWorker(cutter, linkType, file, cancel, "Open temp file fail!", callbacks);
+            std::lock_guard<std::mutex> lock(mutex);
+            outcome = o;
+            endedAt = Clock::now();
+            ended.store(true);
+        });
+    }
+    ~BackgroundSend()
+    {
+        cancel.store(1);
+        thread.join();
+    }
+    void Wait()
+    {
+        while (!ended.load()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    std::atomic<int> cancel{0};
+    std::atomic<std::uint64_t> bytesSent{0};
+    std::atomic<bool> ended{false};
+    std::mutex mutex;
+    std::string messages;
+    SendOutcome outcome = SendOutcome::Failed;
+    Clock::time_point endedAt;
+    std::thread thread;
 };
 
 // A CTS line the test holds; onPoll (when set) runs at every look, on the

@@ -2,6 +2,9 @@
 // so the handshake tests hand the link a CTS line the test holds.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
+#include "platform/SystemError.h"
 #include "cutter/Cutter.h"
 #include "cutter/RS232.h"
 #include "cutter/SendTestPeers.h"
@@ -34,9 +37,8 @@ protected:
     // Starts a write on another thread, as the send worker does.
     std::thread WriteLater(const char* text, std::atomic<int>& result)
     {
-        return std::thread([this, text, &result] {
-            result = cutter.Write(text, static_cast<int>(std::strlen(text)), &cancel, 1);
-        });
+        return std::thread(
+            [this, text, &result] { result = cutter.Write(text, static_cast<int>(std::strlen(text)), &cancel, 1); });
     }
     sendtest::SocatPtyPair pair;
     CHpglCutter cutter;
@@ -97,22 +99,59 @@ TEST_F(SerialLink, WriteWaitsForCtsWithoutSpinningUntilRaisedOrCancelled)
     EXPECT_EQ(cts.polls.load(), polls);
 }
 
-TEST_F(SerialLink, VanishedPortFailsTheWriteInsteadOfWaitingForever)
+TEST_F(SerialLink, APortThatVanishesFailsAtOnceWithTheSystemsReason)
 {
     ASSERT_EQ(cutter.Open(sendtest::SerialLink(pair.Near())), 1);
     cutter.SerialLink().SetModemStatusSource(&cts);
-    cts.failWith = EIO;   // the line status can no longer be read
+    cts.failWith = EIO;  // the line status can no longer be read
     EXPECT_EQ(cutter.Write("PU0,0;", 6, &cancel, 1), -1);
 
+    // A write held up by a reader that stopped, and then the cable is pulled.
     cutter.SerialLink().SetModemStatusSource(nullptr);
     cutter.linkType = LINK_VCOM;
-    ASSERT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
-    pair.Kill();   // the cable is pulled
-    int result = 3;
-    for (int i = 0; i < 100 && result == 3; ++i) result = cutter.Write("IN;", 3, &cancel, 1);
-    EXPECT_EQ(result, -1);
+    const std::string chunk(4 << 20, 'X');
+    std::atomic<int> result{-2};
+    std::thread writer([&] { result = cutter.Write(chunk.data(), static_cast<int>(chunk.size()), &cancel, 1); });
+    std::this_thread::sleep_for(200ms);
+    ASSERT_EQ(result.load(), -2) << "the write should still be waiting for the reader";
+    const auto killedAt = std::chrono::steady_clock::now();
+    pair.Kill();
+    writer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - killedAt, 1s);
+    EXPECT_EQ(result.load(), -1);
+    EXPECT_EQ(SystemErrorText(cutter.LastError()), SystemErrorText(EIO));
     cutter.Close();
     EXPECT_EQ(cutter.SerialLink().IsOpen(), 0);
+}
+
+// A cutter that stops reading for a minute while it cuts is waited for.
+TEST_F(SerialLink, AReaderThatPausesAMinuteGetsEveryByteAndTheSendSucceeds)
+{
+    std::string job;
+    for (int i = 0; job.size() < 400'000; ++i) job += "PD" + std::to_string(i) + "," + std::to_string(-i) + ";";
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "out.hb", job);
+    ASSERT_EQ(cutter.Open(sendtest::SerialLink(pair.Near())), 1);
+    sendtest::BackgroundSend send(cutter, LINK_SERIAL, dir / "out.hb");
+
+    std::string received = pair.ReadFar(5s, 0ms);
+    while (received.size() < job.size() / 2) received += pair.ReadFar(5s, 0ms);
+    std::this_thread::sleep_for(60s);  // the reader stops
+    EXPECT_FALSE(send.ended.load()) << send.messages;
+    const std::uint64_t counted = send.bytesSent.load();
+    const std::size_t taken = received.size();
+    while (received.size() < job.size()) {
+        std::string piece = pair.ReadFar(5s, 0ms);
+        if (piece.empty()) break;
+        received += piece;
+    }
+    send.Wait();
+    cutter.Close();
+    EXPECT_EQ(send.outcome, SendOutcome::Finished) << send.messages;
+    EXPECT_EQ(received.size(), job.size());
+    EXPECT_TRUE(received == job);
+    std::cout << "measured: serial pause 60 s; counted " << counted << " B while the reader had " << taken
+              << " B; delivered " << received.size() << " of " << job.size() << " B\n";
 }
 
 TEST_F(SerialLink, CancelEndsAWriteBlockedByAReaderThatStopped)
@@ -120,7 +159,7 @@ TEST_F(SerialLink, CancelEndsAWriteBlockedByAReaderThatStopped)
     CRS232 link;
     link.m_strDevicePath = pair.Near();
     ASSERT_EQ(link.Open(), 1);
-    const std::string chunk(4 << 20, 'X');   // far more than the pty can hold
+    const std::string chunk(4 << 20, 'X');  // far more than the pty can hold
     std::atomic<int> result{-2};
     std::thread writer([&] { result = link.Write(chunk.data(), static_cast<int>(chunk.size()), &cancel); });
     std::this_thread::sleep_for(200ms);

@@ -1,8 +1,19 @@
-// The network link against real TCP peers on 127.0.0.1.
+// The network link against real TCP peers on 127.0.0.1, and in a network
+// namespace of the test's own for a peer that vanishes.
 #include <gtest/gtest.h>
 
+#include <net/if.h>
+#include <sys/ioctl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <random>
+
 #include "platform/Notifier.h"
+#include "platform/SystemError.h"
 #include "cutter/Cutter.h"
+#include "cutter/LinkLiveness.h"
 #include "cutter/SendTestPeers.h"
 #include "cutter/SocketX.h"
 
@@ -10,8 +21,24 @@ namespace kerfmax {
 namespace {
 
 using namespace std::chrono_literals;
+using sendtest::BackgroundSend;
+using sendtest::Clock;
+using sendtest::ReaderPause;
 using sendtest::TcpPeer;
 constexpr auto NetworkSettings = sendtest::NetworkLink;
+
+std::string RandomJob(std::size_t size)
+{
+    std::mt19937 random(11);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 // A listener the test serves itself: Open completes the handshake from the
 // backlog and the test accepts afterwards.
@@ -106,6 +133,159 @@ TEST_F(TcpLink, OpeningAnOpenCutterClosesTheOldConnectionFirst)
     ASSERT_EQ(cutter.Write("SP1;", 4, &cancel, 1), 4);
     cutter.Close();
     EXPECT_EQ(second.Received(), "SP1;");
+}
+
+// The rule that keeps a busy peer's closed window from the system's time-out,
+// step by step on one connection.
+TEST(TcpWindowWatch, AClosedWindowIsKeptAliveOnlyWhileThePeerAnswers)
+{
+    const auto base = TcpLivenessSettings().userTimeout;
+    const TcpFlow open{TcpPhase::Open, false, 5, 0};
+    const TcpFlow answering{TcpPhase::Open, true, 3000, 70000};
+    const TcpFlow silent{TcpPhase::Open, true, 25000, 70000};
+    const TcpFlow untold{TcpPhase::Open, true, -1, 70000};
+    struct Step {
+        const TcpFlow& flow;
+        std::chrono::milliseconds at;
+        std::optional<std::chrono::milliseconds> wanted;
+    };
+    const Step steps[] = {
+        {open, 0ms, std::nullopt},  // the time-out it was made with
+        {answering, 30s, std::nullopt},  // never below that time-out
+        {answering, 60s, 70s},  // closed for 60 s: 10 s ahead
+        {answering, 60300ms, 71s},  // whole seconds, never short
+        {answering, 60900ms, std::nullopt},  // at most one change a second
+        {silent, 120s, std::nullopt},  // left to run out: the system ends it
+        {untold, 200s, std::nullopt},  // no word of the peer: the system's rule
+        {open, 210s, base},  // reopened
+        {answering, 215s, std::nullopt},  // counted from the reopening
+    };
+    TcpWindowWatch watch(Clock::time_point{});
+    for (const Step& step : steps) {
+        EXPECT_EQ(watch.Update(step.flow, Clock::time_point{} + step.at), step.wanted)
+            << "at " << step.at.count() << " ms";
+    }
+}
+
+// A job sent to a peer that stops reading for a while, as a cutter does while
+// its buffer is full; reports what the link had queued during the pause.
+void SendThroughAPause(std::size_t jobBytes, ReaderPause pause, std::size_t honestWithin)
+{
+    test::TempDir dir;
+    const std::string job = RandomJob(jobBytes);
+    test::WriteFileBytes(dir / "out.hb", job);
+    TcpPeer peer(TcpPeer::Mode::Record, pause);
+    RecordingNotifier notes;
+    CHpglCutter cutter;
+    cutter.SetNotifier(&notes);
+    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
+    BackgroundSend send(cutter, LINK_NETWORK, dir / "out.hb");
+
+    for (auto until = Clock::now() + 30s; !peer.Paused() && Clock::now() < until;) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(peer.Paused());
+    const auto pausedAt = Clock::now();
+    std::this_thread::sleep_for(3s);  // every buffer on the way is full by now
+    const std::uint64_t counted = send.bytesSent.load();
+    const std::size_t taken = peer.ReceivedSoFar();
+    const long queued = cutter.Socket()->QueuedBytes();
+    const int sendBuffer = cutter.Socket()->SendBufferBytes();
+    EXPECT_LE(counted - taken, honestWithin) << "the send counts what the system queued";
+    send.Wait();
+    const auto pauseToEnd = send.endedAt - pausedAt;
+    cutter.Close();
+
+    EXPECT_EQ(send.outcome, SendOutcome::Finished) << send.messages << notes.messages;
+    EXPECT_TRUE(send.messages.empty()) << send.messages;
+    const std::string received = peer.Received();
+    EXPECT_EQ(received.size(), job.size());
+    EXPECT_TRUE(received == job);
+    std::cout << "measured: pause " << pause.pause.count() << " s, send ended " << Seconds(pauseToEnd)
+              << " s after it; counted " << counted << " B while the peer had " << taken << " B; queued " << queued
+              << " B; SO_SNDBUF " << sendBuffer << " B; delivered " << received.size() << " of " << job.size()
+              << " B\n";
+}
+
+TEST(TcpBusyCutter, ASmallBufferPeerThatStopsNinetySecondsWithAMegabyteLeftGetsEveryByte)
+{
+    SendThroughAPause(2 << 20, ReaderPause{1 << 20, 90s, 8192}, 256 * 1024);
+}
+
+TEST(TcpBusyCutter, APeerThatStopsAMinuteInTheMiddleGetsEveryByte)
+{
+    // The peer's own receive buffer grows as the system likes: its bytes count as taken.
+    SendThroughAPause(8 << 20, ReaderPause{4 << 20, 60s, 0}, SIZE_MAX);
+}
+
+// Brings up the loopback interface of a fresh network namespace.
+bool BringUpLoopback()
+{
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = fd >= 0 && ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    if (fd >= 0) ::close(fd);
+    return up;
+}
+
+constexpr const char* kInNamespace = "KERFMAX_TEST_IN_NETNS";
+
+// Runs this test again in a network namespace of its own (as root, or as the
+// root of a new user namespace otherwise); its output tells what it measured.
+void RunInANetworkNamespace(const char* testName)
+{
+    if (!test::HaveProgram("unshare")) GTEST_SKIP() << "unshare (util-linux) is not installed";
+    if (!test::HaveProgram("nft")) GTEST_SKIP() << "nft (nftables) is not installed";
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = std::string(kInNamespace) + "=1 unshare " + (::geteuid() == 0 ? "-n" : "-rn") + " '" +
+                                self + "' --gtest_filter=" + testName + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    if (output.rfind("unshare:", 0) == 0) GTEST_SKIP() << "cannot make a network namespace: " << output;
+    std::cout << output;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+}
+
+TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
+{
+    if (std::getenv(kInNamespace) == nullptr) return RunInANetworkNamespace("TcpGoneCutter.*");
+    ASSERT_TRUE(BringUpLoopback());
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "out.hb", RandomJob(32 << 20));
+    TcpPeer peer(TcpPeer::Mode::SlowRecord);
+    RecordingNotifier notes;
+    CHpglCutter cutter;
+    cutter.SetNotifier(&notes);
+    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
+    BackgroundSend send(cutter, LINK_NETWORK, dir / "out.hb");
+    for (auto until = Clock::now() + 10s; peer.ReceivedSoFar() < (256 << 10) && Clock::now() < until;)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_GE(peer.ReceivedSoFar(), 256u << 10) << "the job never flowed";
+
+    // From now on nothing reaches the peer, and it says nothing more.
+    const std::string drop =
+        "nft add table inet t && nft add chain inet t c '{ type filter hook output priority 0; }' "
+        "&& nft add rule inet t c tcp dport " +
+        std::to_string(peer.Port()) + " drop";
+    ASSERT_EQ(std::system(drop.c_str()), 0);
+    const auto droppedAt = Clock::now();
+    const std::size_t delivered = peer.ReceivedSoFar();
+    for (auto until = droppedAt + 120s; !send.ended.load() && Clock::now() < until;) std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(send.ended.load()) << "still waiting for a peer that is gone";
+    const auto took = send.endedAt - droppedAt;
+
+    EXPECT_EQ(send.outcome, SendOutcome::Failed);
+    EXPECT_LT(took, 90s);
+    EXPECT_EQ(notes.messages, "SendMsg Error!!!\nWarning: " + SystemErrorText(TimedOutErrorCode()) + "\n");
+    EXPECT_EQ(send.messages.rfind("Warning: " + SystemErrorText(TimedOutErrorCode()) + "\nylen:", 0), 0u)
+        << send.messages;
+    std::cout << "measured: drop to failure " << Seconds(took) << " s; the peer had " << delivered
+              << " B at the drop; messages: " << notes.messages;
 }
 
 }  // namespace
