@@ -21,15 +21,15 @@ double RotationAngle(Rotation rotation)
     return 0.0;
 }
 
-// Completes m so that the box, mapped by it, starts at (0, 0). False when that
-// cannot be said in 32 bits.
+// Completes m so that the box, mapped by it, starts at (0, 0). False when mapping
+// the box left the 32-bit range.
 bool MoveMappedBoxToOrigin(Transform& m, const BoundBox& box)
 {
     BoundBox mapped = box;
     const bool fits = TransformBox(mapped, m);
-    m.tx = WrappingNegate(mapped.xMin);
-    m.ty = WrappingNegate(mapped.yMin);
-    return fits && mapped.xMin != INT32_MIN && mapped.yMin != INT32_MIN;
+    m.tx = -std::int64_t{mapped.xMin};
+    m.ty = -std::int64_t{mapped.yMin};
+    return fits;
 }
 
 bool SizeFits(const BoundBox& box)
@@ -69,7 +69,7 @@ void Job::Load(JobTextReader& reader, PathFlattener& flattener)
     BoundBox fileBox;
     ComputeBounds(m_points, fileBox);
     m_fileOrigin = Point{fileBox.xMin, fileBox.yMin};
-    const bool movedFits = TranslatePoints(m_points, WrappingNegate(fileBox.xMin), WrappingNegate(fileBox.yMin));
+    const bool movedFits = TranslatePoints(m_points, -std::int64_t{fileBox.xMin}, -std::int64_t{fileBox.yMin});
     m_box = m_points.empty() ? BoundBox{}
                              : BoundBox{0, WrappingAdd(fileBox.xMax, WrappingNegate(fileBox.xMin)),
                                         WrappingAdd(fileBox.yMax, WrappingNegate(fileBox.yMin)), 0};

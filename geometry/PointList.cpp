@@ -122,15 +122,15 @@ PointList CopyPointList(const PointList& points)
     return points;
 }
 
-bool TranslatePoints(PointList& points, std::int32_t dx, std::int32_t dy)
+bool TranslatePoints(PointList& points, std::int64_t dx, std::int64_t dy)
 {
     // Same result as the identity transform with (dx, dy), without the doubles.
     bool fits = true;
     for (PointNode& node : points) {
         if (node.kind != KIND_PEN_UP && node.kind != KIND_PEN_DOWN) continue;
-        fits = fits && FitsInt32(std::int64_t{node.x} + dx) && FitsInt32(std::int64_t{node.y} + dy);
-        node.x = WrappingAdd(node.x, dx);
-        node.y = WrappingAdd(node.y, dy);
+        fits = fits && FitsInt32(node.x + dx) && FitsInt32(node.y + dy);
+        node.x = WrapToInt32(node.x + dx);
+        node.y = WrapToInt32(node.y + dy);
     }
     return fits;
 }

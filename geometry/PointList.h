@@ -55,7 +55,7 @@ PointList CopyPointList(const PointList& points);
 
 // Moves every pen point by (dx, dy); placeholders stay at (0, 0). False when a
 // sum left the signed 32-bit range (it wraps).
-bool TranslatePoints(PointList& points, std::int32_t dx, std::int32_t dy);
+bool TranslatePoints(PointList& points, std::int64_t dx, std::int64_t dy);
 
 // Moves the pen points so that their box starts at (0, 0); returns the box after
 // the move, (0, width, height, 0). An empty list gives an empty box.

@@ -51,10 +51,10 @@ bool MapPoint(const Transform& m, std::int32_t& x, std::int32_t& y)
     const double mappedY = m.b * dx + m.d * dy;
     const std::int32_t nx = TruncateToInt32(mappedX);
     const std::int32_t ny = TruncateToInt32(mappedY);
-    const bool fits = TruncatesIntoInt32(mappedX) && TruncatesIntoInt32(mappedY) &&
-                      FitsInt32(std::int64_t{nx} + m.tx) && FitsInt32(std::int64_t{ny} + m.ty);
-    x = WrappingAdd(nx, m.tx);
-    y = WrappingAdd(ny, m.ty);
+    const bool fits =
+        TruncatesIntoInt32(mappedX) && TruncatesIntoInt32(mappedY) && FitsInt32(nx + m.tx) && FitsInt32(ny + m.ty);
+    x = WrapToInt32(nx + m.tx);
+    y = WrapToInt32(ny + m.ty);
     return fits;
 }
 

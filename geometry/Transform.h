@@ -7,14 +7,16 @@
 
 namespace kerfmax {
 
-// x' = truncate(a*x + c*y) + tx, y' = truncate(b*x + d*y) + ty.
+// x' = truncate(a*x + c*y) + tx, y' = truncate(b*x + d*y) + ty. The translation
+// is held in 64 bits so that moving a box that starts at -2^31 to the origin can
+// be said; the sums wrap to 32 bits as below.
 struct Transform {
     double a = 1.0;
     double b = 0.0;
     double c = 0.0;
     double d = 1.0;
-    std::int32_t tx = 0;
-    std::int32_t ty = 0;
+    std::int64_t tx = 0;
+    std::int64_t ty = 0;
 };
 
 // The rotation angles of the Rotate menu. These truncated constants are the ones
@@ -37,6 +39,11 @@ inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b)
 inline std::int32_t WrappingNegate(std::int32_t a)
 {
     return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(a));
+}
+// The low 32 bits of a 64-bit sum, as the wrapping sum above gives them.
+inline std::int32_t WrapToInt32(std::int64_t a)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(a)));
 }
 inline bool FitsInt32(std::int64_t value)
 {

@@ -38,17 +38,29 @@ TEST(Placement, MirrorAndTurnsStartAtTheOriginWithinOneUnit)
         Points expected;
         BoundBox box;
     } cases[] = {
-        {"mirror: x to width - x", true, Rotation::None,
-         {{1000, 0}, {0, 0}, {0, 500}, {1000, 500}, {1000, 0}, {750, 120}, {750, 120}}, {0, 1000, 500, 0}},
+        {"mirror: x to width - x",
+         true,
+         Rotation::None,
+         {{1000, 0}, {0, 0}, {0, 500}, {1000, 500}, {1000, 0}, {750, 120}, {750, 120}},
+         {0, 1000, 500, 0}},
         // Counter-clockwise with y up; sin(1.5707963) is a hair under 1, so some
         // coordinates land one unit short.
-        {"quarter turn", false, Rotation::Quarter,
-         {{499, 0}, {499, 999}, {0, 1000}, {0, 0}, {499, 0}, {380, 250}, {380, 250}}, {0, 499, 1000, 0}},
+        {"quarter turn",
+         false,
+         Rotation::Quarter,
+         {{499, 0}, {499, 999}, {0, 1000}, {0, 0}, {499, 0}, {380, 250}, {380, 250}},
+         {0, 499, 1000, 0}},
         // (x, y) -> (w - x, h - y), one unit off where truncation bites.
-        {"half turn", false, Rotation::Half,
-         {{999, 499}, {0, 499}, {-1, 0}, {999, 0}, {999, 499}, {749, 380}, {749, 380}}, {-1, 999, 499, 0}},
-        {"three-quarter turn", false, Rotation::ThreeQuarter,
-         {{0, 999}, {0, 0}, {499, -1}, {499, 999}, {0, 999}, {119, 749}, {119, 749}}, {0, 499, 999, -1}},
+        {"half turn",
+         false,
+         Rotation::Half,
+         {{999, 499}, {0, 499}, {-1, 0}, {999, 0}, {999, 499}, {749, 380}, {749, 380}},
+         {-1, 999, 499, 0}},
+        {"three-quarter turn",
+         false,
+         Rotation::ThreeQuarter,
+         {{0, 999}, {0, 0}, {499, -1}, {499, 999}, {0, 999}, {119, 749}, {119, 749}},
+         {0, 499, 999, -1}},
     };
     for (const auto& c : cases) {
         Job job = RectangleJob();
@@ -119,6 +131,52 @@ TEST(Transforms, ExtremeCoordinatesNeitherOverflowNorTrap)
     PointList lowest{{KIND_PEN_UP, INT_MIN, 0}};
     ApplyTransform(lowest, MirrorTransform());
     EXPECT_EQ(lowest[0].x, INT_MAX);
+}
+
+TEST(Placement, OnlyJobsThatStayInsideThe32BitRangeFit)
+{
+    const struct {
+        const char* what;
+        const char* text;
+        bool fitsLoaded;
+        bool mirror;
+        Rotation turn;
+        bool fitsPlaced;
+    } cases[] = {
+        {"the largest size", "PU0,0;PD2147483647,0;SP0;", true, true, Rotation::None, true},
+        {"the smallest coordinate", "PU-2147483648,5;PD-2147483648,-100;SP0;", true, false, Rotation::Quarter, true},
+        // Mirrored in place, -(-2^31) has no 32-bit value: the placement is refused
+        // rather than cut one unit short.
+        {"the smallest coordinate mirrored", "PU-2147483648,5;PD-2147483647,-100;SP0;", true, true, Rotation::None,
+         false},
+        {"a number past the limit", "PU0,0;PD2147483648,0;SP0;", false, false, Rotation::None, false},
+        {"a number below the limit", "PU0,0;PD0,-2147483649;SP0;", false, false, Rotation::Half, false},
+        {"a size past the limit from coordinates that fit", "PU-2000000000,0;PD2000000000,0;SP0;", false, true,
+         Rotation::None, false},
+        // A pen-up that does not widen the box still moves with the job.
+        {"a trailing pen-up moved out", "PU-100,0;PD10,0;PU2147483647,5;SP0;", false, false, Rotation::None, false},
+        // sin(3.1415926) is not 0: the turned corner lands 115 units past the range.
+        {"a half turn pushes a corner out", "PU0,0;PD2147483647,0;PD2147483647,2147483647;SP0;", true, false,
+         Rotation::Half, false},
+        {"a small job mirrored and turned", "PU5,5;PD1000,5;PD1000,900;SP0;", true, true, Rotation::Quarter, true},
+    };
+    for (const auto& c : cases) {
+        Job job;
+        job.LoadJobText(c.text);
+        ASSERT_TRUE(job.HasJob()) << c.what;
+        EXPECT_EQ(job.FitsCutterRange(), c.fitsLoaded) << c.what;
+        if (c.mirror) job.ToggleMirror();
+        job.SetRotation(c.turn);
+        EXPECT_EQ(job.FitsCutterRange(), c.fitsPlaced) << c.what;
+        // Back to the file's placement: the answer of the load again.
+        if (c.mirror) job.ToggleMirror();
+        job.SetRotation(Rotation::None);
+        EXPECT_EQ(job.FitsCutterRange(), c.fitsLoaded) << c.what;
+    }
+    // A number past the limit is kept clamped, as before: only the answer changes.
+    Job clamped;
+    clamped.LoadJobText("PU0,0;PD2147483656,0;SP0;");
+    EXPECT_EQ(clamped.Points()[1].x, INT_MAX);
 }
 
 }  // namespace
