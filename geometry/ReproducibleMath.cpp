@@ -1,144 +1,113 @@
 #include "geometry/ReproducibleMath.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
+
+#include "geometry/AccurateTrigonometry.h"
+#include "geometry/TrigonometryTables.h"
 
 namespace kerfmax {
 
 namespace {
 
-// A value as an unevaluated sum hi + lo with |lo| <= half an ulp of hi.
-struct DoubleDouble {
-    double hi;
-    double lo;
+using trig::kArcSineTable;
+using trig::kSineTable;
+
+std::atomic<std::uint64_t> g_slowSin{0}, g_slowCos{0}, g_slowAcos{0};
+
+// hi + lo, an unevaluated sum.
+struct Pair {
+    double hi, lo;
 };
 
-DoubleDouble TwoSum(double a, double b)
+Pair FastTwoSum(double a, double b)  // a == 0 or |a| >= |b|
+{
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+Pair TwoSum(double a, double b)
 {
     const double s = a + b;
     const double bb = s - a;
     return {s, (a - (s - bb)) + (b - bb)};
 }
 
-DoubleDouble FastTwoSum(double a, double b)  // |a| >= |b|
+double HighHalf(double a)  // the upper 26 bits (Veltkamp)
 {
-    const double s = a + b;
-    return {s, b - (s - a)};
+    const double c = 134217729.0 * a;
+    return c - (c - a);
 }
 
-// Dekker's exact product, without fused multiply-add.
-DoubleDouble TwoProduct(double a, double b)
+// a * b exactly (Dekker, no fused multiply-add), aHigh = HighHalf(a).
+Pair ExactProduct(double a, double aHigh, double b)
 {
-    constexpr double kSplitter = 134217729.0;  // 2^27 + 1
-    const double ca = kSplitter * a;
-    const double ah = ca - (ca - a);
-    const double al = a - ah;
-    const double cb = kSplitter * b;
-    const double bh = cb - (cb - b);
-    const double bl = b - bh;
+    const double aLow = a - aHigh;
+    const double bHigh = HighHalf(b);
+    const double bLow = b - bHigh;
     const double p = a * b;
-    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+    return {p, ((aHigh * bHigh - p) + aHigh * bLow + aLow * bHigh) + aLow * bLow};
 }
 
-DoubleDouble Add(DoubleDouble a, DoubleDouble b)
+// The value is within error of hi + lo. When every number in that interval
+// rounds to the same double, that double is the correctly rounded result.
+bool RoundsSurely(double hi, double lo, double error, double* result)
 {
-    const DoubleDouble s = TwoSum(a.hi, b.hi);
-    const DoubleDouble t = TwoSum(a.lo, b.lo);
-    DoubleDouble u = FastTwoSum(s.hi, s.lo + t.hi);
-    return FastTwoSum(u.hi, u.lo + t.lo);
+    const double up = hi + (lo + error);
+    const double down = hi + (lo - error);
+    *result = up;
+    return up == down;
 }
 
-DoubleDouble Multiply(DoubleDouble a, DoubleDouble b)
-{
-    const DoubleDouble p = TwoProduct(a.hi, b.hi);
-    return FastTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
-}
+// --- sin and cos ---------------------------------------------------------
 
-DoubleDouble Negated(DoubleDouble a)
-{
-    return {-a.hi, -a.lo};
-}
-
-double Rounded(DoubleDouble a)
-{
-    return a.hi + a.lo;
-}
-
-constexpr DoubleDouble kHalfPi = {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
-constexpr DoubleDouble kPi = {0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
-constexpr double kHalfPiThird = -0x1.f1976b7ed8fbcp-110;
-
-// 1/n! for n = 0..kSeriesTerms, built with the same operations on every build.
-constexpr int kSeriesTerms = 29;
-
-struct Reciprocals {
-    DoubleDouble factorial[kSeriesTerms + 1];
-    Reciprocals()
-    {
-        factorial[0] = {1.0, 0.0};
-        for (int n = 1; n <= kSeriesTerms; ++n) {
-            const DoubleDouble previous = factorial[n - 1];
-            const double q = previous.hi / n;
-            const DoubleDouble back = TwoProduct(q, static_cast<double>(n));
-            factorial[n] = FastTwoSum(q, ((previous.hi - back.hi) - back.lo + previous.lo) / n);
-        }
-    }
+// x = n pi/512 + r, |r| <= pi/1024 (a hair more where n rounds the other way).
+struct Reduced {
+    double hi, lo;
+    std::int64_t steps;
 };
 
-// sin(z) for |z| <= pi/4 to about 2^-104: the Taylor series up to z^29.
-DoubleDouble SineSeries(DoubleDouble z)
+// n times each 25-bit part is exact (|n| < 2^28); only the last part rounds.
+// Error of hi + lo: below 2^-110 (the sums' rounding and the last part).
+constexpr double kReductionError = 0x1p-109;
+
+Reduced Reduce(double x)
 {
-    static const Reciprocals reciprocals;
-    const DoubleDouble z2 = Multiply(z, z);
-    DoubleDouble sum = {0.0, 0.0};
-    for (int n = kSeriesTerms; n >= 3; n -= 2) {
-        const DoubleDouble term = reciprocals.factorial[n];
-        sum = Multiply(Add(sum, (n / 2) % 2 == 1 ? Negated(term) : term), z2);
-    }
-    return Add(z, Multiply(sum, z));
+    constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number
+    const double n = (x * trig::kStepsPerRadian + kShifter) - kShifter;
+    const double y = x - n * trig::kStepParts[0];  // exact: the two are close
+    const Pair s = TwoSum(y, -(n * trig::kStepParts[1]));
+    const Pair t = TwoSum(s.hi, -(n * trig::kStepParts[2]));
+    const Pair r = TwoSum(t.hi, (s.lo + t.lo) - n * trig::kStepParts[3]);
+    return {r.hi, r.lo, static_cast<std::int64_t>(n)};
 }
 
-// Minimax kernels on [-pi/4, pi/4] with the coefficients published for
-// fdlibm's __kernel_sin and __kernel_cos; y is the tail of a reduced argument.
-// (Double-double series here would be exact more often, but would make the
-// compensation of a big job three times slower; a last-bit difference of an
-// arc point's sine moves no truncated coordinate in practice.)
-double SineKernel(double x, double y)
-{
-    constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
-                     S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
-                     S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
-    const double z = x * x;
-    const double w = z * z;
-    const double r = S2 + z * (S3 + z * S4) + z * w * (S5 + z * S6);
-    const double v = z * x;
-    return x - ((z * (0.5 * y - v * r) - y) - v * S1);
-}
+// sin(x + quarters * pi/2) = A cos r + B sin r with A, B from the table.
+// Relative error below 2^-66.4 of the result, plus the reduction's error.
+constexpr double kSineRelativeError = 0x1p-66;
 
-double CosineKernel(double x, double y)
+Pair SineOfReduced(const Reduced& r, unsigned quarters)
 {
-    constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03, C3 = 2.48015872894767294178e-05,
-                     C4 = -2.75573143513906633035e-07, C5 = 2.08757232129817482790e-09,
-                     C6 = -1.13596475577881948265e-11;
-    const double z = x * x;
-    const double w = z * z;
-    const double r = z * (C1 + z * (C2 + z * C3)) + w * w * (C4 + z * (C5 + z * C6));
-    const double hz = 0.5 * z;
-    const double one = 1.0 - hz;
-    return one + (((1.0 - one) - hz) + (z * r - x * y));
-}
+    constexpr int kHalf = trig::kSineSteps / 2;
+    const std::uint64_t steps = static_cast<std::uint64_t>(r.steps) + quarters * kHalf;
+    const unsigned j = static_cast<unsigned>(steps % kHalf);
+    const unsigned q = static_cast<unsigned>(steps / kHalf) & 3;
+    const trig::SineRow& a = kSineTable[(q & 1) ? kHalf - j : j];
+    const trig::SineRow& b = kSineTable[(q & 1) ? j : kHalf - j];
+    const double signA = (q & 2) ? -1.0 : 1.0;
+    const double signB = ((q + 1) & 2) ? -1.0 : 1.0;
+    const double ah = signA * a.hi;
+    const double bh = signB * b.hi;
 
-// x - n * pi/2 with n the nearest whole number, as head and tail; n mod 4 in *quadrant.
-DoubleDouble ReduceQuarterTurns(double x, int* quadrant)
-{
-    const double n = std::floor(x * 0x1.45f306dc9c883p-1 + 0.5);  // x * 2/pi
-    const DoubleDouble p1 = TwoProduct(n, kHalfPi.hi);
-    const DoubleDouble p2 = TwoProduct(n, kHalfPi.lo);
-    DoubleDouble r = TwoSum(x - p1.hi, -p1.lo);  // x - p1.hi is exact: the two are close
-    r = Add(r, Negated(p2));
-    r = Add(r, {-n * kHalfPiThird, 0.0});
-    *quadrant = static_cast<int>(static_cast<long long>(n) & 3);
-    return r;
+    const Pair p = ExactProduct(bh, signB * b.hiHigh, r.hi);
+    const Pair s = FastTwoSum(ah, p.hi);  // |A| >= 2 |B r| unless A is 0
+    const double r2 = r.hi * r.hi;
+    const double cosMinusOne = r2 * (-0.5 + r2 * (1.0 / 24 + r2 * (-1.0 / 720))) - r.hi * r.lo;
+    const double sinMinusR = r.hi * r2 * (-1.0 / 6 + r2 * (1.0 / 120 + r2 * (-1.0 / 5040)));
+    const double small = (s.lo + p.lo) + (signA * a.lo + signB * b.lo * r.hi + bh * r.lo);
+    return {s.hi, (small + bh * sinMinusR) + ah * cosMinusOne};
 }
 
 bool OutOfRange(double x)
@@ -146,71 +115,109 @@ bool OutOfRange(double x)
     return !(std::fabs(x) < 0x1p20);  // also NaN and infinities
 }
 
-// asin(s) for 0 <= s <= 0.71 (so that asin(s) <= pi/4), to about 2^-104:
-// one Newton step from the C library's value, which is good to a few ulps.
-DoubleDouble ArcSineNear(DoubleDouble s)
+double SineOrCosine(double x, unsigned quarters)
 {
-    const double z0 = std::asin(s.hi);
-    const DoubleDouble residual = Add(SineSeries({z0, 0.0}), Negated(s));
-    const double correction = -(residual.hi + residual.lo) / CosineKernel(z0, 0.0);
-    return TwoSum(z0, correction);
+    const Pair v = SineOfReduced(Reduce(x), quarters);
+    double result = 0.0;
+    if (RoundsSurely(v.hi, v.lo, kSineRelativeError * std::fabs(v.hi) + kReductionError, &result)) return result;
+    if (quarters == 0) {
+        g_slowSin.fetch_add(1, std::memory_order_relaxed);
+        return AccurateSin(x);
+    }
+    g_slowCos.fetch_add(1, std::memory_order_relaxed);
+    return AccurateCos(x);
 }
 
-DoubleDouble SquareRoot(double v)
+// --- acos ---------------------------------------------------------------
+
+// asin(t) for t = hi + tail in [0, 1/2], |tail| <= ulp(hi)/2, from the
+// polynomial of the nearest table point. Relative error below 2^-67.6.
+constexpr double kArcSineRelativeError = 0x1p-67;
+
+Pair ArcSine(double t, double tail)
 {
-    const double s = std::sqrt(v);
-    if (s == 0.0) return {0.0, 0.0};
-    const DoubleDouble square = TwoProduct(s, s);
-    return FastTwoSum(s, ((v - square.hi) - square.lo) / (2.0 * s));
+    constexpr double kPoints = 2 * trig::kArcSineIntervals;
+    constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number, kept in the low bits
+    const double shifted = t * kPoints + kShifter;
+    const double v = t - (shifted - kShifter) * (1.0 / kPoints);  // exact
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    const trig::ArcSineRow& row = kArcSineTable[bits & 0xff];
+    const double* a = row.a;  // a[0] is the coefficient of v^2
+    const Pair p = ExactProduct(row.a1, row.a1High, v);
+    const Pair s = FastTwoSum(row.a0, p.hi);
+    // Estrin's scheme: shorter chains of dependent operations than Horner's.
+    const double v2 = v * v;
+    const double v4 = v2 * v2;
+    const double low = (a[0] + v * a[1]) + v2 * (a[2] + v * a[3]);
+    const double high = (a[4] + v * a[5]) + v2 * a[6];
+    const double higher = v2 * (low + v4 * high);
+    // The tail moves the result by tail * asin'(t), the series' derivative.
+    const double tailPart = tail * (row.a1 + v * (2.0 * a[0] + 3.0 * a[1] * v));
+    const double small = (s.lo + p.lo) + (row.a0Low + row.a1Low * v + tailPart);
+    return {s.hi, small + higher};
+}
+
+// sqrt(w) as hi + lo for 0 < w <= 1/4.
+Pair SquareRoot(double w)
+{
+    const double hi = std::sqrt(w);
+    const Pair square = ExactProduct(hi, HighHalf(hi), hi);
+    return {hi, ((w - square.hi) - square.lo) / (hi + hi)};  // w - square.hi is exact
 }
 
 }  // namespace
 
 double ReproducibleSin(double x)
 {
-    if (x == 0.0) return x;  // keeps the sign of zero
-    if (OutOfRange(x)) return std::isinf(x) ? std::numeric_limits<double>::quiet_NaN() : std::sin(x);
-    int quadrant = 0;
-    const DoubleDouble r = ReduceQuarterTurns(x, &quadrant);
-    switch (quadrant) {
-    case 0: return SineKernel(r.hi, r.lo);
-    case 1: return CosineKernel(r.hi, r.lo);
-    case 2: return -SineKernel(r.hi, r.lo);
-    default: return -CosineKernel(r.hi, r.lo);
-    }
+    if (std::fabs(x) < 0x1p-26) return x;  // |sin x - x| < half an ulp; keeps the sign of zero
+    if (OutOfRange(x)) return std::isnan(x) || std::isinf(x) ? std::numeric_limits<double>::quiet_NaN() : std::sin(x);
+    return SineOrCosine(x, 0);
 }
 
 double ReproducibleCos(double x)
 {
-    if (x == 0.0) return 1.0;
-    if (OutOfRange(x)) return std::isinf(x) ? std::numeric_limits<double>::quiet_NaN() : std::cos(x);
-    int quadrant = 0;
-    const DoubleDouble r = ReduceQuarterTurns(x, &quadrant);
-    switch (quadrant) {
-    case 0: return CosineKernel(r.hi, r.lo);
-    case 1: return -SineKernel(r.hi, r.lo);
-    case 2: return -CosineKernel(r.hi, r.lo);
-    default: return SineKernel(r.hi, r.lo);
-    }
+    if (std::fabs(x) < 0x1p-27) return 1.0;  // 1 - x^2/2 rounds to 1
+    if (OutOfRange(x)) return std::isnan(x) || std::isinf(x) ? std::numeric_limits<double>::quiet_NaN() : std::cos(x);
+    return SineOrCosine(x, 1);
 }
 
 double ReproducibleAcos(double x)
 {
-    if (std::isnan(x) || std::fabs(x) > 1.0) return std::numeric_limits<double>::quiet_NaN();
-    DoubleDouble result;
-    if (x >= 0.0 && x <= 0.5) {
-        result = Add(kHalfPi, Negated(ArcSineNear({x, 0.0})));  // pi/2 - asin(x)
-    } else if (x < 0.0 && x >= -0.5) {
-        result = Add(kHalfPi, ArcSineNear({-x, 0.0}));
-    } else if (x > 0.0) {
-        // 2 asin(sqrt((1 - x) / 2)) keeps its precision near 1; 1 - x is exact here.
-        const DoubleDouble a = ArcSineNear(SquareRoot((1.0 - x) * 0.5));
-        result = {2.0 * a.hi, 2.0 * a.lo};
-    } else {
-        const DoubleDouble a = ArcSineNear(SquareRoot((1.0 + x) * 0.5));
-        result = Add(kPi, {-2.0 * a.hi, -2.0 * a.lo});
+    const double ax = std::fabs(x);
+    if (!(ax < 1.0)) {
+        if (ax == 1.0) return x > 0 ? 0.0 : trig::kPi[0];
+        return std::numeric_limits<double>::quiet_NaN();
     }
-    return Rounded(result);
+    // Middle: acos x = pi/2 - asin x. Near the ends: acos |x| = 2 asin t with
+    // t = sqrt((1 - |x|) / 2), which keeps its precision near 1 (1 - |x| is exact).
+    const bool middle = ax <= 0.5;
+    const Pair t = middle ? Pair{ax, 0.0} : SquareRoot((1.0 - ax) * 0.5);
+    const Pair s = ArcSine(t.hi, t.lo);
+    Pair result;
+    double error = kArcSineRelativeError * std::fabs(s.hi) + 0x1p-100;
+    if (middle) {
+        const double sign = x < 0 ? -1.0 : 1.0;
+        const Pair h = FastTwoSum(trig::kHalfPi[0], -sign * s.hi);
+        result = {h.hi, h.lo + (trig::kHalfPi[1] - sign * s.lo)};
+    } else if (x > 0) {
+        result = {2.0 * s.hi, 2.0 * s.lo};
+        error = 2.0 * kArcSineRelativeError * std::fabs(s.hi);
+    } else {
+        const Pair h = FastTwoSum(trig::kPi[0], -2.0 * s.hi);
+        result = {h.hi, h.lo + (trig::kPi[1] - 2.0 * s.lo)};
+        error = 2.0 * error;
+    }
+    double rounded = 0.0;
+    if (RoundsSurely(result.hi, result.lo, error, &rounded)) return rounded;
+    g_slowAcos.fetch_add(1, std::memory_order_relaxed);
+    return AccurateAcos(x, result.hi, result.lo);
+}
+
+ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts()
+{
+    return {g_slowSin.load(std::memory_order_relaxed), g_slowCos.load(std::memory_order_relaxed),
+            g_slowAcos.load(std::memory_order_relaxed)};
 }
 
 }  // namespace kerfmax

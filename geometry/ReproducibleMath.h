@@ -3,20 +3,28 @@
 // The C libraries differ in the last bit (MinGW's acos for about one argument
 // in thirteen, glibc's and MinGW's sin and cos for about one in a thousand),
 // and a corner arc's last point depends on those bits: the same job would cut
-// differently on Windows and Linux. These use only IEEE additions,
-// multiplications, divisions and square roots (built without fused
-// multiply-add), so every build computes them alike.
+// differently on Windows and Linux. These are correctly rounded (to nearest,
+// ties to even), the one result every correct library agrees with, and use
+// only IEEE additions, multiplications, divisions, square roots and integer
+// arithmetic (built without fused multiply-add), so every build computes them
+// alike.
+#include <cstdint>
 
 namespace kerfmax {
 
-// Within one unit in the last place (correctly rounded for all but a few in
-// a hundred arguments, and at the quarter turns); exact at 0. NaN for
-// infinite or NaN arguments. Meant for the angles of a job (|x| below 2^20).
+// Correctly rounded for |x| < 2^20 (the angles of a job); the C library's
+// value beyond. NaN for infinite or NaN arguments.
 double ReproducibleSin(double x);
 double ReproducibleCos(double x);
 
-// Correctly rounded (computed in double-double and rounded once), as glibc's
-// acos is on all but rare arguments. NaN outside [-1, 1].
+// Correctly rounded on [-1, 1]; NaN outside it.
 double ReproducibleAcos(double x);
+
+// How many calls so far could not decide the rounding from the fast
+// evaluation and took the slow, wide path (about one in ten thousand).
+struct ReproducibleMathSlowCalls {
+    std::uint64_t sin = 0, cos = 0, acos = 0;
+};
+ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts();
 
 }  // namespace kerfmax

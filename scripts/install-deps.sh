@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libmpfr-dev libgmp-dev
   socat nftables p7zip-full libxml2-utils libpugixml-dev
   qt6-base-dev fonts-wqy-microhei xvfb xauth
 )

@@ -1,0 +1,152 @@
+// Our sin, cos and acos against MPFR's correctly rounded values. A quick
+// sample runs in the suite; KERFMAX_TRIG_SAMPLES=10000000 gives the long run.
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <vector>
+
+#include "geometry/AccurateTrigonometry.h"
+#include "geometry/ReproducibleMath.h"
+
+namespace kerfmax {
+namespace {
+
+using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+
+double Exact(MpfrFunction f, double x)
+{
+    mpfr_t in, out;
+    mpfr_init2(in, 53);
+    mpfr_init2(out, 53);
+    mpfr_set_d(in, x, MPFR_RNDN);
+    const int inexact = f(out, in, MPFR_RNDN);
+    mpfr_subnormalize(out, inexact, MPFR_RNDN);
+    const double result = mpfr_get_d(out, MPFR_RNDN);
+    mpfr_clear(in);
+    mpfr_clear(out);
+    return result;
+}
+
+long Samples()
+{
+    const char* text = std::getenv("KERFMAX_TRIG_SAMPLES");
+    return text ? std::atol(text) : 100000;
+}
+
+class Random {
+public:
+    double Unit() { return double(Next() >> 11) * 0x1p-53; }
+    std::uint64_t Next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 7;
+        m_state ^= m_state << 17;
+        return m_state;
+    }
+
+private:
+    std::uint64_t m_state = 0x2545f4914f6cdd1du;
+};
+
+// Angles below 2^20: evenly spread, spread over the binades from 2^-30, and
+// the doubles nearest to multiples of pi/2 with their neighbours (where the
+// reduction cancels most).
+std::vector<double> Angles(long count)
+{
+    Random random;
+    std::vector<double> angles;
+    angles.reserve(count);
+    const long quarterTurns = 667544;  // below 2^20 / (pi/2)
+    for (long i = 0; i < count; ++i) {
+        const double sign = random.Next() & 1 ? -1.0 : 1.0;
+        double x = 0.0;
+        switch (i % 3) {
+        case 0: x = random.Unit() * 0x1p20; break;
+        case 1: x = std::ldexp(1.0 + random.Unit(), -30 + int(random.Next() % 50)); break;
+        default:
+            x = double(random.Next() % quarterTurns) * 1.5707963267948966;
+            for (std::uint64_t steps = random.Next() % 3; steps > 0; --steps) x = std::nextafter(x, 0x1p21);
+        }
+        angles.push_back(sign * x);
+    }
+    return angles;
+}
+
+// Cosines: evenly spread, near the ends (1 - 2^-k), near 0 and subnormal.
+std::vector<double> Cosines(long count)
+{
+    Random random;
+    std::vector<double> cosines = {
+        0.0, -0.0, 1.0, -1.0, 0x1p-1074, -0x1p-1074, 0x1.fffffffffffffp-1, -0x1.fffffffffffffp-1, 0.5, -0.5};
+    for (long i = 0; i < count; ++i) {
+        const double sign = random.Next() & 1 ? -1.0 : 1.0;
+        const int k = int(random.Next() % 53);
+        switch (i % 3) {
+        case 0: cosines.push_back(sign * random.Unit()); break;
+        case 1: cosines.push_back(sign * (1.0 - std::ldexp(random.Unit(), -k))); break;
+        default: cosines.push_back(sign * std::ldexp(random.Unit(), -20 * k)); break;
+        }
+    }
+    return cosines;
+}
+
+struct Check {
+    const char* name;
+    std::function<double(double)> ours;
+    MpfrFunction exact;
+    const std::vector<double>* arguments;
+};
+
+void ExpectAllEqual(const Check& check, long stride = 1)
+{
+    long differences = 0;
+    for (std::size_t i = 0; i < check.arguments->size(); i += stride) {
+        const double x = (*check.arguments)[i];
+        const double ours = check.ours(x);
+        const double exact = Exact(check.exact, x);
+        if (ours != exact && !(std::isnan(ours) && std::isnan(exact)) && ++differences <= 10)
+            ADD_FAILURE() << check.name << std::hexfloat << "(" << x << ") = " << ours << ", correctly rounded "
+                          << exact;
+    }
+    EXPECT_EQ(differences, 0) << check.name;
+}
+
+TEST(ReproducibleMathMpfr, EveryResultIsTheCorrectlyRoundedOneAndTheSlowPathIsRare)
+{
+    const long count = Samples();
+    const std::vector<double> angles = Angles(count);
+    const std::vector<double> cosines = Cosines(count);
+    const ReproducibleMathSlowCalls before = ReproducibleMathSlowCallCounts();
+    ExpectAllEqual({"sin", ReproducibleSin, mpfr_sin, &angles});
+    ExpectAllEqual({"cos", ReproducibleCos, mpfr_cos, &angles});
+    ExpectAllEqual({"acos", ReproducibleAcos, mpfr_acos, &cosines});
+    const ReproducibleMathSlowCalls after = ReproducibleMathSlowCallCounts();
+    const std::uint64_t slow[3] = {after.sin - before.sin, after.cos - before.cos, after.acos - before.acos};
+    std::cout << count << " arguments per function; slow path: sin " << slow[0] << ", cos " << slow[1] << ", acos "
+              << slow[2] << "\n";
+    for (std::uint64_t s : slow) EXPECT_LT(s, std::uint64_t(count / 1000 + 10));  // about one in 10^4
+}
+
+// The random run reaches the wide path a few times only: check it directly.
+TEST(ReproducibleMathMpfr, TheWidePathIsCorrectlyRoundedToo)
+{
+    const long count = Samples() / 50;
+    std::vector<double> angles;
+    for (double x : Angles(count))
+        if (std::fabs(x) >= 0x1p-26) angles.push_back(x);
+    std::vector<double> cosines;
+    for (double x : Cosines(count))
+        if (std::fabs(x) < 1.0) cosines.push_back(x);
+    ExpectAllEqual({"wide sin", AccurateSin, mpfr_sin, &angles});
+    ExpectAllEqual({"wide cos", AccurateCos, mpfr_cos, &angles});
+    // Started from the C library's value (a few ulps off), not the fast path's.
+    ExpectAllEqual({"wide acos", [](double x) { return AccurateAcos(x, std::acos(x), 0.0); }, mpfr_acos, &cosines});
+}
+
+}  // namespace
+}  // namespace kerfmax
