@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -9,7 +10,9 @@
 #include <string_view>
 #include <utility>
 
+#include "app/SettingsPath.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/FileOps.h"
 #include "platform/Notifier.h"
 #include "platform/PathText.h"
@@ -19,6 +22,9 @@ namespace kerfmax {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n\v\f";
+// A save holds the lock for one read and one write; a holder that keeps it
+// this long is stuck, and the save is reported as failed rather than hang.
+constexpr std::chrono::seconds kLockWait{10};
 
 std::string_view Trim(std::string_view text)
 {
@@ -188,7 +194,8 @@ bool CIniFile::LoadLines()
     int error = 0;
     std::FILE* file = OpenCreatingIfMissing(m_strPath, &error);
     if (!file) {
-        ReportOnce("open", SystemReason(error));
+        const std::string folderError = error == ENOENT ? SettingsFolderError(m_strPath) : std::string();
+        ReportOnce("open", folderError.empty() ? SystemReason(error) : folderError);
         return false;
     }
     bool ok = ReadLines(file, m_lines, &error);
@@ -242,6 +249,7 @@ void CIniFile::PutValue(const std::string& section, const std::string& key, cons
 
 std::string CIniFile::ReadString(const std::string& section, const std::string& key, const std::string& defaultText)
 {
+    std::lock_guard<std::mutex> guard(m_mutex);
     LoadLines();
     auto body = FindSectionBody(m_lines, section);
     if (!body) return defaultText;
@@ -257,10 +265,22 @@ int CIniFile::ReadInt(const std::string& section, const std::string& key, int de
 
 bool CIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    // Without a successful read the lines are not the file's: writing them
-    // would throw away whatever the file holds.
-    if (!m_bLoaded && !LoadLines()) return false;
-    PutValue(section, key, value);
+    return WriteEntries({{section, key, value}});
+}
+
+bool CIniFile::WriteEntries(const std::vector<IniEntry>& entries)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const FileLock lock(m_strPath, kLockWait);
+    if (lock.TimedOut()) {
+        ReportOnce("write", lock.Error());
+        return false;
+    }
+    // Read afresh under the lock so that nothing saved since our last read is
+    // lost. Without a successful read the lines are not the file's: writing
+    // them would throw away whatever the file holds.
+    if (!LoadLines()) return false;
+    for (const IniEntry& entry : entries) PutValue(entry.section, entry.key, entry.value);
     return SaveLines();
 }
 

@@ -131,14 +131,18 @@ JobSettings ReadJobSettings(CIniFile& ini)
 void SaveSettings(CIniFile& ini, const JobSettings& s, bool lastLinkWasNetwork)
 {
     using namespace settings;
-    ini.WriteInt(kDeviceSection, kManufacturerKey, s.manufacturerRow);
-    ini.WriteInt(kDeviceSection, kPortKey, s.portIndex);
-    ini.WriteString(kDeviceSection, kPortTextKey, s.portText);
-    ini.WriteInt(kOffsetSection, kBladeOffsetOnKey, s.bladeOffsetOn ? 1 : 0);
-    ini.WriteInt(kOffsetSection, kOverCutOnKey, s.overCutOn ? 1 : 0);
-    ini.WriteString(kOffsetSection, kBladeOffsetKey, s.bladeOffsetText);
-    ini.WriteString(kOffsetSection, kOverCutKey, s.overCutText);
-    if (lastLinkWasNetwork) ini.WriteString(kDeviceSection, kNetworkAddressKey, s.networkAddress);
+    // One read and one rewrite under the file's lock, in the order of the single writes.
+    std::vector<IniEntry> entries = {
+        {kDeviceSection, kManufacturerKey, std::to_string(s.manufacturerRow)},
+        {kDeviceSection, kPortKey, std::to_string(s.portIndex)},
+        {kDeviceSection, kPortTextKey, s.portText},
+        {kOffsetSection, kBladeOffsetOnKey, s.bladeOffsetOn ? "1" : "0"},
+        {kOffsetSection, kOverCutOnKey, s.overCutOn ? "1" : "0"},
+        {kOffsetSection, kBladeOffsetKey, s.bladeOffsetText},
+        {kOffsetSection, kOverCutKey, s.overCutText},
+    };
+    if (lastLinkWasNetwork) entries.push_back({kDeviceSection, kNetworkAddressKey, s.networkAddress});
+    ini.WriteEntries(entries);
 }
 
 OutputOptions OutputOptionsFor(const JobSettings& settings)

@@ -12,7 +12,10 @@
 #include "geometry/Job.h"
 #include "geometry/OutputJob.h"
 #include "geometry/OutputSink.h"
+#include "app/Texts.h"
+#include "platform/AtomicFile.h"
 #include "platform/PathText.h"
+#include "run/JobLoad.h"
 
 namespace kerfmax::cli {
 
@@ -31,7 +34,7 @@ const char kConvertHint[] = "Run 'kerfmax-cli convert --help' for every option.\
 
 const char kConvertExitCodes[] =
     "\n"
-    "exit codes: 0 done, 1 usage, 2 nothing to cut, 3 output failure, 4 cancelled\n";
+    "exit codes: 0 done, 1 usage, 2 nothing to cut or job not loaded, 3 output failure, 4 cancelled\n";
 
 const char kInfoUsage[] =
     "usage: kerfmax-cli info JOB\n"
@@ -40,7 +43,7 @@ const char kInfoUsage[] =
     "the job's x extent, height its y extent) and its counts of records, points\n"
     "and art objects.\n"
     "\n"
-    "exit codes: 0 done, 1 usage, 2 nothing to cut\n";
+    "exit codes: 0 done, 1 usage, 2 nothing to cut or job not loaded\n";
 
 std::atomic<int> g_cancel{0};
 
@@ -103,20 +106,13 @@ int ParseConvertArgs(const Args& args, ConvertRequest& request)
     return -1;
 }
 
-// Loads the job; false (message printed) when there is nothing to cut.
-bool LoadForCommand(Job& job, const std::string& path)
+// Loads the job; false (the reason printed) when there is nothing to cut.
+bool LoadForCommand(Job& job, const std::string& path, int language)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
-        std::fprintf(stderr, "kerfmax-cli: job not loaded: cannot open '%s'\n", path.c_str());
-        return false;
-    }
-    job.LoadJob(PathFromUtf8(path));
-    if (!job.HasJob()) {
-        std::fprintf(stderr, "kerfmax-cli: nothing to cut: '%s' has no points\n", path.c_str());
-        return false;
-    }
-    return true;
+    const JobLoadStatus status = LoadJobFile(job, PathFromUtf8(path));
+    if (status == JobLoadStatus::Loaded) return true;
+    std::fprintf(stderr, "kerfmax-cli: %s\n", JobLoadText(status, PathFromUtf8(path), language).c_str());
+    return false;
 }
 
 int OutputFailure(const std::string& outPath, const FileSink& sink)
@@ -147,12 +143,19 @@ int RunConvert(const Args& args)
     ConvertRequest request;
     if (int exitCode = ParseConvertArgs(args, request); exitCode >= 0) return exitCode;
 
+    const int language = request.options.settings.language;
     Job job;
-    if (!LoadForCommand(job, request.jobPath)) return kExitNothingToCut;
+    if (!LoadForCommand(job, request.jobPath, language)) return kExitNothingToCut;
     ApplyPlacement(job, request.options.settings);
+    if (!job.FitsCutterRange()) {
+        std::fprintf(stderr, "kerfmax-cli: %s\n", Text(TextId::PlacedOutOfRange, language));
+        return kExitNothingToCut;
+    }
 
     std::signal(SIGINT, OnCancelSignal);
     std::signal(SIGTERM, OnCancelSignal);
+    // Temporary files of earlier converts to this file that were killed on the way.
+    RemoveStaleTemporaries(PathFromUtf8(request.outPath));
     FileSink sink(PathFromUtf8(request.outPath), &g_cancel);
     if (!sink.Open()) return OutputFailure(request.outPath, sink);
     switch (BuildOutputJob(job, OutputOptionsFor(request.options.settings), request.options.dialect, sink)) {
@@ -181,11 +184,11 @@ int RunInfo(const Args& args)
     if (jobPath.empty()) return Usage("missing JOB", kInfoUsage);
 
     Job job;
-    if (!LoadForCommand(job, jobPath)) return kExitNothingToCut;
+    if (!LoadForCommand(job, jobPath, JobSettings().language)) return kExitNothingToCut;
     const BoundBox& box = job.Box();
     std::printf("width: %.2f mm\n", SizeField(std::int64_t{box.xMax} - box.xMin));
     std::printf("height: %.2f mm\n", SizeField(std::int64_t{box.yMax} - box.yMin));
-    std::printf("records: %zu\n", CountIf(job.Paths(), [](const PathRecord& r) { return r.kind != KIND_NONE; }));
+    std::printf("records: %zu\n", job.RecordCount());
     std::printf("points: %zu\n", CountIf(job.Points(), [](const PointNode& n) { return n.kind != KIND_NONE; }));
     std::printf("objects: %zu\n", job.ArtObjects().size());
     return kExitDone;

@@ -20,6 +20,7 @@
 #include "platform/TcpSocket.h"
 #include "platform/PathText.h"
 #include "run/CuttingRun.h"
+#include "run/ProgressMeter.h"
 
 namespace kerfmax::cli {
 
@@ -40,7 +41,8 @@ const char kSendHelp[] =
     "  --device-root DIR    for testing: find USB cutters below DIR/sys and DIR/dev\n"
     "                       (also KERFMAX_DEVICE_ROOT)\n"
     "\n"
-    "Exit codes: 0 sent, 1 usage, 2 nothing to cut, 3 link or output failure, 4 cancelled.\n"
+    "Exit codes: 0 sent, 1 usage, 2 nothing to cut, job not loaded or too large for the cutter,\n"
+    "3 link or output failure, 4 cancelled.\n"
     "\n";
 
 struct SendOptions {
@@ -139,32 +141,31 @@ int ManufacturerRowFor(const GeometryOptions& geometry)
 }
 
 // One line on standard error, redrawn every kRedrawMs whether or not the link
-// moves, with the bytes the link has taken, the rate and the time left;
-// messages end it first so they stand on their own lines.
+// moves: the bytes the link has taken, the recent rate and the time left, or
+// that the cutter is not taking data; messages end it first so they stand on
+// their own lines.
 class ProgressLine {
 public:
     static constexpr int kRedrawMs = 250;
 
-    ProgressLine() : m_start(Clock::now()) {}
+    explicit ProgressLine(int language) : m_language(language), m_start(Clock::now()) {}
 
     // From the send's thread: only remembered; Redraw shows it.
     void Update(const SendProgress& progress)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_progress = progress;
-        m_hasProgress = true;
+        m_meter.Update(progress, Clock::now());
     }
     void Redraw()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_hasProgress) return;
-        const double seconds = Elapsed();
-        const double rate = seconds > 0 ? static_cast<double>(m_progress.bytesSent) / seconds : 0.0;
-        const double left = rate > 0 ? static_cast<double>(m_progress.totalBytes - m_progress.bytesSent) / rate : 0.0;
-        std::fprintf(stderr, "\r%3d%%  %llu of %llu bytes  %.1f KB/s  %d:%02d left ", m_progress.percent,
-                     static_cast<unsigned long long>(m_progress.bytesSent),
-                     static_cast<unsigned long long>(m_progress.totalBytes), rate / 1024.0, static_cast<int>(left) / 60,
-                     static_cast<int>(left) % 60);
+        if (!m_meter.Started()) return;
+        const ProgressReading reading = m_meter.Read(Clock::now());
+        // Cleared to the end of the line: a stall notice is longer than a time left.
+        std::fprintf(stderr, "\r%s  %llu of %llu bytes  %.1f KB/s\033[K", ProgressText(reading, m_language).c_str(),
+                     static_cast<unsigned long long>(reading.bytesSent),
+                     static_cast<unsigned long long>(reading.totalBytes), reading.recentRate / 1024.0);
         std::fflush(stderr);
         m_lineOpen = true;
     }
@@ -197,8 +198,10 @@ private:
     }
 
     std::mutex m_mutex;
+    int m_language;
     SendProgress m_progress;
-    bool m_hasProgress = false, m_lineOpen = false;
+    ProgressMeter m_meter;
+    bool m_lineOpen = false;
     Clock::time_point m_start;
 };
 
@@ -296,15 +299,16 @@ private:
 int Send(const SendOptions& options)
 {
     CuttingRun run;
-    run.LoadJob(PathFromUtf8(options.jobPath));
-    if (!run.HasJob()) {
-        std::fprintf(stderr, "kerfmax-cli send: nothing to cut in '%s'\n", options.jobPath.c_str());
-        return kExitNothingToCut;
-    }
     Configure(run, options);
+    const int language = run.Settings().language;
+    if (const JobLoadStatus status = run.LoadJob(PathFromUtf8(options.jobPath)); status != JobLoadStatus::Loaded) {
+        std::fprintf(stderr, "kerfmax-cli send: %s\n",
+                     JobLoadText(status, PathFromUtf8(options.jobPath), language).c_str());
+        return ExitCodeFor(status);
+    }
     run.ApplyPlacementFromSettings();
 
-    ProgressLine line;
+    ProgressLine line(language);
     ProgressLineNotifier notifier(line);
     std::optional<CIniFile> settingsFile;
     if (!options.settingsPath.empty()) {

@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/AtomicFilePlatform.h"
 #include "platform/FileOps.h"
 #include "platform/PathText.h"
+#include "platform/ProcessIdentity.h"
 
 namespace kerfmax {
 
@@ -85,6 +87,26 @@ bool ReplaceContent(const std::filesystem::path& target, std::string_view bytes,
     return CommitTemporaryFile(temp, real, error, newFileModel);
 }
 
+// The unique part of a temporary name: "<owner pid>-<ticks>-<sequence>", or
+// "<ticks>-<sequence>" from versions that did not record the owner; callers
+// may add an extension after it.
+template <typename Text>
+bool OwnerIsGone(const Text& unique)
+{
+    std::vector<long long> parts(1, 0);
+    for (auto c : unique) {
+        if (c == '.') break;
+        if (c == '-') parts.push_back(0);
+        else if (c >= '0' && c <= '9' && parts.back() < 1000000000000LL) parts.back() = parts.back() * 10 + (c - '0');
+        else return false;  // not a name we make
+    }
+    if (parts.size() == 2) return true;
+    if (parts.size() != 3) return false;
+    const long owner = static_cast<long>(parts[0]);
+    // This process asks only before a replacement of its own: its old names are litter.
+    return owner == CurrentProcessId() || !ProcessIsAlive(owner);
+}
+
 }  // namespace
 
 std::filesystem::path ReplacementTarget(const std::filesystem::path& target)
@@ -104,7 +126,9 @@ std::filesystem::path TemporarySibling(const std::filesystem::path& target)
 {
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     std::filesystem::path name(TemporaryPrefix(target));
-    name += std::to_string(ticks % 1000000007) + "-" + std::to_string(g_sequence.fetch_add(1));
+    // The owner's process id first: a later run removes the file only once its owner is gone.
+    name += std::to_string(CurrentProcessId()) + "-" + std::to_string(ticks % 1000000007) + "-" +
+            std::to_string(g_sequence.fetch_add(1));
     return target.parent_path() / name;
 }
 
@@ -181,6 +205,7 @@ int RemoveStaleTemporaries(const std::filesystem::path& target)
              !ec && it != end; it.increment(ec)) {
             const auto name = it->path().filename().native();
             if (name.compare(0, prefix.size(), prefix) != 0) continue;
+            if (!OwnerIsGone(name.substr(prefix.size()))) continue;
             // Only plain files: a link or folder of that name is not one of ours.
             std::error_code statError;
             if (!std::filesystem::is_regular_file(it->symlink_status(statError)) || statError) continue;

@@ -29,7 +29,8 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string* bytes, std::s
 // the chain of symbolic links at target ends in.
 std::filesystem::path ReplacementTarget(const std::filesystem::path& target);
 
-// A unique name for a temporary file beside target (the file is not created).
+// A unique name for a temporary file beside target, holding this process's id
+// (the file is not created).
 // Callers that replace through a link pass ReplacementTarget(target).
 std::filesystem::path TemporarySibling(const std::filesystem::path& target);
 
@@ -42,7 +43,9 @@ bool CommitTemporaryFile(const std::filesystem::path& temporary, const std::file
 
 // Removes the temporary files that interrupted replacements of target left
 // behind (files named by TemporarySibling for this very target, beside it or
-// beside the file its link names). Returns how many were removed.
+// beside the file its link names) whose owning process has ended; a
+// replacement that another process is making at the same time is left alone.
+// Returns how many were removed.
 int RemoveStaleTemporaries(const std::filesystem::path& target);
 
 }  // namespace kerfmax

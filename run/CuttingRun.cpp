@@ -29,14 +29,8 @@ Job& CuttingRun::MutableJob()
 JobLoadStatus CuttingRun::LoadJob(const std::filesystem::path& path)
 {
     auto job = std::make_shared<Job>();
-    JobLoadStatus status = CheckJobFile(path);
-    if (status == JobLoadStatus::Loaded) {
-        job->LoadJob(path);
-        if (!job->HasJob()) status = JobLoadStatus::NoPoints;
-        else if (!job->FitsCutterRange()) status = JobLoadStatus::OutOfRange;
-    }
-    // A job the cutter cannot hold is not kept: nothing may cut it wrapped.
-    m_job = status == JobLoadStatus::Loaded ? std::move(job) : std::make_shared<Job>();
+    const JobLoadStatus status = LoadJobFile(*job, path);
+    m_job = std::move(job);
     return status;
 }
 
@@ -81,6 +75,7 @@ SendStart CuttingRun::StartSend(SendCallbacks callbacks)
     request.settings = m_settings;
     request.usbCutterPaths = m_usbCutterPaths;
     request.outputPath = OutputPath();
+    request.outputFolderError = OutputFolderError();
     request.settingsFile = m_settingsFile;
     request.compensator = &m_compensator;
     request.tcpPortOverride = m_tcpPortOverride;
@@ -120,18 +115,21 @@ SaveResult CuttingRun::Save(const std::filesystem::path& target, const JobSettin
     std::unique_ptr<CCutter> cutter = CreateCutter(settings.manufacturerRow, &cutterMessages);
     if (cutterMessages.count > 0 && callbacks.message) callbacks.message(cutterMessages.messages, NotifyIcon::None);
     if (!cutter) return SaveResult::Failed;  // nothing was built, so nothing is copied
-    const OutputResult built = OutputPath().empty()
-                                   ? OutputResult::WriteFailed
-                                   : WriteOutputFile(*job, settings, *cutter, OutputPath(), m_compensator, cancel);
+    std::string reason = OutputFolderError();
+    const OutputResult built =
+        OutputPath().empty() ? OutputResult::WriteFailed
+                             : WriteOutputFile(*job, settings, *cutter, OutputPath(), m_compensator, cancel, &reason);
     if (cancel->load()) return SaveResult::Cancelled;
     if (built != OutputResult::Written) {
         // An output file of an earlier run is not this job: nothing is saved.
         tell(TextId::SaveTempError1, NotifyIcon::None);
+        if (built == OutputResult::WriteFailed && !reason.empty() && callbacks.message)
+            callbacks.message(SystemWarningText(reason), NotifyIcon::None);
         tell(TextId::SaveFail, NotifyIcon::Error);
         return SaveResult::Failed;
     }
-    std::string error;
-    if (!CopyFileAtomically(OutputPath(), target, &error)) {
+    if (!CopyFileAtomically(OutputPath(), target, &reason)) {
+        if (callbacks.message) callbacks.message(SystemWarningText(reason), NotifyIcon::None);
         tell(TextId::SaveFail, NotifyIcon::Error);
         return SaveResult::Failed;
     }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/Texts.h"
+#include "geometry/Job.h"
 #include "platform/FileOps.h"
 #include "platform/PathText.h"
 
@@ -25,6 +26,21 @@ JobLoadStatus CheckJobFile(const std::filesystem::path& path)
     std::fclose(file);
     if (failed) return JobLoadStatus::Unreadable;
     return empty ? JobLoadStatus::Empty : JobLoadStatus::Loaded;
+}
+
+JobLoadStatus LoadJobFile(Job& job, const std::filesystem::path& path)
+{
+    JobLoadStatus status = CheckJobFile(path);
+    if (status != JobLoadStatus::Loaded) {
+        job = Job();
+        return status;
+    }
+    job.LoadJob(path);
+    if (!job.HasJob()) status = JobLoadStatus::NoPoints;
+    else if (!job.FitsCutterRange()) status = JobLoadStatus::OutOfRange;
+    // A job the cutter cannot hold is not kept: nothing may cut it wrapped.
+    if (status != JobLoadStatus::Loaded) job = Job();
+    return status;
 }
 
 std::string JobLoadText(JobLoadStatus status, const std::filesystem::path& path, int language)

@@ -5,6 +5,8 @@
 
 namespace kerfmax {
 
+class Job;
+
 enum class JobLoadStatus {
     Loaded,
     Missing,  // no file of that name
@@ -18,6 +20,10 @@ enum class JobLoadStatus {
 // Decides the file-system reasons (missing, unreadable, folder, empty) before
 // any parsing; Loaded when the file can be read and has bytes.
 JobLoadStatus CheckJobFile(const std::filesystem::path& path);
+
+// Checks the file, then loads it into job and checks what was read: no
+// points, or coordinates the cutter cannot hold. job is left empty unless Loaded.
+JobLoadStatus LoadJobFile(Job& job, const std::filesystem::path& path);
 
 // The message for a status other than Loaded, naming the file, in the
 // language (1 Chinese, else English); empty for Loaded.

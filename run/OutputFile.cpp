@@ -18,4 +18,9 @@ OutputResult WriteOutputFile(const Job& job, const JobSettings& settings, const 
     return result;
 }
 
+std::string SystemWarningText(const std::string& reason)
+{
+    return "Warning: " + reason;
+}
+
 }  // namespace kerfmax

@@ -17,4 +17,7 @@ OutputResult WriteOutputFile(const Job& job, const JobSettings& settings, const 
                              const std::filesystem::path& path, BladeCompensator& compensator,
                              const std::atomic<int>* cancel, std::string* error = nullptr);
 
+// "Warning: <reason>", the form in which the program shows a system's reason.
+std::string SystemWarningText(const std::string& reason);
+
 }  // namespace kerfmax

@@ -135,14 +135,18 @@ SendResult SendJob::Run(const SendRequest& request, const SendCallbacks& callbac
 
     BladeCompensator fresh;
     BladeCompensator& compensator = request.compensator ? *request.compensator : fresh;
-    const OutputResult written = request.outputPath.empty() ? OutputResult::WriteFailed
-                                                            : WriteOutputFile(*request.job, request.settings, *cutter,
-                                                                              request.outputPath, compensator, &cancel);
+    std::string reason = request.outputFolderError;
+    const OutputResult written = request.outputPath.empty()
+                                     ? OutputResult::WriteFailed
+                                     : WriteOutputFile(*request.job, request.settings, *cutter, request.outputPath,
+                                                       compensator, &cancel, &reason);
     if (written != OutputResult::Written) {
         // The port is of no use without a job to stream: let other programs have it.
         cutter->Close();
         if (cancel.load()) return SendResult::Cancelled;
         tell(TextId::SaveTempError1);
+        if (written == OutputResult::WriteFailed && !reason.empty() && callbacks.message)
+            callbacks.message(SystemWarningText(reason), NotifyIcon::None);
         return written == OutputResult::NothingToCut ? SendResult::NothingToCut : SendResult::OutputFailed;
     }
 

@@ -60,6 +60,7 @@ struct SendRequest {
     JobSettings settings;  // port text, address, virtual COM, row, lengths
     std::vector<std::string> usbCutterPaths;  // the USB list of the last refresh
     std::filesystem::path outputPath;  // the run's private output file
+    std::string outputFolderError;  // why there is none, when outputPath is empty
     CIniFile* settingsFile = nullptr;  // where the settings are saved; none: not saved
     BladeCompensator* compensator = nullptr;  // the run's compensation state; none: a fresh one
     std::int32_t tcpPortOverride = 0;  // 0 keeps the cutter's port 5000

@@ -1,10 +1,12 @@
 #include "app/IniFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "app/JobSettings.h"
 #include "platform/Notifier.h"
 #include "support/TestSupport.h"
 
@@ -83,15 +85,58 @@ TEST_F(IniFileTest, MalformedLinesStayAndNeverMatch)
               "[Device\r\nPort=8\r\n[Device]\r\njunk\r\n=5\r\nPort\r\nPort=2\r\n[Offset]x\r\nCutOrder=1\r\n");
 }
 
-TEST_F(IniFileTest, WriteUsesTheLinesOfTheLastReadButNeverAnEmptyGuess)
+TEST_F(IniFileTest, WriteReadsTheFileAfreshSoAnotherProgramsChangeIsKept)
 {
     WriteFileBytes(Ini(), "[Device]\nPort=1\n");
     ASSERT_TRUE(m_ini.WriteInt("Offset", "CutOrder", 1));  // no read yet: the file is kept
     EXPECT_EQ(FileText(), "[Device]\r\nPort=1\r\n[Offset]\r\nCutOrder=1\r\n");
 
-    WriteFileBytes(Ini(), "[Device]\nPort=1\nIP=10.1.1.1\n");  // another program's change...
-    ASSERT_TRUE(m_ini.WriteInt("Device", "VCOM", 1));  // ...is replaced, as intended
-    EXPECT_EQ(FileText(), "[Device]\r\nPort=1\r\nVCOM=1\r\n[Offset]\r\nCutOrder=1\r\n");
+    WriteFileBytes(Ini(), "[Device]\nPort=1\nIP=10.1.1.1\n");  // another program's save
+    ASSERT_TRUE(m_ini.WriteEntries({{"Device", "VCOM", "1"}, {"Offset", "CutOrder", "0"}, {"Device", "Port", "2"}}));
+    EXPECT_EQ(FileText(), "[Device]\r\nPort=2\r\nIP=10.1.1.1\r\nVCOM=1\r\n[Offset]\r\nCutOrder=0\r\n");
+}
+
+// Two programs save at the same moment, each from what it read at its start,
+// as two sends of the window and kerfmax-cli do: neither loses the other's key.
+TEST_F(IniFileTest, ConcurrentSavesOfTwoProcessesLoseNoKey)
+{
+    int barrier[2];
+    auto saveInChild = [&](auto save) {
+        const pid_t pid = ::fork();
+        if (pid != 0) return pid;
+        ::close(barrier[1]);
+        CIniFile ini(Ini(), &m_notes);
+        ini.ReadInt("Device", "Langage", 0);  // the read at the start of the program
+        char go;
+        const bool released = ::read(barrier[0], &go, 1) == 0;  // both start when the pipe closes
+        ::_exit(released && save(ini) ? 0 : 1);
+    };
+    for (int pair = 0; pair < 20; ++pair) {
+        WriteFileBytes(Ini(), "[Device]\r\nLangage=1\r\n");
+        ASSERT_EQ(::pipe(barrier), 0);
+        JobSettings network, serial;
+        network.networkAddress = "10.0.0." + std::to_string(pair + 1);
+        serial.portText = "ttyS0";
+        const pid_t a = saveInChild([&](CIniFile& ini) {
+            SaveSettings(ini, network, true);
+            return true;
+        });
+        const pid_t b = saveInChild([&](CIniFile& ini) {
+            SaveSettings(ini, serial, false);
+            return ini.WriteInt("Offset", "CutOrder", 1);
+        });
+        ::close(barrier[0]);
+        ::close(barrier[1]);
+        for (pid_t child : {a, b}) {
+            int status = -1;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_EQ(status, 0);
+        }
+        EXPECT_EQ(m_ini.ReadString("Device", "IP", "lost"), network.networkAddress) << "pair " << pair;
+        EXPECT_EQ(m_ini.ReadInt("Offset", "CutOrder", -1), 1) << "pair " << pair;
+        EXPECT_EQ(m_ini.ReadInt("Device", "Langage", -1), 1) << "pair " << pair;
+        EXPECT_EQ(m_ini.Lines().size(), 12u) << FileText();  // two headers, ten keys, none twice
+    }
 }
 
 TEST_F(IniFileTest, ValuesCannotAddLinesAndWritesLeaveNoTemporaryFiles)

@@ -128,15 +128,55 @@ TEST_F(ConvertCli, UsageErrorsWriteNothing)
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST_F(ConvertCli, NothingToCutAndOutputFailures)
+// convert, info and send alike: one line that names the file and the reason,
+// exit 2, nothing written.
+TEST_F(ConvertCli, AJobThatDoesNotLoadSaysWhyInTheRunsLanguageAndExits2)
 {
-    WriteFileBytes(dir / "empty.hb", "SP0;PU0,0;");
-    auto empty = RunCli({"convert", (dir / "empty.hb").string(), "-o", out});
-    EXPECT_EQ(empty.exitCode, 2);
-    EXPECT_EQ(std::count(empty.err.begin(), empty.err.end(), '\n'), 1);
-    EXPECT_EQ(RunCli({"convert", (dir / "absent.hb").string(), "-o", out}).exitCode, 2);
+    WriteFileBytes(dir / "empty.hb", "");
+    WriteFileBytes(dir / "nopoints.hb", "SP0;PU0,0;");
+    WriteFileBytes(dir / "wide.hb", "PU0,0;PD2147483656,0;SP0;");  // would wrap to a negative x
+    std::filesystem::create_directory(dir / "folder.hb");
+    WriteFileBytes(dir / "chinese.ini", "[Device]\r\nLangage=1\r\n");
+    struct Case {
+        std::string file;
+        std::string english;
+        std::string chinese;
+    };
+    const Case cases[] = {
+        {"absent.hb", "does not exist.", "不存在。"},
+        {"folder.hb", "is a folder, not a job file.", "是文件夹，不是任务文件。"},
+        {"empty.hb", "is empty.", "是空的。"},
+        {"nopoints.hb", "has no points to cut.", "中没有可切割的点。"},
+        {"wide.hb", "is too large for the cutter", "超出切割机的坐标范围。"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = (dir / c.file).string();
+        const std::vector<std::vector<std::string>> commands = {
+            {"convert", path, "-o", out},
+            {"info", path},
+            {"send", path, "--port", "Network Port"},
+            {"send", path, "--port", "Network Port", "--settings", (dir / "chinese.ini").string()},
+        };
+        for (const auto& args : commands) {
+            auto result = RunCli(args);
+            const std::string& says = args.back().ends_with("chinese.ini") ? c.chinese : c.english;
+            EXPECT_EQ(result.exitCode, 2) << c.file << " " << args[0];
+            EXPECT_NE(result.err.find("\"" + path + "\""), std::string::npos) << result.err;
+            EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(out));
 
+    // Unreadable for the user who runs it (the superuser reads everything, so run as nobody).
+    if (test::HaveProgram("setpriv")) {
+        WriteFileBytes(dir / "locked.hb", "PU0,0;PD40,0;SP0;");
+        std::filesystem::permissions(dir / "locked.hb", std::filesystem::perms::none);
+        auto locked = test::RunProgram({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", KERFMAX_CLI_PATH,
+                                        "info", (dir / "locked.hb").string()});
+        EXPECT_EQ(locked.exitCode, 2);
+        EXPECT_NE(locked.err.find("locked.hb\" cannot be read."), std::string::npos) << locked.err;
+    }
     EXPECT_EQ(RunCli({"convert", job, "-o", (dir / "no-folder" / "out.plt").string()}).exitCode, 3);
 }
 

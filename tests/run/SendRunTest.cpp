@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/IniFile.h"
+#include "app/Texts.h"
 #include "cutter/Dialect.h"
 #include "cutter/PortDiscovery.h"
 #include "cutter/PortFakeDeviceTree.h"
@@ -316,6 +317,12 @@ TEST(RunSend, EarlyEndsReportTheirTextsInTheCurrentLanguage)
     CuttingRun empty;
     SendLog log;
     EXPECT_EQ(empty.StartSend(log.Callbacks()), SendStart::NoJob);
+
+    // A job whose coordinates wrap is refused before any port is opened.
+    RunFixture wrapped("PU0,0;PD2147483656,0;SP0;");
+    wrapped.run.Settings().portText = "LPT1";
+    EXPECT_EQ(wrapped.Send(), SendResult::OutOfRange);
+    EXPECT_EQ(wrapped.log.Messages(), std::string(Text(TextId::PlacedOutOfRange, 0)) + "\n");
 }
 
 TEST(RunSend, DestroyingTheRunDuringAStalledSendEndsPromptlyAndLeavesNoDescriptor)
@@ -361,7 +368,13 @@ TEST(RunSave, SaveToFileCopiesTheOutputOfItsOwnRunOrWritesNothing)
     // An output file that cannot be written: nothing is copied, the saved file stays.
     std::filesystem::remove(f.run.OutputPath());
     std::filesystem::create_directories(f.run.OutputPath() / "blocker");
-    EXPECT_EQ(save(f.run), std::make_pair(SaveResult::Failed, std::string("SaveCutTempData Error1\nSave fail!\n")));
+    EXPECT_EQ(save(f.run), std::make_pair(SaveResult::Failed, std::string("SaveCutTempData Error1\nWarning: Is a "
+                                                                          "directory\nSave fail!\n")));
+    EXPECT_EQ(test::ReadFileBytes(target), first);
+
+    RunFixture wrapped("PU0,0;PD2147483656,0;SP0;");
+    EXPECT_EQ(save(wrapped.run),
+              std::make_pair(SaveResult::OutOfRange, std::string(Text(TextId::PlacedOutOfRange, 0)) + "\n"));
     EXPECT_EQ(test::ReadFileBytes(target), first);
 }
 
