@@ -113,18 +113,23 @@ std::FILE* OpenCreatingIfMissing(const std::filesystem::path& path, int* error)
 bool ReadLines(std::FILE* file, std::vector<std::string>& lines, int* error)
 {
     std::string line;
-    char buffer[4096];
+    char buffer[65536];
     std::size_t count = 0;
     do {
         count = std::fread(buffer, 1, sizeof buffer, file);
-        for (std::size_t i = 0; i < count; ++i) {
-            if (buffer[i] != '\n') {
-                line.push_back(buffer[i]);
-                continue;
+        const char* at = buffer;
+        const char* end = buffer + count;
+        while (at < end) {
+            const char* feed = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+            if (!feed) {
+                line.append(at, end);
+                break;
             }
+            line.append(at, feed);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             lines.push_back(std::move(line));
             line.clear();
+            at = feed + 1;
         }
     } while (count == sizeof buffer);
     if (std::ferror(file)) {
@@ -220,6 +225,9 @@ bool CIniFile::SaveLines()
         return false;
     }
     std::string content;
+    std::size_t size = 0;
+    for (const std::string& line : m_lines) size += line.size() + 2;
+    content.reserve(size);
     for (const std::string& line : m_lines) {
         content += line;
         content += "\r\n";
