@@ -1,0 +1,383 @@
+// The "Inside First" order: fixed cases for the touching rules, and generated
+// nested jobs checked against every pair tested with a plain crossing count.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <string>
+
+#include "geometry/ArtObjects.h"
+#include "geometry/CuttingOrder.h"
+#include "geometry/InsideFirstOrder.h"
+#include "geometry/PointList.h"
+#include "geometry/PolygonContainment.h"
+
+namespace kerfmax {
+namespace {
+
+struct P {
+    std::int32_t x, y;
+};
+using Path = std::vector<P>;
+
+Path Closed(Path path)
+{
+    path.push_back(path.front());
+    return path;
+}
+
+Path Rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
+{
+    return Closed({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
+}
+
+// Objects as the job builds them: one pen-up per path, the box and the closed
+// flag from the points.
+std::vector<MC_ArtObj_> Objects(const std::vector<Path>& paths)
+{
+    PointList points;
+    for (const Path& path : paths)
+        for (std::size_t k = 0; k < path.size(); ++k)
+            points.push_back({k == 0 ? KIND_PEN_UP : KIND_PEN_DOWN, path[k].x, path[k].y});
+    return BuildArtObjects(points);
+}
+
+BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects)
+{
+    BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
+    for (const auto& o : objects)
+        box = {std::min(box.xMin, o.xMin), std::max(box.xMax, o.xMax), std::max(box.yMax, o.yMax),
+               std::min(box.yMin, o.yMin)};
+    return box;
+}
+
+// --- The yardstick: every pair, an even-odd crossing count, no index. Right
+// for the simple (not self-crossing) outlines generated below.
+
+bool OnSegment(const PointNode& a, const PointNode& b, const PointNode& p)
+{
+    const std::int64_t cross = std::int64_t(b.x - a.x) * (p.y - a.y) - std::int64_t(b.y - a.y) * (p.x - a.x);
+    return cross == 0 && std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+bool InOrOnPolygon(const PointList& polygon, const PointNode& p)
+{
+    bool inside = false;
+    for (std::size_t k = 0; k + 1 < polygon.size(); ++k) {
+        const PointNode &a = polygon[k], &b = polygon[k + 1];
+        if (OnSegment(a, b, p)) return true;
+        if ((a.y > p.y) != (b.y > p.y)) {
+            // x where the edge meets the horizontal through p, compared without division.
+            const std::int64_t lhs = std::int64_t(p.x - a.x) * (b.y - a.y);
+            const std::int64_t rhs = std::int64_t(b.x - a.x) * (p.y - a.y);
+            if ((b.y > a.y) ? lhs < rhs : lhs > rhs) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool EnclosesArea(const MC_ArtObj_& o)
+{
+    for (std::size_t i = 0; i < o.points.size(); ++i)
+        for (std::size_t j = i + 1; j < o.points.size(); ++j)
+            for (std::size_t k = j + 1; k < o.points.size(); ++k) {
+                const PointNode &a = o.points[i], &b = o.points[j], &c = o.points[k];
+                if (std::int64_t(b.x - a.x) * (c.y - a.y) != std::int64_t(b.y - a.y) * (c.x - a.x)) return true;
+            }
+    return false;
+}
+
+bool Holds(const std::vector<MC_ArtObj_>& objects, std::size_t outer, std::size_t inner)
+{
+    const MC_ArtObj_& o = objects[outer];
+    if (outer == inner || !o.closed || !EnclosesArea(o)) return false;
+    for (const PointNode& p : objects[inner].points)
+        if (!InOrOnPolygon(o.points, p)) return false;
+    return true;
+}
+
+// Pairs (inner, container); of two objects holding each other the earlier is inside.
+std::vector<std::pair<std::size_t, std::size_t>> OraclePairs(const std::vector<MC_ArtObj_>& objects)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t inner = 0; inner < objects.size(); ++inner)
+        for (std::size_t outer = 0; outer < objects.size(); ++outer)
+            if (Holds(objects, outer, inner) && !(Holds(objects, inner, outer) && outer < inner))
+                pairs.push_back({inner, outer});
+    return pairs;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> RelationPairs(const InsideRelation& relation)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t i = 0; i < relation.ObjectCount(); ++i)
+        for (std::uint32_t k = relation.offsets[i]; k < relation.offsets[i + 1]; ++k)
+            pairs.push_back({i, relation.containers[k]});
+    return pairs;
+}
+
+void ExpectSoundOrder(const std::vector<MC_ArtObj_>& objects, const std::string& what)
+{
+    const auto pairs = OraclePairs(objects);
+    ASSERT_EQ(RelationPairs(FindContainment(objects)), pairs) << what;
+
+    const ObjectOrder order = OrderInsideFirst(objects, JobBoxOf(objects));
+    ObjectOrder sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    ObjectOrder all(objects.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    ASSERT_EQ(sorted, all) << what << ": not a permutation";
+
+    std::vector<std::size_t> position(objects.size());
+    for (std::size_t r = 0; r < order.size(); ++r) position[order[r]] = r;
+    for (const auto& [inner, outer] : pairs)
+        ASSERT_LT(position[inner], position[outer]) << what << ": object " << outer << " cut before " << inner;
+
+    // Objects that hold nothing are never held back: they keep the band order.
+    std::vector<std::uint8_t> holds(objects.size(), 0);
+    for (const auto& pair : pairs) holds[pair.second] = 1;
+    ObjectOrder plainInOrder, plainInBands;
+    for (std::size_t i : order)
+        if (!holds[i]) plainInOrder.push_back(i);
+    for (std::size_t i : OrderReduceFeed(objects, JobBoxOf(objects)))
+        if (!holds[i]) plainInBands.push_back(i);
+    ASSERT_EQ(plainInOrder, plainInBands) << what;
+}
+
+// --- Generated nested jobs: each cell of a grid holds one kind of scene.
+
+class SceneWriter {
+public:
+    explicit SceneWriter(std::uint32_t seed) : m_rng(seed) {}
+
+    std::vector<Path> Job(int cells)
+    {
+        for (int c = 0; c < cells; ++c) {
+            // Cells overlap a little in y, so bands mix scenes.
+            const std::int32_t x = (c % 6) * 1000 + Jitter(60), y = (c / 6) * 700 + Jitter(150);
+            Scene(static_cast<int>(m_rng() % 8), x, y);
+        }
+        std::shuffle(m_paths.begin(), m_paths.end(), m_rng);
+        return std::move(m_paths);
+    }
+
+private:
+    std::int32_t Jitter(int range) { return static_cast<std::int32_t>(m_rng() % (range + 1)); }
+    void Add(Path path) { m_paths.push_back(std::move(path)); }
+
+    void Scene(int kind, std::int32_t x, std::int32_t y)
+    {
+        switch (kind) {
+        case 0: Letter(x, y); break;
+        case 1: Rings(x, y); break;
+        case 2: Touching(x, y); break;
+        case 3: OpenPaths(x, y); break;
+        case 4: Notched(x, y); break;
+        case 5: Twins(x, y); break;
+        case 6: Discs(x, y); break;
+        default:
+            Letter(x, y);
+            Add(Rect(x - 20, y - 20, x + 620, y + 520));
+            break;  // a letter in a frame
+        }
+    }
+
+    // An outline with one or two counters, one of them sometimes touching it.
+    void Letter(std::int32_t x, std::int32_t y)
+    {
+        Add(Closed({{x, y}, {x + 300, y}, {x + 600, y + 250}, {x + 300, y + 500}, {x, y + 500}}));
+        const std::int32_t left = (m_rng() % 3 == 0) ? x : x + 40;  // on the outline or clear of it
+        Add(Rect(left, y + 60 + Jitter(40), x + 250, y + 220));
+        if (m_rng() % 2) Add(Rect(x + 60, y + 280, x + 250 + Jitter(60), y + 440));
+    }
+
+    // Octagons within octagons, turning either way, some with a centre dot.
+    void Rings(std::int32_t x, std::int32_t y)
+    {
+        const int depth = 2 + static_cast<int>(m_rng() % 4);
+        const std::int32_t cx = x + 300, cy = y + 300;
+        for (int k = 0; k < depth; ++k) {
+            const std::int32_t r = 280 - k * 60, s = r / 2;
+            Path ring = Closed({{cx + r, cy - s},
+                                {cx + r, cy + s},
+                                {cx + s, cy + r},
+                                {cx - s, cy + r},
+                                {cx - r, cy + s},
+                                {cx - r, cy - s},
+                                {cx - s, cy - r},
+                                {cx + s, cy - r}});
+            if (m_rng() % 2) std::reverse(ring.begin(), ring.end());
+            Add(ring);
+        }
+        if (m_rng() % 2) Add({{cx, cy}});
+    }
+
+    // Squares side by side sharing an edge, and one sitting in a corner of a larger one.
+    void Touching(std::int32_t x, std::int32_t y)
+    {
+        Add(Rect(x, y, x + 200, y + 200));
+        Add(Rect(x + 200, y, x + 400, y + 200));
+        Add(Rect(x, y + 250, x + 400, y + 550));
+        Add(Rect(x, y + 250, x + 150 + Jitter(250), y + 400));
+        Add(Rect(x + 300, y + 300, x + 400 + Jitter(1), y + 350));  // on the right edge, or one unit out
+    }
+
+    // Open paths hold nothing, even when shaped like a cup around a dot.
+    void OpenPaths(std::int32_t x, std::int32_t y)
+    {
+        Add({{x, y + 400}, {x, y}, {x + 400, y}, {x + 400, y + 400}});
+        Add({{x + 200, y + 100}});
+        Add(Rect(x + 100, y + 50, x + 300, y + 300));
+        Add({{x + 120, y + 80}, {x + 280, y + 280}});
+        Add({{x + 300, y + 50}, {x + 310, y + 300}});  // leaves the square by ten units
+    }
+
+    // A U shape: a square in its notch lies within its box but outside it; a
+    // bar across its arms lies inside only when it stays within them.
+    void Notched(std::int32_t x, std::int32_t y)
+    {
+        Add(Closed({{x, y},
+                    {x + 500, y},
+                    {x + 500, y + 500},
+                    {x + 350, y + 500},
+                    {x + 350, y + 150},
+                    {x + 150, y + 150},
+                    {x + 150, y + 500},
+                    {x, y + 500}}));
+        Add(Rect(x + 200, y + 200, x + 300, y + 400));
+        Add(Rect(x + 20, y + 20, x + 480, y + 140 + Jitter(1) * 10));
+        Add(Closed(
+            {{x + 250, y}, {x + 500, y + 250}, {x + 250, y + 500}, {x, y + 250}}));  // a diamond with the same box
+    }
+
+    // Many-sided outlines (long enough to be indexed by height), one inside the
+    // other, and a square with a corner on the outer one's point.
+    void Discs(std::int32_t x, std::int32_t y)
+    {
+        const std::int32_t cx = x + 300, cy = y + 300;
+        const int sides = 33 + static_cast<int>(m_rng() % 90);
+        Add(RegularPolygon(cx, cy, 290, sides));
+        Add(RegularPolygon(cx, cy, 150 + Jitter(100), 40 + static_cast<int>(m_rng() % 40)));
+        Add(Rect(cx + 200, cy - 20, cx + 290, cy + 20));
+        Add(Rect(cx - 40, cy - 40, cx + 40, cy + 40));
+    }
+
+    static Path RegularPolygon(std::int32_t cx, std::int32_t cy, double radius, int sides)
+    {
+        Path path;
+        for (int k = 0; k < sides; ++k) {
+            const double a = 6.283185307179586 * k / sides;
+            path.push_back({cx + static_cast<std::int32_t>(std::lround(radius * std::cos(a))),
+                            cy + static_cast<std::int32_t>(std::lround(radius * std::sin(a)))});
+        }
+        return Closed(path);
+    }
+
+    // The same outline twice, and once more with an extra point along an edge.
+    void Twins(std::int32_t x, std::int32_t y)
+    {
+        Add(Rect(x, y, x + 300, y + 300));
+        Add(Rect(x, y, x + 300, y + 300));
+        Add(Closed({{x, y}, {x + 150, y}, {x + 300, y}, {x + 300, y + 300}, {x, y + 300}}));
+        Add(Rect(x + 100, y + 100, x + 200, y + 200));
+    }
+
+    std::mt19937 m_rng;
+    std::vector<Path> m_paths;
+};
+
+TEST(InsideFirstOrder, GeneratedNestedJobsAgreeWithEveryPairTested)
+{
+    for (std::uint32_t seed = 1; seed <= 150; ++seed) {
+        SceneWriter scenes(seed);
+        ExpectSoundOrder(Objects(scenes.Job(1 + static_cast<int>(seed % 24))), "seed " + std::to_string(seed));
+    }
+}
+
+TEST(InsideFirstOrder, FixedLayouts)
+{
+    // Wide, flat outers: the band order alone would cut each of them first.
+    const Path star = Closed({{500, 200}, {200, 0}, {1000, 130}, {0, 130}, {800, 0}});
+    const struct {
+        const char* what;
+        std::vector<Path> paths;
+        ObjectOrder expected;
+    } cases[] = {
+        {"a letter and its counter", {Rect(0, 0, 1000, 100), Rect(100, 20, 200, 80)}, {1, 0}},
+        {"a counter touching the outline along an edge", {Rect(0, 0, 1000, 100), Rect(0, 20, 200, 80)}, {1, 0}},
+        {"rings within rings", {Rect(0, 0, 2000, 300), Rect(100, 50, 1900, 250), Rect(200, 100, 1800, 200)}, {2, 1, 0}},
+        {"the middle of a star drawn in one stroke", {star, Rect(480, 80, 520, 110)}, {1, 0}},
+        {"nothing nested: the band order", {Rect(0, 0, 100, 100), Rect(300, 0, 400, 100)}, {1, 0}},
+        {"an open cup holds nothing", {{{0, 100}, {0, 0}, {1000, 0}, {1000, 100}}, Rect(100, 20, 200, 80)}, {0, 1}},
+        {"a line cut there and back holds nothing", {{{0, 0}, {1000, 0}, {0, 0}}, {{100, 0}, {200, 0}}}, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        const auto objects = Objects(c.paths);
+        EXPECT_EQ(OrderInsideFirst(objects, JobBoxOf(objects)), c.expected) << c.what;
+    }
+    EXPECT_TRUE(OrderInsideFirst({}, BoundBox{}).empty());
+}
+
+TEST(InsideFirstOrder, OutlinesHoldingEachOtherCountTheEarlierAsInside)
+{
+    const struct {
+        const char* what;
+        std::vector<Path> paths;
+        std::vector<std::pair<std::size_t, std::size_t>> inside;
+    } cases[] = {
+        {"the same square twice", {Rect(0, 0, 100, 100), Rect(0, 0, 100, 100)}, {{0, 1}}},
+        {"an extra point along an edge",
+         {Closed({{0, 0}, {50, 0}, {100, 0}, {100, 100}, {0, 100}}), Rect(0, 0, 100, 100)},
+         {{0, 1}}},
+        {"a diamond in a square of the same box",
+         {Rect(0, 0, 100, 100), Closed({{50, 0}, {100, 50}, {50, 100}, {0, 50}})},
+         {{1, 0}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RelationPairs(FindContainment(Objects(c.paths))), c.inside) << c.what;
+}
+
+TEST(InsideFirstOrder, ExactOnOutlinesSpanningTheWholeCoordinateRange)
+{
+    // The long edge runs along x + y = -1; cross products here need 64 unsigned bits.
+    constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+    const auto triangle = Objects({Closed({{lo, lo}, {hi, lo}, {lo, hi}})})[0];
+    const struct {
+        std::int32_t x, y;
+        bool held;
+    } points[] = {
+        {0, -1, true}, {-1, 0, true},  {0, 0, false},  {hi, lo, true},  {hi - 1, lo + 2, false},
+        {-2, 0, true}, {lo, lo, true}, {lo, hi, true}, {hi, hi, false}, {lo + 1, lo + 1, true},
+    };
+    for (const auto& p : points) EXPECT_EQ(OutlineHolds(triangle, p.x, p.y), p.held) << p.x << "," << p.y;
+    EXPECT_TRUE(CanContain(triangle));
+    EXPECT_FALSE(CanContain(Objects({{{lo, lo}, {hi, hi - 1}, {lo, lo}}})[0]));
+}
+
+TEST(InsideFirstOrder, HoldingBackContainers)
+{
+    // Each relation names, for every object, the objects it lies inside.
+    auto relation = [](std::vector<std::vector<std::uint32_t>> containers) {
+        InsideRelation r{{0}, {}};
+        for (const auto& list : containers) {
+            r.containers.insert(r.containers.end(), list.begin(), list.end());
+            r.offsets.push_back(static_cast<std::uint32_t>(r.containers.size()));
+        }
+        return r;
+    };
+    // The outer ring waits for both inner ones, then follows the last at once.
+    EXPECT_EQ(HoldBackContainers({0, 1, 2, 3}, relation({{}, {0}, {}, {0}})), (ObjectOrder{1, 2, 3, 0}));
+    EXPECT_EQ(HoldBackContainers({3, 2, 1, 0}, relation({{1}, {2}, {3}, {}})), (ObjectOrder{0, 1, 2, 3}));
+    EXPECT_EQ(HoldBackContainers({2, 0, 1}, relation({{}, {2}, {}})), (ObjectOrder{0, 1, 2}));
+    // A circle of three: the earliest is let go, and the rest follow it.
+    EXPECT_EQ(HoldBackContainers({1, 0, 2, 3}, relation({{1}, {2}, {0}, {}})), (ObjectOrder{3, 1, 2, 0}));
+    EXPECT_TRUE(HoldBackContainers({}, relation({})).empty());
+}
+
+}  // namespace
+}  // namespace kerfmax
