@@ -97,6 +97,25 @@ std::string StepLengthText(const std::string& text, int step)
     return std::string(buffer, end);
 }
 
+bool IsLengthText(const std::string& text)
+{
+    int points = 0;
+    int digits = 0;
+    for (char c : text) {
+        if (c == '.') ++points;
+        else if (c >= '0' && c <= '9') ++digits;
+        else return false;
+    }
+    return points <= 1 && digits > 0;
+}
+
+std::optional<TextId> LengthRefusal(const JobSettings& settings)
+{
+    if (settings.bladeOffsetOn && !IsLengthText(settings.bladeOffsetText)) return TextId::BladeOffsetNotLength;
+    if (settings.overCutOn && !IsLengthText(settings.overCutText)) return TextId::OverCutNotLength;
+    return std::nullopt;
+}
+
 std::int32_t JobSettings::BladeOffsetUnits() const
 {
     return bladeOffsetOn ? LengthTextToUnits(bladeOffsetText) : 0;

@@ -3,8 +3,10 @@
 // assembly, the preview and the Send step read them. Lengths in millimetres as
 // typed; margins in whole millimetres.
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "app/Texts.h"
 #include "geometry/Job.h"
 #include "geometry/OutputOptions.h"
 
@@ -50,6 +52,16 @@ std::int32_t LengthTextToUnits(const std::string& text);
 // plus 0.1 per step (+1 up, -1 down), written "%.1f". A result that is not
 // above zero gives back the text that was read, unchanged.
 std::string StepLengthText(const std::string& text, int step);
+
+// True when text is a length as the offset boxes take it: digits with at most
+// one decimal point and at least one digit ("0.35", "1", ".5", "2."). Stored
+// texts are read as before; this only decides whether Send may use them.
+bool IsLengthText(const std::string& text);
+
+// The message that refuses Send and Save to File when a ticked box holds a text
+// that is not a length (it would otherwise cut without that compensation while
+// the box shows it ticked); nothing when both can be used.
+std::optional<TextId> LengthRefusal(const JobSettings& settings);
 
 // Fills the persisted settings from the settings file (defaults of a fresh file
 // where keys are missing), reading the keys in the order of the window's start.

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "cutter/PortDiscovery.h"
+
 namespace kerfmax {
 
 namespace {
@@ -21,6 +23,11 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 bool PortRestoreNeedsRefresh(const std::string& portS)
 {
     return portS.empty() || portS.compare(0, 3, "USB") == 0;
+}
+
+bool NamesNetworkEntry(const std::string& portS)
+{
+    return StartsWithIgnoringCase(portS, kNetworkPortEnglish) || StartsWithIgnoringCase(portS, kNetworkPortChinese);
 }
 
 int RestoredPortIndex(const std::vector<std::string>& entries, const std::string& portS)

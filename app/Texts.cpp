@@ -58,6 +58,10 @@ constexpr TextPair kTexts[] = {
      "任务文件 %s 超出切割机的坐标范围。"},
     {TextId::PlacedOutOfRange, "The job is too large for the cutter: its placed coordinates leave the cutter's range.",
      "任务放置后超出切割机的坐标范围。"},
+    {TextId::BladeOffsetNotLength, "The blade offset is not a length: type it in millimetres, such as 0.35.",
+     "尖角补偿不是长度：请以毫米为单位输入，例如 0.35。"},
+    {TextId::OverCutNotLength, "The over-cut is not a length: type it in millimetres, such as 1.0.",
+     "闭合补偿不是长度：请以毫米为单位输入，例如 1.0。"},
 };
 
 constexpr bool TableFollowsIds()

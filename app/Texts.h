@@ -52,6 +52,9 @@ enum class TextId {
     JobOutOfRange,
     // Send, Save to File: the placed job leaves the cutter's coordinate range.
     PlacedOutOfRange,
+    // Send, Save to File: a ticked length box whose text is not a length.
+    BladeOffsetNotLength,
+    OverCutNotLength,
     Count
 };
 

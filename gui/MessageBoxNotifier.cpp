@@ -58,6 +58,12 @@ NotifyAnswer MessageBoxNotifier::Notify(const std::string& text, NotifyIcon icon
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr) return NotifyAnswer::Ok;
     const QString message = FromUtf8(text);
+    if (sink && buttons == NotifyButtons::Ok) {
+        QMetaObject::invokeMethod(
+            app, [this, message, icon] { sink ? sink(message, icon) : void(ShowMessageBox(message, icon)); },
+            QThread::currentThread() == app->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
+        return NotifyAnswer::Ok;
+    }
     if (QThread::currentThread() != app->thread()) {
         QMetaObject::invokeMethod(
             app, [message, icon] { ShowMessageBox(message, icon); }, Qt::QueuedConnection);

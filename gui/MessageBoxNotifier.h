@@ -7,6 +7,8 @@
 // a thread that the window may be waiting for must never wait for the window.
 #include <QString>
 
+#include <functional>
+
 #include "platform/Notifier.h"
 
 class QWidget;
@@ -23,6 +25,11 @@ NotifyAnswer ShowMessageBox(const QString& text, NotifyIcon icon, NotifyButtons 
 class MessageBoxNotifier final : public Notifier {
 public:
     NotifyAnswer Notify(const std::string& text, NotifyIcon icon, NotifyButtons buttons) override;
+
+    // Where plain messages go instead of a box of their own, on the window's
+    // thread (the main window's queue, which shows its run's messages one
+    // after another); questions are still asked at once. Empty: a box.
+    std::function<void(const QString& text, NotifyIcon icon)> sink;
 };
 
 }  // namespace kerfmax::gui

@@ -70,8 +70,10 @@ int CPlotRelayApp::InitInstance(QApplication& app)
     setup.reportServerName = ProgressReportServerName();
 #endif
     CPlotRelayDlg dialog(std::move(setup));
+    notifier.sink = [&dialog](const QString& text, NotifyIcon icon) { dialog.ShowMessage(text, icon); };
     dialog.DoModal();
-    return 0;
+    notifier.sink = nullptr;
+    return dialog.ExitCode();
 }
 
 int CPlotRelayApp::RunHostPasses(bool install, const std::filesystem::path& programFolder)

@@ -22,7 +22,8 @@ public:
     // display, Qt's offscreen platform is chosen.
     void PrepareQt() const;
     // Runs the chosen mode; the process ends when it returns. The result is the
-    // process exit code (0; 3 when a host pass failed for some version).
+    // process exit code: 3 when a host pass failed for some version; for an
+    // unattended cutting run (AutoSend) the codes of kerfmax-cli; else 0.
     int InitInstance(QApplication& app);
 
     const CMC_CommandLineInfo& CommandLine() const { return m_cmdInfo; }

@@ -27,6 +27,7 @@
 #include "gui/CuttingOrderDlg.h"
 #include "gui/DialogUnits.h"
 #include "gui/FeatureDlg.h"
+#include "gui/LengthValidator.h"
 #include "gui/MessageBoxNotifier.h"
 #include "gui/PathText.h"
 #include "gui/Pictures.h"
@@ -36,6 +37,7 @@
 #endif
 #include "gui/UpDown.h"
 #include "platform/PathText.h"
+#include "run/ExitCodes.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -110,7 +112,10 @@ void SetComboEntries(QComboBox& combo, const std::vector<std::string>& entries, 
 }  // namespace
 
 CPlotRelayDlg::CPlotRelayDlg(Setup setup, QWidget* parent)
-    : QDialog(parent), m_setup(std::move(setup)), m_run(std::make_unique<CuttingRun>())
+    : QDialog(parent),
+      m_setup(std::move(setup)),
+      m_run(std::make_unique<CuttingRun>()),
+      m_messages([this](const QString& text, NotifyIcon icon) { PresentMessage(text, icon); })
 {
     m_run->SetSettingsFile(m_setup.settingsFile);
     m_featureDlg = std::make_unique<CFeatureDlg>(this);
@@ -173,6 +178,8 @@ void CPlotRelayDlg::BuildControls()
     m_overCutSpin = Place(new UpDown(this), 1018, DialogRect(93, 144, 10, 14));
     m_bladeOffsetSpin->SetBuddy(m_bladeOffset);
     m_overCutSpin->SetBuddy(m_overCut);
+    MakeLengthEdit(*m_bladeOffset);
+    MakeLengthEdit(*m_overCut);
     MillimetreLabel(this, m_bladeOffset);
     MillimetreLabel(this, m_overCut);
 
@@ -268,7 +275,10 @@ void CPlotRelayDlg::OnInitDialog()
     for (const char* name : kLanguageNames) m_languageList->addItem(QString::fromUtf8(name));
     ReadSettingsIntoControls();
 
-    if (cmd.m_nShellCommand == kShellFileOpen) m_run->LoadJob(PathFromUtf8(cmd.JobFilePath()));
+    if (cmd.m_nShellCommand == kShellFileOpen) {
+        const std::filesystem::path job = PathFromUtf8(cmd.JobFilePath());
+        ReportJobLoad(m_run->LoadJob(job), job);
+    }
     EnableJobControls();
     ShowJobSize();
 
@@ -315,6 +325,8 @@ void CPlotRelayDlg::RestorePort(const std::string& portS)
     if (PortRestoreNeedsRefresh(portS)) {
         OnRefreshSerial();
         m_portList->setCurrentIndex(RestoredPortIndex(ComboEntries(*m_portList), portS));
+    } else if (NamesNetworkEntry(portS)) {
+        m_portList->setCurrentIndex(m_portList->findText(FromUtf8(m_strNetworkPort)));
     } else {
         // Put back as it was; serial ports are enumerated only on Refresh.
         m_portList->addItem(FromUtf8(portS));
@@ -370,10 +382,12 @@ void CPlotRelayDlg::EnableJobControls()
 
 void CPlotRelayDlg::EnableSendControls(bool enable)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_send, m_manufacturerList, m_portList, m_feature, m_saveToFile,
-                                                      m_refreshSerial, m_virtualCom, m_cuttingOrder})
-        w->setEnabled(enable);
-    m_ipAddress->setEnabled(enable && IsNetworkPortText(ToUtf8(m_portList->currentText())));
+    // Everything that changes the job, its placement, its settings or the port:
+    // Cancel and About stay usable.
+    if (enable) return m_controlLock.Unlock();
+    m_controlLock.Lock({m_send, m_mirror, m_rotate, m_languageList, m_cuttingOrder, m_bladeOffsetCheck, m_bladeOffset,
+                        m_bladeOffsetSpin, m_overCutCheck, m_overCut, m_overCutSpin, m_feature, m_portList,
+                        m_refreshSerial, m_ipAddress, m_saveToFile, m_manufacturerList, m_virtualCom});
 }
 
 void CPlotRelayDlg::CollectSettings()
@@ -445,7 +459,7 @@ void CPlotRelayDlg::ShowCuttingOrderPicture()
 
 void CPlotRelayDlg::OnMirror()
 {
-    if (!m_run->HasJob()) return;
+    if (!m_run->HasJob() || m_sending) return;
     m_bMirror = !m_bMirror;
     ShowRotationPicture();
     m_run->ToggleMirror();
@@ -454,7 +468,7 @@ void CPlotRelayDlg::OnMirror()
 
 void CPlotRelayDlg::OnRotate()
 {
-    if (!m_run->HasJob()) return;
+    if (!m_run->HasJob() || m_sending) return;
     const QPoint at = m_rotate->mapToGlobal(QPoint(0, m_rotate->height()));
     QAction* chosen = menuChooser ? menuChooser(*m_rotateMenu, at) : m_rotateMenu->exec(at);
     if (chosen != nullptr) {
@@ -468,11 +482,13 @@ void CPlotRelayDlg::OnRotate()
 
 void CPlotRelayDlg::OnLengthStep(QLineEdit* edit, int step)
 {
+    if (m_sending) return;
     edit->setText(FromUtf8(StepLengthText(ToUtf8(edit->text()), step)));
 }
 
 void CPlotRelayDlg::OnLanguageChange(int index)
 {
+    if (m_sending) return;
     m_nLanguage = index;
     if (m_setup.settingsFile) m_setup.settingsFile->WriteInt(settings::kDeviceSection, settings::kLanguageKey, index);
     ApplyLanguage(index);
@@ -480,13 +496,14 @@ void CPlotRelayDlg::OnLanguageChange(int index)
 
 void CPlotRelayDlg::OnVirtualCom()
 {
-    if (m_setup.settingsFile == nullptr) return;
+    if (m_setup.settingsFile == nullptr || m_sending) return;
     m_setup.settingsFile->WriteInt(settings::kDeviceSection, settings::kVirtualComKey,
                                    m_virtualCom->isChecked() ? 1 : 0);
 }
 
 void CPlotRelayDlg::OnRefreshSerial()
 {
+    if (m_sending) return;
     RecordingNotifier problems;
     m_ports = RefreshPortList(m_nLanguage, m_setup.deviceRoots, problems);
     SetComboEntries(*m_portList, m_ports.entries, m_ports.serialPorts.empty() ? -1 : 0);
@@ -509,6 +526,7 @@ void CPlotRelayDlg::RunSideDialog(QDialog& dialog)
 
 void CPlotRelayDlg::OnFeature()
 {
+    if (m_sending) return;
     RunSideDialog(*m_featureDlg);
     CollectSettings();
     DrawPreview();
@@ -519,7 +537,7 @@ void CPlotRelayDlg::OnFeature()
 
 void CPlotRelayDlg::OnCuttingOrder()
 {
-    if (!m_run->HasJob()) return;
+    if (!m_run->HasJob() || m_sending) return;
     CCuttingOrderDlg dialog(*m_run, m_setup.settingsFile, m_nLanguage, this);
     RunSideDialog(dialog);
     m_nCutOrder = m_setup.settingsFile
@@ -536,8 +554,37 @@ void CPlotRelayDlg::OnAbout()
 
 void CPlotRelayDlg::ShowMessage(const QString& text, NotifyIcon icon)
 {
+    m_messages.Post(text, icon);
+}
+
+void CPlotRelayDlg::PresentMessage(const QString& text, NotifyIcon icon)
+{
+    const CMC_CommandLineInfo& cmd = m_setup.commandLine;
+    // Nobody sees a box under HideUI; the program that started an AutoSend run
+    // reads the messages too. An offscreen box prints its text itself.
+    const bool box = !cmd.m_bHideUI;
+    if (!box || (cmd.m_bAutoSend && MessageBoxesAreVisible())) PrintMessage(text);
     if (messageHandler) messageHandler(text, icon);
-    else ShowMessageBox(text, icon, NotifyButtons::Ok, isVisible() ? this : nullptr);
+    else if (box) ShowMessageBox(text, icon, NotifyButtons::Ok, isVisible() ? this : nullptr);
+}
+
+void CPlotRelayDlg::ReportJobLoad(JobLoadStatus status, const std::filesystem::path& path)
+{
+    if (status == JobLoadStatus::Loaded) return;
+    if (m_setup.commandLine.m_bAutoSend) m_exitCode = ExitCodeFor(status);
+    // Shown once the window runs, so that the box has the window to sit on.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = FromUtf8(JobLoadText(status, path, m_nLanguage))] { ShowMessage(text, NotifyIcon::Warning); },
+        Qt::QueuedConnection);
+}
+
+bool CPlotRelayDlg::RefuseUnusableLengths()
+{
+    const std::optional<TextId> refusal = LengthRefusal(m_run->Settings());
+    if (!refusal) return false;
+    ShowMessage(Tr(*refusal, m_nLanguage), NotifyIcon::Warning);
+    return true;
 }
 
 void CPlotRelayDlg::SetProgressText(int percent)
@@ -552,6 +599,7 @@ SendCallbacks CPlotRelayDlg::QueuedSendCallbacks()
     auto lastPercent = std::make_shared<std::atomic<int>>(-1);
     SendCallbacks callbacks;
     callbacks.progress = [this, lastPercent](const SendProgress& p) {
+        m_progressView.Report(p);
         if (lastPercent->exchange(p.percent) == p.percent) return;
         QMetaObject::invokeMethod(
             this, [this, percent = p.percent] { m_progress->setValue(percent); }, Qt::QueuedConnection);
@@ -570,8 +618,16 @@ SendCallbacks CPlotRelayDlg::QueuedSendCallbacks()
 void CPlotRelayDlg::OnSend()
 {
     if (m_sending || m_ending) return;
-    if (!m_run->HasJob()) return EarlySendEnd();
+    if (!m_run->HasJob()) {
+        if (m_exitCode == kExitDone) m_exitCode = kExitNothingToCut;
+        return EarlySendEnd();
+    }
     CollectSettings();
+    if (RefuseUnusableLengths()) {
+        m_exitCode = kExitUsage;
+        return EarlySendEnd();
+    }
+    m_progressView.Start();
     switch (m_run->StartSend(QueuedSendCallbacks())) {
     case SendStart::Started:
         m_sending = true;
@@ -579,9 +635,10 @@ void CPlotRelayDlg::OnSend()
         m_progressTimer.start();
         EnableSendControls(false);
         return;
-    case SendStart::NoJob: return EarlySendEnd();
+    case SendStart::NoJob: m_exitCode = kExitNothingToCut; return EarlySendEnd();
     case SendStart::Busy:
     case SendStart::NoThread:
+        m_exitCode = kExitOutputFailure;
         // Its message is queued already; the early end follows it.
         QMetaObject::invokeMethod(
             this, [this] { EarlySendEnd(); }, Qt::QueuedConnection);
@@ -599,6 +656,7 @@ void CPlotRelayDlg::OnSendFinished(SendResult result)
 {
     m_run->Wait();
     m_sending = false;
+    m_exitCode = ExitCodeFor(result);
     if (!ReachedStreaming(result)) {
         // The send ended before streaming: the window is as before the Send.
         m_progressTimer.stop();
@@ -616,6 +674,8 @@ void CPlotRelayDlg::OnSendDone(int failureFlag)
     EnableSendControls(true);
     m_progress->setValue(0);
     SetProgressText(0);
+    setWindowTitle(FromUtf8(WindowCaption(m_nLanguage)));
+    m_progress->setToolTip(QString());
     if (m_ending) return;
     if (!m_setup.commandLine.m_bAutoSend) {
         if (failureFlag == 0) ShowMessage(Tr(TextId::SendFinished, m_nLanguage));
@@ -628,6 +688,12 @@ void CPlotRelayDlg::OnSendDone(int failureFlag)
 void CPlotRelayDlg::OnProgressTimer()
 {
     SetProgressText(m_progress->value());
+    // Time left, or how long the cutter has not taken data, where it fits: in
+    // the caption and on the bar's tip.
+    const std::string status = m_progressView.StatusText(m_nLanguage, ProgressMeter::Clock::now());
+    if (status.empty()) return;
+    setWindowTitle(FromUtf8(WindowCaption(m_nLanguage) + " - " + status));
+    m_progress->setToolTip(FromUtf8(status));
 }
 
 void CPlotRelayDlg::OnProgressReport(const QString& text)
@@ -641,6 +707,9 @@ void CPlotRelayDlg::OnProgressReport(const QString& text)
 void CPlotRelayDlg::OnSaveToFile()
 {
     if (!m_run->HasJob() || m_sending) return;
+    // A text that is not a length is neither used nor saved.
+    CollectSettings();
+    if (RefuseUnusableLengths()) return;
     SaveSettings();
     QString chosen;
     if (saveFileChooser) {
@@ -678,6 +747,8 @@ void CPlotRelayDlg::OnCancel()
 {
     if (m_ending) return;
     m_ending = true;
+    // An unattended run stopped before it ended by itself was cancelled.
+    if (m_sending || m_autoSendTimer.isActive()) m_exitCode = kExitCancelled;
     m_run->Cancel();
     m_autoSendTimer.stop();
     // A send that ran gets a moment to stop after its current chunk.
@@ -689,7 +760,13 @@ void CPlotRelayDlg::EndDialog()
 {
     m_ending = true;
     m_autoSendTimer.stop();
-    QDialog::reject();
+    // The run's messages are all read (or printed) before the window goes.
+    m_messages.WhenShown([this] { QDialog::reject(); });
+}
+
+int CPlotRelayDlg::ExitCode() const
+{
+    return m_setup.commandLine.m_bAutoSend ? m_exitCode : kExitDone;
 }
 
 void CPlotRelayDlg::reject()

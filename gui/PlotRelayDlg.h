@@ -17,6 +17,9 @@
 
 #include "app/CommandLine.h"
 #include "cutter/PortDiscovery.h"
+#include "gui/ControlLock.h"
+#include "gui/RunMessages.h"
+#include "gui/SendProgressView.h"
 #include "platform/Notifier.h"
 #include "platform/PortEnumeration.h"
 #include "run/CuttingRun.h"
@@ -60,15 +63,21 @@ public:
 
     // Runs the window until it ends; under HideUI it is never shown.
     int DoModal();
+    // What an unattended run (AutoSend) ends the process with: the codes of
+    // kerfmax-cli. 0 for a window the user ran.
+    int ExitCode() const;
 
     // Ways for a test (or a headless run) to answer what would otherwise wait
-    // for the user. Each has a default that shows the real thing.
+    // for the user. Each has a default that shows the real thing. Messages
+    // reach messageHandler one at a time, in the order they happened.
     std::function<void(const QString& text, NotifyIcon icon)> messageHandler;
     std::function<QAction*(QMenu& menu, const QPoint& at)> menuChooser;
     std::function<QString()> saveFileChooser;
     std::function<void(QDialog& dialog)> sideDialogRunner;  // runs a side dialog modally
 
     CuttingRun& Run() { return *m_run; }
+    // A Send or a Save to File runs: the controls that change the job, its
+    // settings or the port are disabled and their handlers do nothing.
     bool Sending() const { return m_sending; }
     int Language() const { return m_nLanguage; }
     const QImage& PreviewImage() const;
@@ -93,6 +102,9 @@ public:
     void SaveSettings();
     // Draws the preview into its buffer now.
     void DrawPreview();
+    // Every message of the run goes through here (the core's notifications
+    // too), to be shown in its turn.
+    void ShowMessage(const QString& text, NotifyIcon icon = NotifyIcon::None);
 
 protected:
     void reject() override;
@@ -118,7 +130,10 @@ private:
     void OnSendFinished(SendResult result);
     void OnSendDone(int failureFlag);
     void OnProgressTimer();
-    void ShowMessage(const QString& text, NotifyIcon icon = NotifyIcon::None);
+    void PresentMessage(const QString& text, NotifyIcon icon);
+    bool RefuseUnusableLengths();
+    void ReportJobLoad(JobLoadStatus status, const std::filesystem::path& path);
+    void EndUnattended(int exitCode);
     void RunSideDialog(QDialog& dialog);
     void SetProgressText(int percent);
     void EndDialog();
@@ -136,6 +151,10 @@ private:
     PortListing m_ports;
     std::string m_strNetworkPort;
     bool m_lastLinkWasNetwork = false;
+    int m_exitCode = 0;
+    ControlLock m_controlLock;
+    RunMessages m_messages;
+    SendProgressView m_progressView;
 
     QTimer m_progressTimer;  // id 1: the progress text every 500 ms
     QTimer m_autoSendTimer;  // id 2: the one-shot AutoSend start

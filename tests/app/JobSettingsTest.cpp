@@ -55,6 +55,25 @@ TEST(StepLengthText, StepsByOneTenthPrintedWithOneDecimal)
     for (const char* expected : {"0.4", "0.5", "0.6"}) EXPECT_EQ(blade = StepLengthText(blade, 1), expected);
 }
 
+TEST(LengthRefusal, OnlyATickedBoxWithATextThatIsNotALengthRefusesTheSend)
+{
+    const std::pair<const char*, bool> texts[] = {{"0.35", true},   {"1", true},   {".5", true},    {"2.", true},
+                                                  {"", false},      {".", false},  {"0,35", false}, {"abc", false},
+                                                  {"1.2.3", false}, {" 1", false}, {"-1", false},   {"0x10", false}};
+    for (auto [text, isLength] : texts) {
+        EXPECT_EQ(IsLengthText(text), isLength) << text;
+        JobSettings settings;
+        settings.bladeOffsetText = text;
+        EXPECT_EQ(LengthRefusal(settings), isLength ? std::nullopt : std::optional(TextId::BladeOffsetNotLength))
+            << text;
+        settings.bladeOffsetOn = false;  // an unticked box's text is not used
+        EXPECT_EQ(LengthRefusal(settings), std::nullopt) << text;
+        settings.overCutOn = true;
+        settings.overCutText = text;
+        EXPECT_EQ(LengthRefusal(settings), isLength ? std::nullopt : std::optional(TextId::OverCutNotLength)) << text;
+    }
+}
+
 class JobSettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override

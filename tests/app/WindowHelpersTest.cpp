@@ -40,6 +40,11 @@ TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)
     EXPECT_EQ(RestoredPortIndex(list, "usb_9"), 0);  // then the first
     EXPECT_EQ(RestoredPortIndex(list, "USB_7"), -1);
     EXPECT_EQ(RestoredPortIndex({}, ""), -1);
+
+    // A network entry stored under either language stands for the one entry the
+    // list already has; anything else is put back as stored.
+    for (const char* text : {"Network Port", "network PORT", "网络端口"}) EXPECT_TRUE(NamesNetworkEntry(text)) << text;
+    for (const char* text : {"COM7", "Network", "", "USB_0"}) EXPECT_FALSE(NamesNetworkEntry(text)) << text;
 }
 
 TEST(ProgressReport, NumbersMoveTheBarCodesShowTheirTextAndEndTheSend)

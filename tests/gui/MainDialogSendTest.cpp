@@ -9,14 +9,22 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
 
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -26,6 +34,7 @@
 #include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
 #include "gui/ProgressReports.h"
+#include "run/JobLoad.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax::gui {
@@ -57,8 +66,19 @@ TEST(MainDialog, SendDeliversWhatConvertWritesWithoutHoldingTheWindow)
     EXPECT_EQ(saved.ReadString("Device", "PortS", ""), "Network Port");
     EXPECT_EQ(saved.ReadString("Device", "IP", ""), "127.0.0.1");
 
-    // A connect that cannot complete does not hold the window either.
+    // A connect that cannot complete does not hold the window either. Its two
+    // messages come one after the other, each box closed before the next opens
+    // (a box runs an event loop of its own, as the handler here does).
     w.messages.clear();
+    int open = 0, mostOpen = 0;
+    w.dlg->messageHandler = [&](const QString& text, NotifyIcon) {
+        mostOpen = std::max(mostOpen, ++open);
+        w.messages << text.trimmed();
+        QEventLoop box;
+        QTimer::singleShot(50, &box, &QEventLoop::quit);
+        box.exec();
+        --open;
+    };
     int refused = 0;
     {
         TcpPeer gone;
@@ -66,11 +86,99 @@ TEST(MainDialog, SendDeliversWhatConvertWritesWithoutHoldingTheWindow)
     }
     w.dlg->Run().SetTcpPortOverride(refused);
     w.dlg->OnSend();
-    w.PumpUntil([&] { return !w.dlg->Sending(); });
-    ASSERT_EQ(w.messages.size(), 2);
-    EXPECT_TRUE(w.messages[0].startsWith("Warning: ")) << w.messages[0].toStdString();
-    EXPECT_EQ(w.messages[1], "Connect to Cutter fail!");
+    w.PumpUntil([&] { return !w.dlg->Sending() && w.messages.size() >= 2 && open == 0; });
+    EXPECT_EQ(w.messages, (QStringList{"Warning: Connection refused", "Connect to Cutter fail!"}));
+    EXPECT_EQ(mostOpen, 1);
     EXPECT_TRUE(w.Control<QWidget>(1)->isEnabled());
+}
+
+// A job whose output is about 1.8 MB: more than the socket buffers hold.
+std::string LargeJob()
+{
+    std::string job = "PU0,0;";
+    // Points that no simplification merges.
+    for (int i = 0; i < 150000; ++i)
+        job += "PD" + std::to_string(i * 7 % 4001) + "," + std::to_string(i * 13 % 3001) + ";";
+    return job + "SP0;";
+}
+
+// Accepts one connection on 127.0.0.1 and takes nothing until Release(), then
+// reads to the end.
+class HeldPeer {
+public:
+    HeldPeer()
+    {
+        m_listener = sendtest::ListenOnLoopback(m_port, 4096);
+        m_thread = std::thread([this] {
+            pollfd p{m_listener, POLLIN, 0};
+            if (::poll(&p, 1, 20000) <= 0) return;
+            const int fd = ::accept(m_listener, nullptr, nullptr);
+            m_accepted = true;
+            while (!m_released) std::this_thread::sleep_for(5ms);
+            char buffer[65536];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) m_bytes += static_cast<std::size_t>(n);
+            ::close(fd);
+        });
+    }
+    ~HeldPeer()
+    {
+        m_released = true;
+        m_thread.join();
+        ::close(m_listener);
+    }
+    int Port() const { return m_port; }
+    bool Accepted() const { return m_accepted; }
+    void Release() { m_released = true; }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_accepted{false}, m_released{false};
+    std::atomic<std::size_t> m_bytes{0};
+    std::thread m_thread;
+};
+
+TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
+{
+    test::TempDir jobs;
+    test::WriteFileBytes(jobs / "large.hb", LargeJob());
+    Window w("[Offset]\nChkBladeOffset=1\nChkOverCut=0\n", {(jobs / "large.hb").string()});
+    HeldPeer peer;
+    w.SelectNetworkPort(peer.Port());
+    w.dlg->OnSend();
+    w.PumpUntil([&] { return peer.Accepted(); });
+    ASSERT_TRUE(w.dlg->Sending());
+    // Send, Mirror, Rotate, language, Cutting Order, blade offset box, edit and
+    // arrows, the same for over-cut, Feature, Port, Refresh, address, Save to
+    // File, manufacturer, STM Virtual COM.
+    const int locked[] = {1,    1009, 1010, 1023, 1067, 1005, 1006, 1007, 1016,
+                          1017, 1018, 1031, 1004, 1025, 1057, 1027, 1003, 1060};
+    for (int id : locked) EXPECT_FALSE(w.Control<QWidget>(id)->isEnabled()) << id;
+    for (int id : {2, 1015}) EXPECT_TRUE(w.Control<QWidget>(id)->isEnabled()) << id;
+    // Their handlers do nothing either: the preview stays the job being cut.
+    w.dlg->OnMirror();
+    w.dlg->OnLanguageChange(1);
+    w.dlg->OnLengthStep(w.Control<QLineEdit>(1006), 1);
+    EXPECT_FALSE(w.dlg->Run().CurrentJob().Mirrored());
+    EXPECT_EQ(w.dlg->Language(), 0);
+    EXPECT_EQ(w.Control<QLineEdit>(1006)->text(), "0.35");
+
+    // A cutter that takes nothing is shown as such in the caption, not as a time left.
+    QElapsedTimer clock;
+    clock.start();
+    w.PumpUntil([&] { return w.dlg->windowTitle().contains("not taken data"); }, 10s);
+    std::printf("[ stall ] shown after %lld ms: %s\n", static_cast<long long>(clock.elapsed()),
+                w.dlg->windowTitle().toUtf8().constData());
+    EXPECT_TRUE(w.dlg->Sending());
+    EXPECT_TRUE(w.dlg->windowTitle().contains(QRegularExpression("%, the cutter has not taken data for 0:0[3-5]$")))
+        << w.dlg->windowTitle().toStdString();
+
+    peer.Release();
+    w.PumpUntil([&] { return !w.dlg->Sending(); }, 30s);
+    EXPECT_EQ(w.messages.last(), "Send finished!");
+    EXPECT_EQ(w.dlg->windowTitle(), "Kerfmax   for Elvoma");
+    // Each control is back as it was: the over-cut box stays off while unticked.
+    for (int id : locked) EXPECT_EQ(w.Control<QWidget>(id)->isEnabled(), id != 1017 && id != 1018) << id;
 }
 
 TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
@@ -105,47 +213,135 @@ TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
 }
 
 // The program as the host's macro starts it, on a machine without a display,
-// to a listener on the cutter's own port 5000.
-TEST(MainDialog, TheProgramSendsHeadlessWithHideUiAndAutoSendAndEnds)
+// in a network namespace of its own (loopback only), where a peer may listen
+// on the cutter's port 5000 of 127.0.0.1.
+enum class Peer { None, Record, Reset };
+
+struct UnattendedRun {
+    int exitCode = -1;
+    std::string err;
+    qint64 ms = 0;
+    std::string received;
+    bool isolated = true;
+};
+
+bool LoopbackUp()
 {
-    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int on = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ifreq request{};
+    std::strcpy(request.ifr_name, "lo");
+    bool up = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags |= IFF_UP;
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    ::close(fd);
+    return up;
+}
+
+int ListenOnCutterPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(5000);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
-        ::close(listener);
-        GTEST_SKIP() << "port 5000 on 127.0.0.1 is taken";
-    }
-    auto received = std::async(std::launch::async, [listener] {
-        std::string bytes;
-        pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, 20000) <= 0) return bytes;
-        int fd = ::accept(listener, nullptr, nullptr);
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(n));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) {
         ::close(fd);
-        return bytes;
-    });
-    test::TempDir home;
-    std::filesystem::create_directories(home / "Documents" / "Kerfmax");
-    test::WriteFileBytes(home / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Device]\nPortS=Network Port\n");
-    const auto job = test::SourcePath("resources/samples/sign.hb");
-    QElapsedTimer clock;
-    clock.start();
-    auto run = test::RunProgram({KERFMAX_GUI_PATH, "-HideUI", "-AutoSend", job.string()},
-                                {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                 "XDG_DOCUMENTS_DIR=", "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="});
-    const qint64 took = clock.elapsed();
-    const std::string bytes = received.get();
-    ::close(listener);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_LT(took, 10000);
-    EXPECT_EQ(bytes, (test::RunCli({"convert", job.string(), "-o", (home / "c.plt").string()}).exitCode == 0
-                          ? test::ReadFileBytes(home / "c.plt")
-                          : std::string("convert failed")));
+        return -1;
+    }
+    return fd;
+}
+
+// The peer: records everything, or takes 1 KB and resets the connection.
+std::string Serve(int listener, Peer peer)
+{
+    std::string bytes;
+    pollfd p{listener, POLLIN, 0};
+    if (::poll(&p, 1, 20000) <= 0) return bytes;
+    const int fd = ::accept(listener, nullptr, nullptr);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (peer == Peer::Reset && bytes.size() >= 1024) {
+            const linger abort{1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            break;
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+UnattendedRun RunUnattended(const std::filesystem::path& job, Peer peer)
+{
+    UnattendedRun run;
+    // A namespace belongs to the thread that makes it, and to what it starts.
+    std::thread([&] {
+        if (::unshare(CLONE_NEWNET) != 0 || !LoopbackUp()) {
+            run.isolated = false;
+            return;
+        }
+        const int listener = peer == Peer::None ? -1 : ListenOnCutterPort();
+        auto received = std::async(std::launch::async, [&] { return listener < 0 ? "" : Serve(listener, peer); });
+        test::TempDir home;
+        std::filesystem::create_directories(home / "Documents" / "Kerfmax");
+        test::WriteFileBytes(home / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Device]\nPortS=Network Port\n");
+        QElapsedTimer clock;
+        clock.start();
+        const auto result = test::RunProgram(
+            {KERFMAX_GUI_PATH, "-HideUI", "-AutoSend", job.string()},
+            {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
+             "XDG_RUNTIME_DIR=" + home.Path().string(),
+             "XDG_DOCUMENTS_DIR=", "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "LANG=C.UTF-8", "LC_ALL="});
+        run.ms = clock.elapsed();
+        run.exitCode = result.exitCode;
+        run.err = result.err;
+        if (listener >= 0) ::shutdown(listener, SHUT_RDWR);
+        run.received = received.get();
+        if (listener >= 0) ::close(listener);
+    }).join();
+    return run;
+}
+
+TEST(MainDialog, UnattendedRunsEndWithTheCommandLineToolsCodesAndSayWhy)
+{
+    test::TempDir jobs;
+    const auto sample = test::SourcePath("resources/samples/sign.hb");
+    test::WriteFileBytes(jobs / "large.hb", LargeJob());
+    test::WriteFileBytes(jobs / "empty.hb", "");
+    std::filesystem::create_directories(jobs / "folder.hb");
+    const auto missing = jobs / "missing.hb";
+    struct Case {
+        const char* name;
+        std::filesystem::path job;
+        Peer peer;
+        int exitCode;
+        std::vector<std::string> lines;  // standard error, in this order
+    };
+    const Case cases[] = {
+        {"sent", sample, Peer::Record, 0, {"Socket Close!!!"}},
+        {"refused", sample, Peer::None, 3, {"Warning: Connection refused", "Connect to Cutter fail!"}},
+        {"reset", jobs / "large.hb", Peer::Reset, 3, {"Warning: "}},
+        {"missing", missing, Peer::None, 2, {JobLoadText(JobLoadStatus::Missing, missing, 0)}},
+        {"empty", jobs / "empty.hb", Peer::None, 2, {JobLoadText(JobLoadStatus::Empty, jobs / "empty.hb", 0)}},
+        {"folder", jobs / "folder.hb", Peer::None, 2, {JobLoadText(JobLoadStatus::Folder, jobs / "folder.hb", 0)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const UnattendedRun run = RunUnattended(c.job, c.peer);
+        if (!run.isolated) GTEST_SKIP() << "no network namespace can be made here";
+        std::printf("[ unattended ] %s: exit %d after %lld ms\n", c.name, run.exitCode, static_cast<long long>(run.ms));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_LT(run.ms, 15000);
+        std::size_t at = 0;
+        for (const std::string& line : c.lines) {
+            at = run.err.find(line, at);
+            EXPECT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << run.err;
+        }
+        if (c.exitCode == 0) {
+            ASSERT_EQ(test::RunCli({"convert", sample.string(), "-o", (jobs / "c.plt").string()}).exitCode, 0);
+            EXPECT_EQ(run.received, test::ReadFileBytes(jobs / "c.plt"));
+        }
+    }
 }
 
 TEST(MainDialog, ReportsOfAnotherProcessMoveTheBarAndComplete)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+
+#include <tuple>
 
 #include "app/IniFile.h"
 #include "gui/MainDialogWindow.h"
@@ -59,6 +62,88 @@ TEST(MainDialog, StartsFromTheSettingsFileAndTheCommandLine)
     EXPECT_EQ(job.Control<QComboBox>(1004)->currentIndex(), 0);
     EXPECT_EQ(job.Control<QPushButton>(1)->text(), "Send");
     EXPECT_EQ(CIniFile(job.dir / "Kerfmax.ini").ReadInt("Device", "Langage", -1), 0);
+}
+
+TEST(MainDialog, OneNetworkEntryWhicheverLanguageStoredIt)
+{
+    const QString english = QStringLiteral("Network Port"), chinese = QString::fromUtf8("网络端口");
+    const std::tuple<int, const char*, QString> cases[] = {
+        {0, "网络端口", english}, {1, "Network Port", chinese}, {0, "Network Port", english}, {1, "网络端口", chinese}};
+    for (const auto& [language, stored, entry] : cases) {
+        SCOPED_TRACE(stored);
+        Window w("[Device]\nLangage=" + std::to_string(language) + "\nPortS=" + stored + "\n");
+        EXPECT_EQ(w.PortEntries(), QStringList{entry});
+        EXPECT_EQ(w.Control<QComboBox>(1004)->currentText(), entry);
+        EXPECT_TRUE(w.Control<QLineEdit>(1057)->isEnabled());
+        // There and back: still the one entry, selected, in the language shown.
+        w.dlg->OnLanguageChange(1 - language);
+        w.dlg->OnLanguageChange(language);
+        EXPECT_EQ(w.PortEntries(), QStringList{entry});
+        EXPECT_EQ(w.Control<QComboBox>(1004)->currentText(), entry);
+        w.dlg->SaveSettings();
+        EXPECT_EQ(CIniFile(w.dir / "Kerfmax.ini").ReadString("Device", "PortS", ""), entry.toStdString());
+    }
+}
+
+// Types text into a box key by key, as a user does.
+void Type(QLineEdit* edit, const QString& keys)
+{
+    for (QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
+TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
+{
+    Window w("[Offset]\nChkOverCut=1\n");
+    auto* blade = w.Control<QLineEdit>(1006);
+    auto* overCut = w.Control<QLineEdit>(1017);
+    blade->clear();
+    Type(blade, "0,35abc,5");  // the comma is the point; letters and a second point are refused
+    EXPECT_EQ(blade->text(), "0.355");
+    blade->clear();
+    Type(blade, "1234567890");  // only nine characters are read, so only nine are taken
+    EXPECT_EQ(blade->text(), "123456789");
+    blade->clear();
+    Type(blade, ".4");
+    EXPECT_EQ(blade->text(), ".4");
+
+    // An empty box and a lone point may stand while typing, but nothing is sent,
+    // saved or written to the settings file with them.
+    bool chooserAsked = false;
+    w.dlg->saveFileChooser = [&] {
+        chooserAsked = true;
+        return QString();
+    };
+    const QString refusal = QStringLiteral("The over-cut is not a length: type it in millimetres, such as 1.0.");
+    for (const char* text : {"", "."}) {
+        overCut->clear();
+        Type(overCut, text);
+        EXPECT_EQ(overCut->text(), text);
+        w.messages.clear();
+        w.dlg->OnSend();
+        EXPECT_FALSE(w.dlg->Sending());
+        w.dlg->OnSaveToFile();
+        EXPECT_EQ(w.messages, (QStringList{refusal, refusal})) << text;
+    }
+    EXPECT_FALSE(chooserAsked);
+    EXPECT_EQ(test::ReadFileBytes(w.dir / "Kerfmax.ini"), "[Offset]\nChkOverCut=1\n");
+
+    // A stored text is shown as stored and refused while its box is ticked;
+    // unticked, it is not used and the job is saved without that compensation.
+    Window stored("[Offset]\nBladeOffset=abc\n");
+    EXPECT_EQ(stored.Control<QLineEdit>(1006)->text(), "abc");
+    stored.dlg->OnSend();
+    EXPECT_EQ(stored.messages,
+              QStringList{QStringLiteral("The blade offset is not a length: type it in millimetres, such as 0.35.")});
+    stored.messages.clear();
+    stored.Control<QCheckBox>(1005)->click();
+    stored.dlg->saveFileChooser = [&] { return ToQString(stored.dir / "saved.plt"); };
+    stored.dlg->OnSaveToFile();
+    stored.PumpUntil([&] { return !stored.messages.isEmpty(); });
+    EXPECT_EQ(stored.messages, QStringList{"Save finished!"});
+    EXPECT_EQ(test::ReadFileBytes(stored.dir / "saved.plt"), stored.Converted({"--no-blade-offset"}));
 }
 
 TEST(MainDialog, LengthStepsPlacementAndPreview)
