@@ -1,5 +1,7 @@
 #include "geometry/InsideFirstOrder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <queue>
 
@@ -61,6 +63,21 @@ private:
     std::size_t m_earliestUncut = 0;
 };
 
+// Smaller boxes first, ties in file order. Whatever lies inside an outline has a
+// smaller box than it, or the same box, so this keeps the rule for every pair
+// but outlines of one box that are not the same outline.
+ObjectOrder SmallestBoxFirst(const std::vector<MC_ArtObj_>& objects)
+{
+    auto area = [&](std::size_t i) {
+        const MC_ArtObj_& o = objects[i];
+        return std::uint64_t(std::int64_t{o.xMax} - o.xMin) * std::uint64_t(std::int64_t{o.yMax} - o.yMin);
+    };
+    ObjectOrder order(objects.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return area(a) < area(b); });
+    return order;
+}
+
 }  // namespace
 
 ObjectOrder HoldBackContainers(const ObjectOrder& order, const InsideRelation& inside)
@@ -68,10 +85,15 @@ ObjectOrder HoldBackContainers(const ObjectOrder& order, const InsideRelation& i
     return HoldBack(order, inside).Run();
 }
 
-ObjectOrder OrderInsideFirst(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox)
+ObjectOrder OrderInsideFirst(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox,
+                             const ContainmentBudget& budget)
 {
     if (objects.empty()) return {};
-    return HoldBackContainers(OrderReduceFeed(objects, jobBox), FindContainment(objects));
+    const InsideRelation inside = FindContainment(objects, budget);
+    // A job nested too deep to search in time: the inside still comes first, the
+    // bands are given up.
+    if (!inside.complete) return SmallestBoxFirst(objects);
+    return HoldBackContainers(OrderReduceFeed(objects, jobBox), inside);
 }
 
 }  // namespace kerfmax

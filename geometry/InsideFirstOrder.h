@@ -13,7 +13,10 @@ namespace kerfmax {
 
 // Positions into objects, in cutting order; empty when there are no objects.
 // A job in which nothing lies inside anything is cut in the "Reduce Feed" order.
-ObjectOrder OrderInsideFirst(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox);
+// A job nested beyond the search's budget (see ContainmentBudget) is cut
+// smallest box first instead.
+ObjectOrder OrderInsideFirst(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox,
+                             const ContainmentBudget& budget = {});
 
 // The given order with every container held back until the last object inside
 // it has been cut; it is cut right then. Should the relation go round in a

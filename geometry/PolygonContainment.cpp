@@ -64,8 +64,14 @@ int EdgeWinding(const PointNode& a, const PointNode& b, std::int32_t x, std::int
 // looks only at the edges that reach its height.
 class EdgeBands {
 public:
-    explicit EdgeBands(const MC_ArtObj_& outline) : m_yMin(outline.yMin)
+    explicit EdgeBands(const MC_ArtObj_& outline)
     {
+        // The range of the points themselves, whatever box the object was given.
+        m_yMin = m_yMax = outline.points.front().y;
+        for (const PointNode& p : outline.points) {
+            m_yMin = std::min<std::int64_t>(m_yMin, p.y);
+            m_yMax = std::max<std::int64_t>(m_yMax, p.y);
+        }
         const std::size_t edges = outline.points.size() - 1;
         std::size_t bands = std::max<std::size_t>(1, edges / 4);
         // Tall edges land in many bands; fewer bands keep the index near the
@@ -87,7 +93,7 @@ private:
     bool Fill(const MC_ArtObj_& outline, std::size_t bands)
     {
         const std::size_t edges = outline.points.size() - 1;
-        m_bandHeight = (std::int64_t{outline.yMax} - m_yMin) / std::int64_t(bands) + 1;
+        m_bandHeight = (m_yMax - m_yMin) / std::int64_t(bands) + 1;
         m_offsets.assign(bands + 1, 0);
         std::size_t total = 0;
         for (std::size_t e = 0; e < edges; ++e) {
@@ -114,7 +120,7 @@ private:
                 static_cast<std::size_t>((std::int64_t{std::max(a.y, b.y)} - m_yMin) / m_bandHeight)};
     }
 
-    std::int64_t m_yMin;
+    std::int64_t m_yMin = 0, m_yMax = 0;
     std::int64_t m_bandHeight = 1;
     std::vector<std::uint32_t> m_offsets;
     std::vector<std::uint32_t> m_edges;  // an edge is named by its first point
@@ -152,7 +158,7 @@ bool SameBox(const MC_ArtObj_& a, const MC_ArtObj_& b)
 
 std::int64_t Extent(const MC_ArtObj_& o)
 {
-    return std::max(std::int64_t{o.xMax} - o.xMin, std::int64_t{o.yMax} - o.yMin);
+    return std::max<std::int64_t>({std::int64_t{o.xMax} - o.xMin, std::int64_t{o.yMax} - o.yMin, 0});
 }
 
 // Boxes of the possible containers, found by a point they must hold: each box
@@ -177,17 +183,21 @@ public:
         for (auto& level : m_levels) std::sort(level.begin(), level.end());
     }
 
+    // Calls found(id) for every container whose box holds inner's box; returns
+    // how many filed boxes were looked at.
     template <class Found>
-    void ForEachHolding(const MC_ArtObj_& inner, Found found) const
+    std::uint64_t ForEachHolding(const MC_ArtObj_& inner, Found found) const
     {
         const std::uint64_t px = std::uint64_t(inner.xMin - m_originX);
         const std::uint64_t py = std::uint64_t(inner.yMin - m_originY);
+        std::uint64_t looked = 0;
         for (int level = LevelOf(inner); level < kLevels; ++level) {
             if (m_levels[level].empty()) continue;
             const std::uint64_t cx = px >> level, cy = py >> level;
             for (std::uint64_t row = cy == 0 ? 0 : cy - 1; row <= cy; ++row)
-                ScanRow(m_levels[level], row, cx == 0 ? 0 : cx - 1, cx, inner, found);
+                looked += ScanRow(m_levels[level], row, cx == 0 ? 0 : cx - 1, cx, inner, found);
         }
+        return looked;
     }
 
 private:
@@ -206,13 +216,15 @@ private:
     }
 
     template <class Found>
-    void ScanRow(const std::vector<Entry>& cells, std::uint64_t row, std::uint64_t fromColumn, std::uint64_t toColumn,
-                 const MC_ArtObj_& inner, Found& found) const
+    std::uint64_t ScanRow(const std::vector<Entry>& cells, std::uint64_t row, std::uint64_t fromColumn,
+                          std::uint64_t toColumn, const MC_ArtObj_& inner, Found& found) const
     {
         const std::uint64_t last = (row << 32) | toColumn;
-        auto it = std::lower_bound(cells.begin(), cells.end(), Entry{(row << 32) | fromColumn, 0});
+        const auto first = std::lower_bound(cells.begin(), cells.end(), Entry{(row << 32) | fromColumn, 0});
+        auto it = first;
         for (; it != cells.end() && it->key <= last; ++it)
             if (BoxHolds(m_objects[it->id], inner)) found(it->id);
+        return std::uint64_t(it - first);
     }
 
     const std::vector<MC_ArtObj_>& m_objects;
@@ -222,8 +234,8 @@ private:
 
 class ContainmentSearch {
 public:
-    explicit ContainmentSearch(const std::vector<MC_ArtObj_>& objects)
-        : m_objects(objects), m_canContain(objects.size()), m_bands(objects.size())
+    ContainmentSearch(const std::vector<MC_ArtObj_>& objects, const ContainmentBudget& budget)
+        : m_objects(objects), m_budget(budget), m_canContain(objects.size()), m_bands(objects.size())
     {
         for (std::size_t i = 0; i < objects.size(); ++i) m_canContain[i] = CanContain(objects[i]) ? 1 : 0;
     }
@@ -237,9 +249,11 @@ public:
         std::vector<std::uint32_t> found;
         for (std::size_t inner = 0; inner < m_objects.size(); ++inner) {
             found.clear();
-            boxes.ForEachHolding(m_objects[inner], [&](std::uint32_t container) {
-                if (container != inner && LiesInside(inner, container)) found.push_back(container);
+            m_boxesLooked += boxes.ForEachHolding(m_objects[inner], [&](std::uint32_t container) {
+                if (container != inner && !OverBudget() && LiesInside(inner, container)) found.push_back(container);
             });
+            if (OverBudget() || relation.containers.size() + found.size() > m_budget.pairs)
+                return InsideRelation{{}, {}, false};
             std::sort(found.begin(), found.end());
             relation.containers.insert(relation.containers.end(), found.begin(), found.end());
             relation.offsets.push_back(static_cast<std::uint32_t>(relation.containers.size()));
@@ -248,6 +262,8 @@ public:
     }
 
 private:
+    bool OverBudget() const { return m_pointTests > m_budget.pointTests || m_boxesLooked > m_budget.boxesLooked; }
+
     bool LiesInside(std::size_t inner, std::size_t container)
     {
         if (!AllPointsHeld(inner, container)) return false;
@@ -261,8 +277,10 @@ private:
     {
         const MC_ArtObj_& outline = m_objects[container];
         const EdgeBands* bands = BandsFor(container);
-        for (const PointNode& p : m_objects[inner].points)
+        for (const PointNode& p : m_objects[inner].points) {
+            ++m_pointTests;
             if (!HoldsWith(outline, bands, p.x, p.y)) return false;
+        }
         return true;
     }
 
@@ -274,6 +292,9 @@ private:
     }
 
     const std::vector<MC_ArtObj_>& m_objects;
+    ContainmentBudget m_budget;
+    std::uint64_t m_pointTests = 0;
+    std::uint64_t m_boxesLooked = 0;
     std::vector<std::uint8_t> m_canContain;
     std::vector<std::unique_ptr<EdgeBands>> m_bands;  // built on an outline's first test
 };
@@ -296,9 +317,9 @@ bool OutlineHolds(const MC_ArtObj_& container, std::int32_t x, std::int32_t y)
     return HoldsWith(container, nullptr, x, y);
 }
 
-InsideRelation FindContainment(const std::vector<MC_ArtObj_>& objects)
+InsideRelation FindContainment(const std::vector<MC_ArtObj_>& objects, const ContainmentBudget& budget)
 {
-    return ContainmentSearch(objects).Run();
+    return ContainmentSearch(objects, budget).Run();
 }
 
 }  // namespace kerfmax

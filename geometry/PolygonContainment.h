@@ -26,6 +26,9 @@ namespace kerfmax {
 struct InsideRelation {
     std::vector<std::uint32_t> offsets;  // one more than there are objects
     std::vector<std::uint32_t> containers;
+    // False when the search stopped at its budget; offsets and containers are
+    // then empty.
+    bool complete = true;
 
     std::size_t ObjectCount() const { return offsets.empty() ? 0 : offsets.size() - 1; }
 };
@@ -36,10 +39,19 @@ bool CanContain(const MC_ArtObj_& object);
 // Whether a point lies inside the closed object's outline or on it.
 bool OutlineHolds(const MC_ArtObj_& container, std::int32_t x, std::int32_t y);
 
+// How much one search may do. Nesting thousands deep (or thousands of equal
+// boxes piled on one spot) makes the work grow with the square of the count;
+// past these limits the search gives up rather than take minutes and gigabytes.
+struct ContainmentBudget {
+    std::uint64_t boxesLooked = 256'000'000;  // boxes of possible containers looked at
+    std::uint64_t pointTests = 64'000'000;  // points of inner objects tested against outlines
+    std::uint64_t pairs = 8'000'000;  // (inner, container) pairs found
+};
+
 // Every pair at once. Only containers whose boxes hold an object's box are
 // tested, found through an index on the boxes, and large outlines get an index
 // of their edges by height, so a job of many small shapes costs little more
 // than reading it.
-InsideRelation FindContainment(const std::vector<MC_ArtObj_>& objects);
+InsideRelation FindContainment(const std::vector<MC_ArtObj_>& objects, const ContainmentBudget& budget = {});
 
 }  // namespace kerfmax

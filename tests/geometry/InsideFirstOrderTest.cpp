@@ -359,6 +359,24 @@ TEST(InsideFirstOrder, ExactOnOutlinesSpanningTheWholeCoordinateRange)
     EXPECT_FALSE(CanContain(Objects({{{lo, lo}, {hi, hi - 1}, {lo, lo}}})[0]));
 }
 
+TEST(InsideFirstOrder, ANestTooDeepForTheBudgetIsCutSmallestBoxFirst)
+{
+    // Squares within squares, outermost first in the file, and a twin of the innermost.
+    std::vector<Path> paths;
+    for (std::int32_t k = 0; k < 40; ++k) paths.push_back(Rect(k * 10, k * 10, 1000 - k * 10, 1000 - k * 10));
+    paths.push_back(paths.back());
+    const auto objects = Objects(paths);
+    EXPECT_TRUE(FindContainment(objects).complete);
+    for (const ContainmentBudget budget :
+         {ContainmentBudget{100, 10'000, 10'000}, ContainmentBudget{10'000, 100, 10'000},
+          ContainmentBudget{10'000, 10'000, 100}}) {
+        EXPECT_FALSE(FindContainment(objects, budget).complete);
+        ObjectOrder expected{39, 40};  // the twins in file order, then outwards
+        for (std::size_t k = 39; k-- > 0;) expected.push_back(k);
+        EXPECT_EQ(OrderInsideFirst(objects, JobBoxOf(objects), budget), expected);
+    }
+}
+
 TEST(InsideFirstOrder, HoldingBackContainers)
 {
     // Each relation names, for every object, the objects it lies inside.
