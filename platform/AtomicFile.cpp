@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/AtomicFilePlatform.h"
@@ -101,7 +102,7 @@ bool OwnerIsGone(const Text& unique)
         else return false;  // not a name we make
     }
     if (parts.size() == 2) return true;
-    if (parts.size() != 3) return false;
+    if (parts.size() != 3 || parts[0] > std::numeric_limits<long>::max()) return false;
     const long owner = static_cast<long>(parts[0]);
     // This process asks only before a replacement of its own: its old names are litter.
     return owner == CurrentProcessId() || !ProcessIsAlive(owner);

@@ -1,5 +1,6 @@
 #include "run/OutputFolder.h"
 
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -19,12 +20,12 @@ long OwnerOf(const std::string& name)
 {
     const std::string prefix = kFolderPrefix;
     if (name.compare(0, prefix.size(), prefix) != 0) return 0;
-    long owner = 0;
+    long long owner = 0;
     std::size_t i = prefix.size();
-    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && owner < 100000000000L; ++i)
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && owner < 1000000000LL; ++i)
         owner = owner * 10 + (name[i] - '0');
     const bool wellFormed = i > prefix.size() && i + 1 < name.size() && name[i] == '-';
-    return wellFormed ? owner : 0;
+    return wellFormed && owner <= std::numeric_limits<long>::max() ? static_cast<long>(owner) : 0;
 }
 
 }  // namespace
