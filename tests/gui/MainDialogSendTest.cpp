@@ -25,7 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
+#include <optional>
 #include <thread>
 
 #include "app/IniFile.h"
@@ -66,15 +66,17 @@ TEST(MainDialog, SendDeliversWhatConvertWritesWithoutHoldingTheWindow)
     EXPECT_EQ(saved.ReadString("Device", "PortS", ""), "Network Port");
     EXPECT_EQ(saved.ReadString("Device", "IP", ""), "127.0.0.1");
 
-    // A connect that cannot complete does not hold the window either. Its two
-    // messages come one after the other, each box closed before the next opens
-    // (a box runs an event loop of its own, as the handler here does).
+    // A connect that cannot complete does not hold the window either. Its
+    // messages come one after the other: one that arrives while a box is open
+    // (a box runs an event loop of its own, as the handler here does) waits
+    // until that box is closed.
     w.messages.clear();
     int open = 0, mostOpen = 0;
     w.dlg->messageHandler = [&](const QString& text, NotifyIcon) {
         mostOpen = std::max(mostOpen, ++open);
         w.messages << text.trimmed();
         QEventLoop box;
+        if (w.messages.size() == 1) QTimer::singleShot(10, &box, [&] { w.dlg->ShowMessage("meanwhile"); });
         QTimer::singleShot(50, &box, &QEventLoop::quit);
         box.exec();
         --open;
@@ -86,8 +88,8 @@ TEST(MainDialog, SendDeliversWhatConvertWritesWithoutHoldingTheWindow)
     }
     w.dlg->Run().SetTcpPortOverride(refused);
     w.dlg->OnSend();
-    w.PumpUntil([&] { return !w.dlg->Sending() && w.messages.size() >= 2 && open == 0; });
-    EXPECT_EQ(w.messages, (QStringList{"Warning: Connection refused", "Connect to Cutter fail!"}));
+    w.PumpUntil([&] { return !w.dlg->Sending() && w.messages.size() >= 3 && open == 0; });
+    EXPECT_EQ(w.messages, (QStringList{"Warning: Connection refused", "meanwhile", "Connect to Cutter fail!"}));
     EXPECT_EQ(mostOpen, 1);
     EXPECT_TRUE(w.Control<QWidget>(1)->isEnabled());
 }
@@ -102,39 +104,68 @@ std::string LargeJob()
     return job + "SP0;";
 }
 
-// Accepts one connection on 127.0.0.1 and takes nothing until Release(), then
-// reads to the end.
-class HeldPeer {
+int ListenOnCutterPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(5000);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd, 1);
+    return fd;
+}
+
+// One connection on 127.0.0.1, at a free port or the cutter's port 5000:
+// records every byte (when held, only after Release()), or takes 1 KB and
+// then resets the connection.
+class Peer {
 public:
-    HeldPeer()
+    enum Mode { Record, Held, Reset };
+    Peer(Mode mode, bool cutterPort) : m_mode(mode)
     {
-        m_listener = sendtest::ListenOnLoopback(m_port, 4096);
-        m_thread = std::thread([this] {
-            pollfd p{m_listener, POLLIN, 0};
-            if (::poll(&p, 1, 20000) <= 0) return;
-            const int fd = ::accept(m_listener, nullptr, nullptr);
-            m_accepted = true;
-            while (!m_released) std::this_thread::sleep_for(5ms);
-            char buffer[65536];
-            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) m_bytes += static_cast<std::size_t>(n);
-            ::close(fd);
-        });
+        m_listener = cutterPort ? ListenOnCutterPort() : sendtest::ListenOnLoopback(m_port, 4096);
+        m_thread = std::thread([this] { Serve(); });
     }
-    ~HeldPeer()
-    {
-        m_released = true;
-        m_thread.join();
-        ::close(m_listener);
-    }
+    ~Peer() { Finish(); }
     int Port() const { return m_port; }
     bool Accepted() const { return m_accepted; }
     void Release() { m_released = true; }
+    // Waits for the peer to end (no connection ends it too) and gives its bytes.
+    std::string Finish()
+    {
+        if (!m_thread.joinable()) return m_bytes;
+        Release();
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+        return m_bytes;
+    }
 
 private:
+    void Serve()
+    {
+        pollfd p{m_listener, POLLIN, 0};
+        const int fd = ::poll(&p, 1, 20000) > 0 ? ::accept(m_listener, nullptr, nullptr) : -1;
+        m_accepted = fd >= 0;
+        while (m_mode == Held && !m_released) std::this_thread::sleep_for(5ms);
+        char buffer[65536];
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            m_bytes.append(buffer, static_cast<std::size_t>(n));
+            if (m_mode == Reset && m_bytes.size() >= 1024) {
+                const linger abort{1, 0};
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                break;
+            }
+        }
+        if (fd >= 0) ::close(fd);
+    }
+
+    Mode m_mode;
     int m_listener = -1;
-    int m_port = 0;
+    int m_port = 5000;
     std::atomic<bool> m_accepted{false}, m_released{false};
-    std::atomic<std::size_t> m_bytes{0};
+    std::string m_bytes;
     std::thread m_thread;
 };
 
@@ -143,7 +174,7 @@ TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
     test::TempDir jobs;
     test::WriteFileBytes(jobs / "large.hb", LargeJob());
     Window w("[Offset]\nChkBladeOffset=1\nChkOverCut=0\n", {(jobs / "large.hb").string()});
-    HeldPeer peer;
+    Peer peer(Peer::Held, false);
     w.SelectNetworkPort(peer.Port());
     w.dlg->OnSend();
     w.PumpUntil([&] { return peer.Accepted(); });
@@ -215,8 +246,6 @@ TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
 // The program as the host's macro starts it, on a machine without a display,
 // in a network namespace of its own (loopback only), where a peer may listen
 // on the cutter's port 5000 of 127.0.0.1.
-enum class Peer { None, Record, Reset };
-
 struct UnattendedRun {
     int exitCode = -1;
     std::string err;
@@ -237,41 +266,7 @@ bool LoopbackUp()
     return up;
 }
 
-int ListenOnCutterPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(5000);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// The peer: records everything, or takes 1 KB and resets the connection.
-std::string Serve(int listener, Peer peer)
-{
-    std::string bytes;
-    pollfd p{listener, POLLIN, 0};
-    if (::poll(&p, 1, 20000) <= 0) return bytes;
-    const int fd = ::accept(listener, nullptr, nullptr);
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (peer == Peer::Reset && bytes.size() >= 1024) {
-            const linger abort{1, 0};
-            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-            break;
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
-UnattendedRun RunUnattended(const std::filesystem::path& job, Peer peer)
+UnattendedRun RunUnattended(const std::filesystem::path& job, std::optional<Peer::Mode> mode)
 {
     UnattendedRun run;
     // A namespace belongs to the thread that makes it, and to what it starts.
@@ -280,8 +275,8 @@ UnattendedRun RunUnattended(const std::filesystem::path& job, Peer peer)
             run.isolated = false;
             return;
         }
-        const int listener = peer == Peer::None ? -1 : ListenOnCutterPort();
-        auto received = std::async(std::launch::async, [&] { return listener < 0 ? "" : Serve(listener, peer); });
+        std::optional<Peer> peer;
+        if (mode) peer.emplace(*mode, true);
         test::TempDir home;
         std::filesystem::create_directories(home / "Documents" / "Kerfmax");
         test::WriteFileBytes(home / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Device]\nPortS=Network Port\n");
@@ -295,9 +290,7 @@ UnattendedRun RunUnattended(const std::filesystem::path& job, Peer peer)
         run.ms = clock.elapsed();
         run.exitCode = result.exitCode;
         run.err = result.err;
-        if (listener >= 0) ::shutdown(listener, SHUT_RDWR);
-        run.received = received.get();
-        if (listener >= 0) ::close(listener);
+        if (peer) run.received = peer->Finish();
     }).join();
     return run;
 }
@@ -313,17 +306,17 @@ TEST(MainDialog, UnattendedRunsEndWithTheCommandLineToolsCodesAndSayWhy)
     struct Case {
         const char* name;
         std::filesystem::path job;
-        Peer peer;
+        std::optional<Peer::Mode> peer;
         int exitCode;
         std::vector<std::string> lines;  // standard error, in this order
     };
     const Case cases[] = {
         {"sent", sample, Peer::Record, 0, {"Socket Close!!!"}},
-        {"refused", sample, Peer::None, 3, {"Warning: Connection refused", "Connect to Cutter fail!"}},
+        {"refused", sample, std::nullopt, 3, {"Warning: Connection refused", "Connect to Cutter fail!"}},
         {"reset", jobs / "large.hb", Peer::Reset, 3, {"Warning: "}},
-        {"missing", missing, Peer::None, 2, {JobLoadText(JobLoadStatus::Missing, missing, 0)}},
-        {"empty", jobs / "empty.hb", Peer::None, 2, {JobLoadText(JobLoadStatus::Empty, jobs / "empty.hb", 0)}},
-        {"folder", jobs / "folder.hb", Peer::None, 2, {JobLoadText(JobLoadStatus::Folder, jobs / "folder.hb", 0)}},
+        {"missing", missing, std::nullopt, 2, {JobLoadText(JobLoadStatus::Missing, missing, 0)}},
+        {"empty", jobs / "empty.hb", std::nullopt, 2, {JobLoadText(JobLoadStatus::Empty, jobs / "empty.hb", 0)}},
+        {"folder", jobs / "folder.hb", std::nullopt, 2, {JobLoadText(JobLoadStatus::Folder, jobs / "folder.hb", 0)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
