@@ -1,5 +1,8 @@
 #include "geometry/ArtObjects.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "geometry/PointList.h"
 
 namespace kerfmax {
@@ -24,17 +27,23 @@ void FinishObject(MC_ArtObj_& object, std::vector<MC_ArtObj_>& out)
 
 std::vector<MC_ArtObj_> BuildArtObjects(const PointList& points)
 {
+    // Each object's list is allocated once, at its size: a job of 10^5 objects
+    // would otherwise grow 10^5 small lists step by step.
+    const auto isPen = [](const PointNode& n) { return n.kind == KIND_PEN_UP || n.kind == KIND_PEN_DOWN; };
     std::vector<MC_ArtObj_> out;
-    MC_ArtObj_ open;
-    for (const PointNode& node : points) {
-        if (node.kind == KIND_PEN_UP) {
-            if (!open.points.empty()) FinishObject(open, out);
-            open.points.push_back(node);
-        } else if (node.kind == KIND_PEN_DOWN) {
-            open.points.push_back(node);
-        }
+    out.reserve(static_cast<std::size_t>(std::count_if(points.begin(), points.end(),
+                                                       [](const PointNode& n) { return n.kind == KIND_PEN_UP; })) +
+                1);
+    auto start = std::find_if(points.begin(), points.end(), isPen);
+    while (start != points.end()) {
+        const auto end =
+            std::find_if(start + 1, points.end(), [](const PointNode& n) { return n.kind == KIND_PEN_UP; });
+        MC_ArtObj_ object;
+        object.points.reserve(static_cast<std::size_t>(std::count_if(start, end, isPen)));
+        std::copy_if(start, end, std::back_inserter(object.points), isPen);
+        FinishObject(object, out);
+        start = end;
     }
-    if (!open.points.empty()) FinishObject(open, out);
     return out;
 }
 

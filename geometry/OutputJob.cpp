@@ -202,6 +202,7 @@ OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const 
         WalkCommands(runs, map, options.frameEnabled, writer,
                      [&](const PenCommand& c) { compensator.Compensate(c, bladeOffset, overCut); });
     }
+    writer.Flush();
     sink.Write(dialect.trailer);
     sink.Write(std::string_view(kEndFiller, sizeof kEndFiller - 1));
     return sink.Failed() ? OutputResult::WriteFailed : OutputResult::Written;

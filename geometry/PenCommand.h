@@ -2,6 +2,7 @@
 // Pen commands as numbers, and their one formatting into the dialect's words.
 // Nothing on the way from the point list to the output turns them into text
 // before this.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,27 +37,39 @@ public:
     explicit PenFormat(const std::string& format);
     // Appends the command for (first, second) to out.
     void AppendTo(std::int64_t first, std::int64_t second, std::string& out) const;
+    // Writes it at out, which has room for MaxLength() bytes; returns the end.
+    char* WriteAt(std::int64_t first, std::int64_t second, char* out) const;
+    std::size_t MaxLength() const { return m_maxLength; }
 
 private:
     std::string m_format;
     bool m_split = false;
     std::string m_head, m_middle, m_tail;
+    std::size_t m_maxLength = 0;
 };
 
-// Writes pen commands in the dialect's words to a sink.
+// Writes pen commands in the dialect's words to a sink, gathered into large
+// pieces. Flush() before anything else is written to the sink.
 class PenCommandWriter {
 public:
     PenCommandWriter(const CommandTexts& texts, OutputSink& sink);
+    ~PenCommandWriter();
+    PenCommandWriter(const PenCommandWriter&) = delete;
+    PenCommandWriter& operator=(const PenCommandWriter&) = delete;
+
     void Write(const PenCommand& command);
     void Up(std::int64_t first, std::int64_t second) { Write({PenMove::Up, {first, second}}); }
     void Down(std::int64_t first, std::int64_t second) { Write({PenMove::Down, {first, second}}); }
+    void Flush();
+    // The sink's failure (a full disk, a cancelled run): the caller may stop early.
     bool Failed() const;
 
 private:
     PenFormat m_up;
     PenFormat m_down;
     OutputSink& m_sink;
-    std::string m_line;  // reused for every command
+    std::string m_buffer;
+    std::size_t m_used = 0;
 };
 
 }  // namespace kerfmax

@@ -39,6 +39,7 @@ std::string Compensate(BladeCompensator& compensator, const Commands& commands, 
     PenCommandWriter writer(dialect, sink);
     CompensatorOutput registered(compensator, writer);
     for (const std::string& text : commands) compensator.Compensate(AsCommand(text), blade, overCut);
+    writer.Flush();
     return sink.Text();
 }
 
@@ -154,6 +155,7 @@ TEST(BladeCompensation, HostilePointsStayDefined)
     for (const PenCommand& c : {PenCommand{PenMove::Up, {-kHuge, kHuge}}, PenCommand{PenMove::Down, {kHuge, kHuge}},
                                 PenCommand{PenMove::Down, {kHuge, -kHuge}}, PenCommand{PenMove::Up, {0, 0}}})
         compensator.Compensate(c, kBlade, kOverCut);
+    writer.Flush();
     const std::string& out = sink.Text();
     EXPECT_EQ(out.rfind("PU-4611686018427387904,4611686018427387904;PD-9007199254740992,9007199254740992;", 0), 0u)
         << out;

@@ -6,6 +6,7 @@
 
 #include "geometry/Job.h"
 #include "geometry/JobFile.h"
+#include "geometry/PointList.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax {
@@ -13,6 +14,13 @@ namespace {
 
 constexpr int U = KIND_PEN_UP, D = KIND_PEN_DOWN, B = KIND_BEZIER, N = KIND_NONE;
 using Records = std::vector<std::vector<std::int32_t>>;  // kind, then its 2 or 6 values
+
+std::vector<std::tuple<int, int, int>> AsNodes(const PointList& points)
+{
+    std::vector<std::tuple<int, int, int>> nodes;
+    for (const PointNode& n : points) nodes.emplace_back(n.kind, n.x, n.y);
+    return nodes;
+}
 
 Records AsRecords(const PathList& paths)
 {
@@ -116,6 +124,16 @@ TEST(JobLoading, JobIsMovedToTheOriginOrNotLoadedAtAll)
     for (const char* text : {"", "SP0;PU1,1;", "XX;PU;", "BZ1,1,1,1,0,0;"}) {
         job.LoadJobText(text);
         EXPECT_EQ(job.HasJob(), std::string(text) == "BZ1,1,1,1,0,0;") << text;
+    }
+    // Read straight into points, the job is what the records give when flattened
+    // and moved: curves, pen records after curves, broken numbers, no end record.
+    for (const char* text : {"PU-5,7;BZ30,0,60,9,100,0;PD1 2;PU9,9;PU3,3;BZ4,4,4,4,3,3;PDx;SP0;PU1,1;",
+                             "BZ0,0,4,0,400,-90;BZ4,4,4,4,4,4;PD-300,20;BZ1,1,1,1,90,90", "PU1,2;XX;PD3,4;"}) {
+        PointList expected = FlattenPaths(ParseJobText(text));
+        const BoundBox box = MoveToOrigin(expected);
+        job.LoadJobText(text);
+        EXPECT_EQ(AsNodes(job.Points()), AsNodes(expected)) << text;
+        EXPECT_EQ(job.Box(), box) << text;
     }
     job.LoadJob((dir / "missing.hb").string());
     EXPECT_FALSE(job.HasJob());

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "app/JobSettings.h"
 #include "cutter/Dialect.h"
 #include "geometry/OutputJob.h"
+#include "geometry/PenCommand.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax {
@@ -99,6 +101,34 @@ TEST(OutputJob, StreamsOfSmallJobs)
         EXPECT_EQ(result, OutputResult::Written) << c.what;
         EXPECT_FALSE(compensator.PathOpen()) << c.what;
     }
+}
+
+TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
+{
+    CommandTexts odd;
+    odd.penUpFormat = "X%ld;Y%ld";  // split into its pieces
+    odd.penDownFormat = "%5ld|%-3ld;";  // not split: printf reads it
+    const std::int64_t values[] = {0,         7,         -9,          10,         99,          -100,
+                                   123456789, INT32_MAX, INT32_MIN,   4294967295, -4294967295, 4294967296,
+                                   INT64_MAX, INT64_MIN, -1000000000, 2000000000};
+    StringSink sink;
+    std::string expected;
+    {
+        PenCommandWriter writer(odd, sink);
+        for (std::int64_t v : values) {
+            writer.Up(v, -v / 3);
+            expected += "X" + std::to_string(v) + ";Y" + std::to_string(-v / 3);
+        }
+        writer.Write(PenCommand{});  // a placeholder writes nothing
+        writer.Down(42, -7);
+        expected += "   42|-7 ;";
+        // Enough commands to fill the writer's buffer more than once, in order.
+        for (int i = 0; i < 20000; ++i) {
+            writer.Up(i, i);
+            expected += "X" + std::to_string(i) + ";Y" + std::to_string(i);
+        }
+    }
+    EXPECT_EQ(sink.Text(), expected);
 }
 
 TEST(OutputJob, NothingToCutWritesNothing)
