@@ -52,6 +52,7 @@ void Job::LoadJobText(std::string_view text)
 {
     PathFlattener flattener;
     JobTextReader reader(flattener);
+    reader.ExpectBytes(text.size());
     reader.Feed(text.data(), text.size());
     reader.Finish();
     Load(reader, flattener);
