@@ -129,42 +129,59 @@ double SineOrCosine(double x, unsigned quarters)
 }
 
 // --- acos ---------------------------------------------------------------
+//
+// acos x = B + m asin t with (B, m, t) = (pi/2, -+1, |x|) for |x| <= 1/2 and
+// (0 or pi, +-2, sqrt((1 - |x|) / 2)) beyond, where the square root keeps the
+// precision near +-1 (1 - |x| is exact there). t = head + tail, head of 26
+// significant bits; asin(head + tail) from the polynomial of the table point
+// c nearest to head: a0 + a1High v is exact as a double-double (v = head - c
+// has 26 bits, a1High 27), the rest is summed in plain doubles.
+//
+// Error bound, relative to A = asin(head + tail), for |v| <= h = 2^-10:
+// - polynomial: below 2^-75 (make_trig_tables.py prints 2^-77.2);
+// - tail: exact for |x| <= 1/2; beyond it, (w - head^2) / (t + head) is within
+//   2^-51.4 of the true tail (w - head^2 is exact: head^2 has 52 bits and lies
+//   within a factor 2 of w), and the tail is below 2^-25.9 t: under 2^-77 A;
+// - the terms from v^2 up are at most 2^-20 of A (the generator prints it),
+//   computed with 6.5 roundings of 2^-53 at most (u = v + tail and u^2 three,
+//   two in the Estrin scheme, where each next term is at most 1/6 of the one
+//   before, one in the product): 2^-70.3 A;
+// - a1High tail and a1Low u are below 2^-25.7 A; their roundings and that of
+//   the sums in the low part (below 2^-19.9 A): 2^-72.4 A;
+// so the low part of asin is within 2^-70 A. B + m asin is at least 2 A
+// except for x near +1 (m = 2, B = 0): within 2^-70 of acos; the double-double
+// sum adds at most two roundings of the low part, 2^-71.4 of acos. Hence
+// 2^-69.5 of acos, and the rounding test uses 2^-69.
+constexpr double kArcCosineRelativeError = 0x1p-69;
 
-// asin(t) for t = hi + tail in [0, 1/2], |tail| <= ulp(hi)/2, from the
-// polynomial of the nearest table point. Relative error below 2^-67.6.
-constexpr double kArcSineRelativeError = 0x1p-67;
-
-Pair ArcSine(double t, double tail)
+// asin(head + tail) for 0 <= head <= 1/2 of 26 significant bits, |tail| <= 2^-25 head.
+Pair ArcSine(double head, double tail)
 {
     constexpr double kPoints = 2 * trig::kArcSineIntervals;
     constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number, kept in the low bits
-    const double shifted = t * kPoints + kShifter;
-    const double v = t - (shifted - kShifter) * (1.0 / kPoints);  // exact
+    const double shifted = head * kPoints + kShifter;
+    const double v = head - (shifted - kShifter) * (1.0 / kPoints);  // exact, 26 bits at most
     std::uint64_t bits = 0;
     std::memcpy(&bits, &shifted, sizeof bits);
-    const trig::ArcSineRow& row = kArcSineTable[bits & 0xff];
+    const trig::ArcSineRow& row = kArcSineTable[bits & 0x1ff];
+    const Pair s = FastTwoSum(row.a0, row.a1High * v);  // the product is exact; |a0| >= 2 |a1 v| unless a0 is 0
     const double* a = row.a;  // a[0] is the coefficient of v^2
-    const Pair p = ExactProduct(row.a1, row.a1High, v);
-    const Pair s = FastTwoSum(row.a0, p.hi);
+    const double u = v + tail;
+    const double u2 = u * u;
     // Estrin's scheme: shorter chains of dependent operations than Horner's.
-    const double v2 = v * v;
-    const double v4 = v2 * v2;
-    const double low = (a[0] + v * a[1]) + v2 * (a[2] + v * a[3]);
-    const double high = (a[4] + v * a[5]) + v2 * a[6];
-    const double higher = v2 * (low + v4 * high);
-    // The tail moves the result by tail * asin'(t), the series' derivative.
-    const double tailPart = tail * (row.a1 + v * (2.0 * a[0] + 3.0 * a[1] * v));
-    const double small = (s.lo + p.lo) + (row.a0Low + row.a1Low * v + tailPart);
-    return {s.hi, small + higher};
+    const double higher = u2 * ((a[0] + u * a[1]) + u2 * ((a[2] + u * a[3]) + u2 * (a[4] + u * a[5])));
+    const double low = (s.lo + row.a0Low) + (row.a1High * tail + row.a1Low * u);
+    return {s.hi, low + higher};
 }
 
-// sqrt(w) as hi + lo for 0 < w <= 1/4.
-Pair SquareRoot(double w)
-{
-    const double hi = std::sqrt(w);
-    const Pair square = ExactProduct(hi, HighHalf(hi), hi);
-    return {hi, ((w - square.hi) - square.lo) / (hi + hi)};  // w - square.hi is exact
-}
+// B and m of acos x = B + m asin t, by [|x| > 1/2][x < 0].
+struct ArcCosineFrame {
+    double base, baseLow, factor;
+};
+const ArcCosineFrame kArcCosineFrames[2][2] = {
+    {{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54, -1.0}, {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54, 1.0}},
+    {{0.0, 0.0, 2.0}, {0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53, -2.0}},
+};
 
 }  // namespace
 
@@ -189,29 +206,20 @@ double ReproducibleAcos(double x)
         if (ax == 1.0) return x > 0 ? 0.0 : trig::kPi[0];
         return std::numeric_limits<double>::quiet_NaN();
     }
-    // Middle: acos x = pi/2 - asin x. Near the ends: acos |x| = 2 asin t with
-    // t = sqrt((1 - |x|) / 2), which keeps its precision near 1 (1 - |x| is exact).
-    const bool middle = ax <= 0.5;
-    const Pair t = middle ? Pair{ax, 0.0} : SquareRoot((1.0 - ax) * 0.5);
-    const Pair s = ArcSine(t.hi, t.lo);
-    Pair result;
-    double error = kArcSineRelativeError * std::fabs(s.hi) + 0x1p-100;
-    if (middle) {
-        const double sign = x < 0 ? -1.0 : 1.0;
-        const Pair h = FastTwoSum(trig::kHalfPi[0], -sign * s.hi);
-        result = {h.hi, h.lo + (trig::kHalfPi[1] - sign * s.lo)};
-    } else if (x > 0) {
-        result = {2.0 * s.hi, 2.0 * s.lo};
-        error = 2.0 * kArcSineRelativeError * std::fabs(s.hi);
-    } else {
-        const Pair h = FastTwoSum(trig::kPi[0], -2.0 * s.hi);
-        result = {h.hi, h.lo + (trig::kPi[1] - 2.0 * s.lo)};
-        error = 2.0 * error;
-    }
+    const bool ends = ax > 0.5;
+    const double w = (1.0 - ax) * 0.5;  // exact when ends
+    const double t = ends ? std::sqrt(w) : ax;
+    const double head = HighHalf(t);
+    // sqrt(w) - head = (w - head^2) / (sqrt(w) + head), w - head^2 exact
+    const double tail = ends ? (w - head * head) / (t + head) : ax - head;
+    const Pair s = ArcSine(head, tail);
+    const ArcCosineFrame& frame = kArcCosineFrames[ends][x < 0];
+    const Pair h = FastTwoSum(frame.base, frame.factor * s.hi);  // |B| >= 2 |asin t| unless B is 0
+    const double low = h.lo + (frame.baseLow + frame.factor * s.lo);
     double rounded = 0.0;
-    if (RoundsSurely(result.hi, result.lo, error, &rounded)) return rounded;
+    if (RoundsSurely(h.hi, low, kArcCosineRelativeError * h.hi, &rounded)) return rounded;
     g_slowAcos.fetch_add(1, std::memory_order_relaxed);
-    return AccurateAcos(x, result.hi, result.lo);
+    return AccurateAcos(x, h.hi, low);
 }
 
 ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts()

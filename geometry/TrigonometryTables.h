@@ -14,13 +14,15 @@ constexpr int kSineSteps = 512;
 constexpr int kSineRows = kSineSteps / 2 + 1;
 
 // asin(c + v) = sum a_k v^k for |v| <= 1 / (4 * kArcSineIntervals) around
-// c = i / (2 * kArcSineIntervals); a0 and a1 as double-doubles.
-constexpr int kArcSineIntervals = 64;
+// c = i / (2 * kArcSineIntervals); a0 as a double-double, a1 as a1High (27
+// significant bits, so that its product with a 26-bit offset is exact) plus
+// a1Low.
+constexpr int kArcSineIntervals = 256;
 constexpr int kArcSineRows = kArcSineIntervals + 1;
-constexpr int kArcSineDegree = 8;
+constexpr int kArcSineDegree = 7;
 struct ArcSineRow {
-    double a0, a0Low, a1, a1Low, a1High;
-    double a[kArcSineDegree - 1];  // a2 .. a8
+    double a0, a0Low, a1High, a1Low;
+    double a[kArcSineDegree - 1];  // a2 .. a7
 };
 
 extern const double kStepsPerRadian;  // kSineSteps / pi

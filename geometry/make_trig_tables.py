@@ -4,8 +4,9 @@ fast sine, cosine and arc cosine (ReproducibleMath.cpp) and the digits of pi
 for the wide fixed-point path. Needs mpmath; computes with 400 bits. Run from
 any folder:
     python3 geometry/make_trig_tables.py
-It prints the largest relative error of each arc sine polynomial; the fast
-path's error bound assumes they stay below 2^-75.
+It prints the largest relative error of the arc sine polynomials and the
+largest share of their terms from v^2 up in the result; the fast path's error
+bound (ReproducibleMath.cpp) assumes these stay below 2^-75 and 2^-20.
 """
 import os
 
@@ -15,8 +16,8 @@ from mpmath import mpf
 mpmath.mp.prec = 400
 
 SINE_STEPS = 512  # table points per half turn
-ASIN_INTERVALS = int(os.environ.get("ASIN_INTERVALS", 64))  # polynomials on [0, 1/2]
-ASIN_DEGREE = int(os.environ.get("ASIN_DEGREE", 8))
+ASIN_INTERVALS = int(os.environ.get("ASIN_INTERVALS", 256))  # polynomials on [0, 1/2]
+ASIN_DEGREE = int(os.environ.get("ASIN_DEGREE", 7))
 WIDE_LIMBS = 10  # 32-bit words of pi/2 after the binary point
 
 
@@ -41,6 +42,12 @@ def rounded_to_bits(v, bits):
     return float(m * mpf(2) ** (e - bits + 1))
 
 
+def split_27(v):
+    """v as a double of 27 significant bits and a double."""
+    hi = rounded_to_bits(v, 27)
+    return hi, to_double(mpf(v) - hi)
+
+
 def cody_waite(v, parts):
     """v as parts of 25 bits (so that a 28-bit whole number times each is exact) and a double."""
     out = []
@@ -61,7 +68,9 @@ def chebyshev_nodes(low, high, count):
 def asin_polynomial(c, h, degree):
     """Coefficients a0..a_degree of asin(c + v) for |v| <= h (0 <= v for c = 0,
     where the polynomial is odd), each rounded in turn with the higher ones
-    fitted again to what the rounding left."""
+    fitted again to what the rounding left: a0 to a double-double, a1 to a
+    27-bit double and a double (the first times a 26-bit offset is exact),
+    the others to doubles."""
     odd = c == 0
     nodes = chebyshev_nodes(mpf(0) if odd else -h, h, 48)
     coefficients = [mpf(0)] * (degree + 1)
@@ -75,8 +84,11 @@ def asin_polynomial(c, h, degree):
         values = mpmath.matrix([rest(v) / weight(v) for v in rest_nodes])
         solution = mpmath.qr_solve(matrix, values)[0]
         value = solution[0]
-        if power < 2:
+        if power == 0:
             hi, lo = double_double(value)
+            coefficients[power] = mpf(hi) + mpf(lo)
+        elif power == 1:
+            hi, lo = split_27(value)
             coefficients[power] = mpf(hi) + mpf(lo)
         else:
             coefficients[power] = mpf(to_double(value))
@@ -84,12 +96,26 @@ def asin_polynomial(c, h, degree):
 
 
 def worst_relative_error(c, h, coefficients):
+    """Sampled on a fine grid (the error curve has only degree + 2 extremes)
+    over a hair more than |v| <= h: the offset carries a rounded tail."""
     worst = mpf(0)
+    h = h * (1 + mpf(2) ** -20)
     for k in range(1, 801):
         v = -h + 2 * h * k / 801 if c else h * k / 800
         exact = mpmath.asin(c + v)
         approx = sum(a * v ** j for j, a in enumerate(coefficients))
         worst = max(worst, abs(approx - exact) / abs(exact))
+    return worst
+
+
+def largest_higher_share(c, h, coefficients):
+    """max |sum over k >= 2 of a_k v^k| / asin(c + v): what the plain-double
+    part of the evaluation contributes, so its rounding errors scale with it."""
+    worst = mpf(0)
+    for k in range(1, 201):
+        v = -h + 2 * h * k / 201 if c else h * k / 200
+        higher = sum(a * v ** j for j, a in enumerate(coefficients) if j >= 2)
+        worst = max(worst, abs(higher) / mpmath.asin(c + v))
     return worst
 
 
@@ -112,15 +138,18 @@ def main():
     h = mpf(1) / (4 * ASIN_INTERVALS)
     asin_rows = []
     worst = mpf(0)
+    share = mpf(0)
     for i in range(ASIN_INTERVALS + 1):
         c = mpf(i) / (2 * ASIN_INTERVALS)
         a = asin_polynomial(c, h, ASIN_DEGREE)
         worst = max(worst, worst_relative_error(c, h, a))
+        share = max(share, largest_higher_share(c, h * (1 + mpf(2) ** -20), a))
         a0 = double_double(a[0])
-        a1 = double_double(a[1])
-        values = [a0[0], a0[1], a1[0], a1[1], high_half(a1[0])] + [to_double(x) for x in a[2:]]
+        a1 = split_27(a[1])
+        values = [a0[0], a0[1], a1[0], a1[1]] + [to_double(x) for x in a[2:]]
         asin_rows.append("    {" + ", ".join(v.hex() for v in values) + "},")
     print("largest relative error of the arc sine polynomials: 2^%.1f" % float(mpmath.log(worst, 2)))
+    print("largest share of the terms from v^2 up: 2^%.1f" % float(mpmath.log(share, 2)))
 
     half_pi = pi / 2
     words = []
