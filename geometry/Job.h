@@ -46,7 +46,7 @@ public:
 
     // Mirror button: toggles the mirror state and mirrors the job as it lies.
     void ToggleMirror();
-    // Rotate menu: stores the rotation and rebuilds the placement from the path list.
+    // Rotate menu: stores the rotation and rebuilds the placement from the file's coordinates.
     void SetRotation(Rotation rotation);
     bool Mirrored() const { return m_mirrored; }
     Rotation CurrentRotation() const { return m_rotation; }
