@@ -132,56 +132,69 @@ double SineOrCosine(double x, unsigned quarters)
 //
 // acos x = B + m asin t with (B, m, t) = (pi/2, -+1, |x|) for |x| <= 1/2 and
 // (0 or pi, +-2, sqrt((1 - |x|) / 2)) beyond, where the square root keeps the
-// precision near +-1 (1 - |x| is exact there). t = head + tail, head of 26
-// significant bits; asin(head + tail) from the polynomial of the table point
-// c nearest to head: a0 + a1High v is exact as a double-double (v = head - c
-// has 26 bits, a1High 27), the rest is summed in plain doubles.
+// precision near +-1 (1 - |x| is exact there). t is taken as head + tail,
+// head of 26 significant bits. With c the table point nearest to t,
+// asin(c + v) = a0 + a1 v + (terms from v^2 up): the table holds
+// (B + m a0) / |m| as a double-double, and m a1High v is exact (v = head - c has
+// 26 bits, a1High 27), so B + m (a0 + a1High v) is one exact double-double
+// sum; the rest is summed in plain doubles.
 //
-// Error bound, relative to A = asin(head + tail), for |v| <= h = 2^-10:
-// - polynomial: below 2^-75 (make_trig_tables.py prints 2^-77.2);
+// Error bound, relative to A = asin(head + tail), for |v + tail| <= h = 2^-10:
+// - polynomial: below 2^-75 (make_trig_tables.py prints 2^-77.1);
 // - tail: exact for |x| <= 1/2; beyond it, (w - head^2) / (t + head) is within
 //   2^-51.4 of the true tail (w - head^2 is exact: head^2 has 52 bits and lies
 //   within a factor 2 of w), and the tail is below 2^-25.9 t: under 2^-77 A;
 // - the terms from v^2 up are at most 2^-20 of A (the generator prints it),
 //   computed with 6.5 roundings of 2^-53 at most (u = v + tail and u^2 three,
-//   two in the Estrin scheme, where each next term is at most 1/6 of the one
+//   two in Estrin's scheme, where each next term is at most 1/6 of the one
 //   before, one in the product): 2^-70.3 A;
-// - a1High tail and a1Low u are below 2^-25.7 A; their roundings and that of
-//   the sums in the low part (below 2^-19.9 A): 2^-72.4 A;
-// so the low part of asin is within 2^-70 A. B + m asin is at least 2 A
-// except for x near +1 (m = 2, B = 0): within 2^-70 of acos; the double-double
-// sum adds at most two roundings of the low part, 2^-71.4 of acos. Hence
-// 2^-69.5 of acos, and the rounding test uses 2^-69.
+// - a1High tail + a1Low u is below 2^-25.7 A, its rounding 2^-78.7 A, and the
+//   sum with the terms from v^2 up (below 2^-19.9 A) 2^-72.9 A;
+// so asin's low part is within 2^-69.9 A. Since |B + m asin| >= |m| A,
+// that is 2^-69.9 of acos; the two sums with the exact double-double's low
+// part and the table's add 2^-72.9 of acos. The rounding test uses 2^-69.
 constexpr double kArcCosineRelativeError = 0x1p-69;
 
-// asin(head + tail) for 0 <= head <= 1/2 of 26 significant bits, |tail| <= 2^-25 head.
-Pair ArcSine(double head, double tail)
+// acos x = scale * bases[base] + m asin t: pi/2 -+ asin |x| for |x| <= 1/2,
+// 2 asin t and pi - 2 asin t beyond.
+struct ArcCosineFrame {
+    int base;
+    double scale, m;
+};
+
+ArcCosineFrame FrameOf(bool ends, bool negative)
+{
+    static constexpr double kFactors[2][2][2] = {{{1.0, -1.0}, {1.0, 1.0}}, {{2.0, 2.0}, {2.0, -2.0}}};
+    const double* f = kFactors[ends][negative];
+    return {int(negative) + int(!ends), f[0], f[1]};
+}
+
+// acos x from t = head + tail in [0, 1/2], head of 26 significant bits (see above).
+double ArcCosine(double x, double t, double head, double tail, ArcCosineFrame frame)
 {
     constexpr double kPoints = 2 * trig::kArcSineIntervals;
     constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number, kept in the low bits
-    const double shifted = head * kPoints + kShifter;
-    const double v = head - (shifted - kShifter) * (1.0 / kPoints);  // exact, 26 bits at most
+    const double shifted = t * kPoints + kShifter;
     std::uint64_t bits = 0;
     std::memcpy(&bits, &shifted, sizeof bits);
     const trig::ArcSineRow& row = kArcSineTable[bits & 0x1ff];
-    const Pair s = FastTwoSum(row.a0, row.a1High * v);  // the product is exact; |a0| >= 2 |a1 v| unless a0 is 0
+    const double v = head - (shifted - kShifter) * (1.0 / kPoints);  // exact, 26 bits at most
+    const double* base = row.bases[frame.base];
+    // |B + m a0| >= 2 |m a1 v| unless it is 0
+    const Pair sum = FastTwoSum(frame.scale * base[0], frame.m * (row.a1High * v));
     const double* a = row.a;  // a[0] is the coefficient of v^2
     const double u = v + tail;
     const double u2 = u * u;
+    const double u4 = u2 * u2;
     // Estrin's scheme: shorter chains of dependent operations than Horner's.
-    const double higher = u2 * ((a[0] + u * a[1]) + u2 * ((a[2] + u * a[3]) + u2 * (a[4] + u * a[5])));
-    const double low = (s.lo + row.a0Low) + (row.a1High * tail + row.a1Low * u);
-    return {s.hi, low + higher};
+    const double higher = u2 * (((a[0] + u * a[1]) + u2 * (a[2] + u * a[3])) + u4 * (a[4] + u * a[5]));
+    const double rest = (row.a1High * tail + row.a1Low * u) + higher;
+    const double low = (sum.lo + frame.scale * base[1]) + frame.m * rest;
+    double rounded = 0.0;
+    if (RoundsSurely(sum.hi, low, kArcCosineRelativeError * sum.hi, &rounded)) return rounded;
+    g_slowAcos.fetch_add(1, std::memory_order_relaxed);
+    return AccurateAcos(x, sum.hi, low);
 }
-
-// B and m of acos x = B + m asin t, by [|x| > 1/2][x < 0].
-struct ArcCosineFrame {
-    double base, baseLow, factor;
-};
-const ArcCosineFrame kArcCosineFrames[2][2] = {
-    {{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54, -1.0}, {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54, 1.0}},
-    {{0.0, 0.0, 2.0}, {0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53, -2.0}},
-};
 
 }  // namespace
 
@@ -206,20 +219,19 @@ double ReproducibleAcos(double x)
         if (ax == 1.0) return x > 0 ? 0.0 : trig::kPi[0];
         return std::numeric_limits<double>::quiet_NaN();
     }
-    const bool ends = ax > 0.5;
+    // The sign and the range from the bits: the table is read sooner than
+    // through floating-point comparisons (that took 40 % off the cost per
+    // call when measured).
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    const bool negative = (bits >> 63) != 0;
+    const bool ends = (bits & 0x7fffffffffffffffu) > 0x3fe0000000000000u;  // |x| > 1/2
     const double w = (1.0 - ax) * 0.5;  // exact when ends
     const double t = ends ? std::sqrt(w) : ax;
     const double head = HighHalf(t);
     // sqrt(w) - head = (w - head^2) / (sqrt(w) + head), w - head^2 exact
     const double tail = ends ? (w - head * head) / (t + head) : ax - head;
-    const Pair s = ArcSine(head, tail);
-    const ArcCosineFrame& frame = kArcCosineFrames[ends][x < 0];
-    const Pair h = FastTwoSum(frame.base, frame.factor * s.hi);  // |B| >= 2 |asin t| unless B is 0
-    const double low = h.lo + (frame.baseLow + frame.factor * s.lo);
-    double rounded = 0.0;
-    if (RoundsSurely(h.hi, low, kArcCosineRelativeError * h.hi, &rounded)) return rounded;
-    g_slowAcos.fetch_add(1, std::memory_order_relaxed);
-    return AccurateAcos(x, h.hi, low);
+    return ArcCosine(x, t, head, tail, FrameOf(ends, negative));
 }
 
 ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts()

@@ -14,14 +14,14 @@ constexpr int kSineSteps = 512;
 constexpr int kSineRows = kSineSteps / 2 + 1;
 
 // asin(c + v) = sum a_k v^k for |v| <= 1 / (4 * kArcSineIntervals) around
-// c = i / (2 * kArcSineIntervals); a0 as a double-double, a1 as a1High (27
-// significant bits, so that its product with a 26-bit offset is exact) plus
-// a1Low.
+// c = i / (2 * kArcSineIntervals); a1 as a1High (27 significant bits, so
+// that its product with a 26-bit offset is exact) plus a1Low.
 constexpr int kArcSineIntervals = 256;
 constexpr int kArcSineRows = kArcSineIntervals + 1;
 constexpr int kArcSineDegree = 7;
 struct ArcSineRow {
-    double a0, a0Low, a1High, a1Low;
+    double bases[3][2];  // a0, pi/2 - a0 and pi/2 + a0 as double-doubles: the arc cosine starts from one
+    double a1High, a1Low;
     double a[kArcSineDegree - 1];  // a2 .. a7
 };
 

@@ -146,7 +146,10 @@ def main():
         share = max(share, largest_higher_share(c, h * (1 + mpf(2) ** -20), a))
         a0 = double_double(a[0])
         a1 = split_27(a[1])
-        values = [a0[0], a0[1], a1[0], a1[1]] + [to_double(x) for x in a[2:]]
+        stored_a0 = mpf(a0[0]) + mpf(a0[1])
+        minus = double_double(pi / 2 - stored_a0)
+        plus = double_double(pi / 2 + stored_a0)
+        values = [*a0, *minus, *plus, *a1] + [to_double(x) for x in a[2:]]
         asin_rows.append("    {" + ", ".join(v.hex() for v in values) + "},")
     print("largest relative error of the arc sine polynomials: 2^%.1f" % float(mpmath.log(worst, 2)))
     print("largest share of the terms from v^2 up: 2^%.1f" % float(mpmath.log(share, 2)))

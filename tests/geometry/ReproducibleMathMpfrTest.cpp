@@ -77,12 +77,24 @@ std::vector<double> Angles(long count)
     return angles;
 }
 
-// Cosines: evenly spread, near the ends (1 - 2^-k), near 0 and subnormal.
+// Cosines: evenly spread, near the ends (1 - 2^-k), near 0 and subnormal,
+// and around every point where the fast path changes its polynomial (t or
+// sqrt((1 - |x|) / 2) halfway between two table points), where the offset
+// from the table point is largest.
 std::vector<double> Cosines(long count)
 {
     Random random;
     std::vector<double> cosines = {
         0.0, -0.0, 1.0, -1.0, 0x1p-1074, -0x1p-1074, 0x1.fffffffffffffp-1, -0x1.fffffffffffffp-1, 0.5, -0.5};
+    for (int k = 0; k < 256; ++k) {
+        const double t = (2 * k + 1) / 1024.0;
+        for (double x : {t, 1.0 - 2.0 * t * t}) {
+            double near = x;
+            for (int step = 0; step < 3; ++step) near = std::nextafter(near, 0.0);
+            for (int step = 0; step < 7; ++step, near = std::nextafter(near, 2.0))
+                if (std::fabs(near) <= 1.0) cosines.insert(cosines.end(), {near, -near});
+        }
+    }
     for (long i = 0; i < count; ++i) {
         const double sign = random.Next() & 1 ? -1.0 : 1.0;
         const int k = int(random.Next() % 53);
