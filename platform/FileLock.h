@@ -4,6 +4,8 @@
 // on the file the name leads to at that moment; when a writer has replaced it
 // meanwhile, the new file is locked instead, so every holder locks the file
 // that is current. A missing file is created empty, as a settings read would.
+// On Windows, where a rename cannot replace a file that a handle holds open,
+// the lock is held on a companion file "<name>.lock" beside it instead.
 #include <chrono>
 #include <cstdint>
 #include <filesystem>

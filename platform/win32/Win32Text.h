@@ -33,6 +33,13 @@ public:
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
     HANDLE Get() const { return m_handle; }
+    // Hands the handle over: this object no longer closes it.
+    HANDLE Release()
+    {
+        HANDLE handle = m_handle;
+        m_handle = nullptr;
+        return handle;
+    }
     bool Valid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
     void Reset(HANDLE handle = nullptr)
     {
