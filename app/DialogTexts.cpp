@@ -21,6 +21,7 @@ constexpr DialogTextPair kDialogTexts[] = {
     {DialogTextId::CutOrderButton, "Cut Order", "切割顺序"},
     {DialogTextId::DefaultOrder, "Default Order", "默认顺序"},
     {DialogTextId::ReduceFeed, "Reduce Feed", "减少走纸"},
+    {DialogTextId::InsideFirst, "Inside First", "由内向外"},
     {DialogTextId::PlayButton, "Play", "播放"},
     {DialogTextId::ApplyButton, "Apply", "应用"},
     {DialogTextId::CancelButton, "Cancel", "取消"},

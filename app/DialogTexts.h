@@ -10,6 +10,7 @@ enum class DialogTextId {
     CutOrderButton,
     DefaultOrder,  // menu item, and the file order
     ReduceFeed,  // menu item, and the banded order
+    InsideFirst,  // menu item, and the banded order that cuts what lies inside an outline first
     PlayButton,
     ApplyButton,
     CancelButton,

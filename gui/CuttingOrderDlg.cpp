@@ -16,6 +16,7 @@
 #include "app/DialogTexts.h"
 #include "app/IniFile.h"
 #include "app/SettingsKeys.h"
+#include "geometry/CutOrderChoice.h"
 #include "gui/DialogUnits.h"
 #include "gui/Pictures.h"
 #include "run/CuttingRun.h"
@@ -126,8 +127,11 @@ CCuttingOrderDlg::CCuttingOrderDlg(CuttingRun& run, CIniFile* settingsFile, int 
     defaultItem->setObjectName(QString::number(kDefaultOrderMenuId));
     QAction* reduceItem = m_menu->addAction(Utf8(DialogText(DialogTextId::ReduceFeed, language)));
     reduceItem->setObjectName(QString::number(kReduceFeedMenuId));
+    QAction* insideItem = m_menu->addAction(Utf8(DialogText(DialogTextId::InsideFirst, language)));
+    insideItem->setObjectName(QString::number(kInsideFirstMenuId));
     connect(defaultItem, &QAction::triggered, this, [this] { ChooseOrder(kDefaultOrderMenuId); });
     connect(reduceItem, &QAction::triggered, this, [this] { ChooseOrder(kReduceFeedMenuId); });
+    connect(insideItem, &QAction::triggered, this, [this] { ChooseOrder(kInsideFirstMenuId); });
     connect(m_cutOrder, &QPushButton::clicked, this,
             [this] { m_menu->exec(m_cutOrder->mapToGlobal(QPoint(0, m_cutOrder->height()))); });
 
@@ -167,16 +171,22 @@ CCuttingOrderDlg::CCuttingOrderDlg(CuttingRun& run, CIniFile* settingsFile, int 
         BuildCuttingOrderPicture(job.ArtObjects(), nullptr, job.Box(), true, size.width(), size.height()));
     m_reduceFeed = std::make_shared<const CuttingOrderPicture>(
         BuildCuttingOrderPicture(job.ArtObjects(), &ordered, job.Box(), true, size.width(), size.height()));
+    const ObjectOrder insideFirst = ComputeObjectOrder(kCutOrderInsideFirst, job.ArtObjects(), job.Box());
+    m_insideFirst = std::make_shared<const CuttingOrderPicture>(
+        BuildCuttingOrderPicture(job.ArtObjects(), &insideFirst, job.Box(), true, size.width(), size.height()));
     m_base = DrawStill(size, *m_defaultOrder, false);
     m_defaultPicture = DrawStill(size, *m_defaultOrder, true);
     m_reducePicture = DrawStill(size, *m_reduceFeed, true);
+    m_insidePicture = DrawStill(size, *m_insideFirst, true);
     m_canvas = m_base.copy();
 
     const int stored =
         m_settingsFile != nullptr
             ? m_settingsFile->ReadInt(settings::kOffsetSection, settings::kCutOrderKey, settings::kDefaultCutOrder)
             : run.Settings().cutOrder;
-    ChooseOrder(stored == ReduceFeed ? kReduceFeedMenuId : kDefaultOrderMenuId);
+    ChooseOrder(stored == ReduceFeed    ? kReduceFeedMenuId
+                : stored == InsideFirst ? kInsideFirstMenuId
+                                        : kDefaultOrderMenuId);
     SetSpeed(0);
 }
 
@@ -190,6 +200,7 @@ const QImage& CCuttingOrderDlg::Picture(int code) const
     switch (code) {
     case PlaybackCanvas: return m_canvas;
     case ReduceFeedPicture: return m_reducePicture;
+    case InsideFirstPicture: return m_insidePicture;
     default: return m_defaultPicture;
     }
 }
@@ -206,6 +217,10 @@ void CCuttingOrderDlg::ChooseOrder(int menuId)
         m_mode = ReduceFeed;
         m_cutOrder->setIcon(QIcon(Bitmap(164)));
         ShowPicture(ReduceFeedPicture);
+    } else if (menuId == kInsideFirstMenuId) {
+        m_mode = InsideFirst;
+        m_cutOrder->setIcon(QIcon(Bitmap(164)));
+        ShowPicture(InsideFirstPicture);
     } else if (menuId == kDefaultOrderMenuId) {
         m_mode = DefaultOrder;
         m_cutOrder->setIcon(QIcon(Bitmap(166)));
@@ -231,7 +246,9 @@ void CCuttingOrderDlg::Play()
     m_canvas = m_base.copy();
     ShowPicture(PlaybackCanvas);
     // The thread gets its own copies: the picture it walks and the image it draws on.
-    std::shared_ptr<const CuttingOrderPicture> picture = m_mode == ReduceFeed ? m_reduceFeed : m_defaultOrder;
+    std::shared_ptr<const CuttingOrderPicture> picture = m_mode == ReduceFeed    ? m_reduceFeed
+                                                         : m_mode == InsideFirst ? m_insideFirst
+                                                                                 : m_defaultOrder;
     try {
         m_playThread = std::thread(&CCuttingOrderDlg::PlayThread, this, std::move(picture), m_base.copy());
     } catch (const std::system_error&) {

@@ -1,8 +1,9 @@
 #pragma once
-// The cutting-order dialog: the job drawn in file order and in the "Reduce
-// Feed" order with its travel moves, a choice between the two, and a playback
-// of the chosen order object by object on a thread of its own. Apply stores
-// the choice as the CutOrder setting; Cancel leaves the setting alone.
+// The cutting-order dialog: the job drawn in file order, in the "Reduce Feed"
+// order and in the "Inside First" order with its travel moves, a choice among
+// them, and a playback of the chosen order object by object on a thread of its
+// own. Apply stores the choice as the CutOrder setting; Cancel leaves the
+// setting alone.
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -28,16 +29,17 @@ namespace kerfmax::gui {
 class CCuttingOrderDlg : public QDialog {
     Q_OBJECT
 public:
-    // Reads the job and both orders from run now; the run is not used later.
+    // Reads the job and the orders from run now; the run is not used later.
     // settingsFile: where CutOrder is read and written; nullptr: the run's
     // setting is read and nothing is written.
     CCuttingOrderDlg(CuttingRun& run, CIniFile* settingsFile, int language, QWidget* parent);
     ~CCuttingOrderDlg() override;
 
-    enum OrderMode { DefaultOrder = 0, ReduceFeed = 1 };
-    enum PictureCode { DefaultOrderPicture = 0, PlaybackCanvas = 1, ReduceFeedPicture = 2 };
+    enum OrderMode { DefaultOrder = 0, ReduceFeed = 1, InsideFirst = 2 };
+    enum PictureCode { DefaultOrderPicture = 0, PlaybackCanvas = 1, ReduceFeedPicture = 2, InsideFirstPicture = 3 };
     static constexpr int kDefaultOrderMenuId = 32787;
     static constexpr int kReduceFeedMenuId = 32788;
+    static constexpr int kInsideFirstMenuId = 32789;
     static constexpr int kSpeedDelays[] = {300, 150, 50};  // milliseconds per object, X1 X2 X3
 
     int Mode() const { return m_mode; }
@@ -68,9 +70,11 @@ private:
     int m_shown = DefaultOrderPicture;
     std::shared_ptr<const CuttingOrderPicture> m_defaultOrder;  // file order, with travel
     std::shared_ptr<const CuttingOrderPicture> m_reduceFeed;  // banded order, with travel
+    std::shared_ptr<const CuttingOrderPicture> m_insideFirst;  // inside first, with travel
     QImage m_base;  // cut lines only, file order
     QImage m_defaultPicture;
     QImage m_reducePicture;
+    QImage m_insidePicture;
     QImage m_canvas;  // the playback as the play thread last showed it
 
     QWidget* m_area = nullptr;

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -247,6 +248,17 @@ TEST_F(CuttingOrderDialog, ApplyStoresTheChoiceAndCancelLeavesIt)
         EXPECT_EQ(icon.convertToFormat(QImage::Format_ARGB32),
                   Bitmap(164).toImage().convertToFormat(QImage::Format_ARGB32));
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("预览切割顺序"));
+        Child<QAction>(dialog, "32789")->trigger();
+        EXPECT_EQ(Child<QAction>(dialog, "32789")->text(), QString::fromUtf8("由内向外"));
+        EXPECT_EQ(dialog.ShownPicture(), CCuttingOrderDlg::InsideFirstPicture);
+        Child<QPushButton>(dialog, "1")->click();
+    }
+    EXPECT_EQ(StoredOrder(), 2);
+    {
+        CCuttingOrderDlg dialog(run, &ini, 0, nullptr);
+        EXPECT_EQ(dialog.Mode(), CCuttingOrderDlg::InsideFirst);
+        EXPECT_EQ(dialog.ShownPicture(), CCuttingOrderDlg::InsideFirstPicture);
+        EXPECT_EQ(Child<QAction>(dialog, "32789")->text(), "Inside First");
         dialog.ChooseOrder(CCuttingOrderDlg::kDefaultOrderMenuId);
         Child<QPushButton>(dialog, "1")->click();
     }
@@ -269,7 +281,8 @@ TEST_F(CuttingOrderDialog, PicturesShowStartMarkTravelAndCuts)
             for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour;
         return n;
     };
-    for (int code : {CCuttingOrderDlg::DefaultOrderPicture, CCuttingOrderDlg::ReduceFeedPicture}) {
+    for (int code : {CCuttingOrderDlg::DefaultOrderPicture, CCuttingOrderDlg::ReduceFeedPicture,
+                     CCuttingOrderDlg::InsideFirstPicture}) {
         const QImage& image = dialog.Picture(code);
         EXPECT_GT(count(image, QColor(0, 255, 0)), 40) << code;  // start mark, radius 5
         EXPECT_GT(count(image, QColor(255, 0, 0)), 100) << code;  // travel arrows
@@ -311,7 +324,7 @@ TEST_F(CuttingOrderDialog, ClosingDuringPlaybackEndsItAtOnce)
     for (bool apply : {false, true}) {
         CCuttingOrderDlg dialog(run, &ini, 0, nullptr);
         dialog.show();
-        dialog.ChooseOrder(CCuttingOrderDlg::kReduceFeedMenuId);
+        dialog.ChooseOrder(apply ? CCuttingOrderDlg::kInsideFirstMenuId : CCuttingOrderDlg::kReduceFeedMenuId);
         Child<QPushButton>(dialog, "1066")->click();  // X1: 20 objects take 6 s
         WaitFor([] { return false; }, std::chrono::milliseconds(350));
         ASSERT_TRUE(dialog.PlaybackRunning());
@@ -321,7 +334,7 @@ TEST_F(CuttingOrderDialog, ClosingDuringPlaybackEndsItAtOnce)
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(150));
         EXPECT_FALSE(dialog.PlaybackRunning());
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(StoredOrder(), apply ? 1 : -1);
+        EXPECT_EQ(StoredOrder(), apply ? 2 : -1);
     }
 }
 
