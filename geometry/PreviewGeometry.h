@@ -40,6 +40,9 @@ struct PreviewMapping {
     ScreenPoint Map(std::int64_t x, std::int64_t y) const;
     // A point of the frame rectangle: no offsets.
     ScreenPoint MapFrame(std::int64_t x, std::int64_t y) const;
+    // The position MapFrame truncates, before truncating.
+    double FittedX(std::int64_t x) const;
+    double FittedY(std::int64_t y) const;
 };
 
 // A single-point job has no extent in either direction; it is drawn at this scale.
@@ -55,8 +58,30 @@ struct PreviewPicture {
     std::optional<std::vector<ScreenPoint>> frame;  // closed: five points, the first repeated
 };
 
-// Empty when there are no points.
+// How the user looks at the fitted picture: the fitted screen positions
+// scaled by zoom and shifted by the pan, in pixels. The default is the fitted
+// view itself, drawn exactly as without one.
+struct PreviewView {
+    double zoom = 1.0;
+    double panX = 0;
+    double panY = 0;
+
+    bool IsFitted() const { return zoom == 1.0 && panX == 0 && panY == 0; }
+    // Zooms by factor (clamped to [1, kMaxPreviewZoom]) so that what lies at
+    // the screen point (x, y) stays there. Back at zoom 1 the view is fitted.
+    PreviewView ZoomedAt(double factor, double x, double y) const;
+    PreviewView PannedBy(double dx, double dy) const;
+    // Where a fitted screen position lies in this view.
+    double ViewX(double fittedX) const { return fittedX * zoom + panX; }
+    double ViewY(double fittedY) const { return fittedY * zoom + panY; }
+};
+
+inline constexpr double kMaxPreviewZoom = 10000.0;
+
+// Empty when there are no points. A zoomed or panned view is drawn from the
+// points again (not scaled from pixels), and lines are clipped to the area,
+// so that only what can be seen is handed to the painter.
 PreviewPicture BuildPreview(const PointList& points, const BoundBox& box, const PreviewFrame& frame, int width,
-                            int height);
+                            int height, const PreviewView& view = {});
 
 }  // namespace kerfmax

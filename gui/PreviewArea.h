@@ -1,10 +1,13 @@
 #pragma once
 // The preview area of the main window: an etched frame whose picture is drawn
 // once into an off-screen image of the area's size and copied on every paint.
+// The wheel zooms at the cursor, dragging pans, a double click or Home (or F)
+// fits the job again; each change of the view draws the picture anew.
 #include <QFrame>
 #include <QImage>
 
 #include <functional>
+#include <optional>
 
 #include "geometry/PreviewGeometry.h"
 
@@ -32,10 +35,26 @@ public:
     // False under HideUI: the preview is never drawn.
     void SetDrawingAllowed(bool allowed) { m_drawingAllowed = allowed; }
 
+    // The view the owner draws with; the fitted view until the user zooms or pans.
+    const PreviewView& View() const { return m_view; }
+    void SetView(const PreviewView& view);
+    // Back to the fitted view (a new job or placement shows it whole).
+    void FitView() { SetView(PreviewView{}); }
+    // A point of the area's contents (the buffer's pixels).
+    QPointF BufferPoint(QPointF widgetPoint) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    PreviewView m_view;
+    std::optional<QPointF> m_dragFrom;
     QImage m_buffer;
     bool m_needsDrawing = true;
     bool m_drawingAllowed = true;
