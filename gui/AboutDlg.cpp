@@ -30,7 +30,8 @@ constexpr LinkPlace kLinkPlaces[] = {
 
 CAboutDlg::CAboutDlg(int language, const QPixmap& logo, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8(kAboutCaption));
+    // The caption of the About button, in the language.
+    setWindowTitle(QString::fromUtf8(Text(TextId::AboutButton, language)));
     setObjectName(QStringLiteral("100"));
     const QSize size = DialogSize(kTemplateWidth, kTemplateHeight);
     resize(size);
@@ -51,7 +52,7 @@ CAboutDlg::CAboutDlg(int language, const QPixmap& logo, QWidget* parent) : QDial
     notice->setObjectName(QStringLiteral("1061"));
     notice->setGeometry(DialogRect(12, 68, 232, 8));
 
-    auto* ok = new QPushButton(QString::fromUtf8(kAboutOkText), this);
+    auto* ok = new QPushButton(QString::fromUtf8(DialogText(DialogTextId::OkButton, language)), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setGeometry(DialogRect(274, 7, 50, 16));
     ok->setDefault(true);

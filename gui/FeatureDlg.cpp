@@ -92,7 +92,6 @@ int MarginTextToInt(const QString& text)
 CFeatureDlg::CFeatureDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("149"));
-    setWindowTitle(Utf8(kFeatureCaption));
     setFixedSize(DialogSize(286, 138));
 
     m_frameCheck = new QCheckBox(this);
@@ -159,6 +158,8 @@ void CFeatureDlg::SetLanguage(int language)
 
 void CFeatureDlg::ApplyTexts()
 {
+    // The dialog is named as its check box, in the language.
+    setWindowTitle(Utf8(DialogText(DialogTextId::FeatureCheck, m_language)));
     m_frameCheck->setText(Utf8(DialogText(DialogTextId::FeatureCheck, m_language)));
     for (int i = 0; i < 4; ++i) m_modes[i]->setText(Utf8(DialogText(kModePlaces[i].text, m_language)));
     m_ok->setText(Utf8(DialogText(DialogTextId::OkButton, m_language)));

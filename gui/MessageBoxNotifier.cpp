@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 #include <cstdio>
 
+#include "app/StandardTexts.h"
 #include "gui/PathText.h"
 
 namespace kerfmax::gui {
@@ -25,7 +27,39 @@ QMessageBox::Icon BoxIcon(NotifyIcon icon)
     return QMessageBox::NoIcon;
 }
 
+int g_messageBoxLanguage = 0;  // set on the window's thread only
+
+void AddButton(QMessageBox& box, QMessageBox::StandardButton button, StandardTextId text)
+{
+    box.addButton(button)->setText(QString::fromUtf8(StandardText(text, g_messageBoxLanguage)));
+}
+
 }  // namespace
+
+void SetMessageBoxLanguage(int language)
+{
+    g_messageBoxLanguage = language;
+}
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, NotifyIcon icon, NotifyButtons buttons,
+                                             QWidget* parent)
+{
+    auto box = std::make_unique<QMessageBox>(BoxIcon(icon), QString::fromUtf8(kMessageBoxTitle), text,
+                                             QMessageBox::NoButton, parent);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    switch (buttons) {
+    case NotifyButtons::Ok: AddButton(*box, QMessageBox::Ok, StandardTextId::OkButton); break;
+    case NotifyButtons::OkCancel:
+        AddButton(*box, QMessageBox::Ok, StandardTextId::OkButton);
+        AddButton(*box, QMessageBox::Cancel, StandardTextId::CancelButton);
+        break;
+    case NotifyButtons::YesNo:
+        AddButton(*box, QMessageBox::Yes, StandardTextId::YesButton);
+        AddButton(*box, QMessageBox::No, StandardTextId::NoButton);
+        break;
+    }
+    return box;
+}
 
 bool MessageBoxesAreVisible()
 {
@@ -38,14 +72,8 @@ NotifyAnswer ShowMessageBox(const QString& text, NotifyIcon icon, NotifyButtons 
         std::fprintf(stderr, "%s\n", text.trimmed().toUtf8().constData());
         return buttons == NotifyButtons::YesNo ? NotifyAnswer::Yes : NotifyAnswer::Ok;
     }
-    QMessageBox box(BoxIcon(icon), QGuiApplication::applicationDisplayName(), text, QMessageBox::NoButton, parent);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (buttons) {
-    case NotifyButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case NotifyButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case NotifyButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    }
-    switch (box.exec()) {
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, icon, buttons, parent);
+    switch (box->exec()) {
     case QMessageBox::Cancel: return NotifyAnswer::Cancel;
     case QMessageBox::Yes: return NotifyAnswer::Yes;
     case QMessageBox::No: return NotifyAnswer::No;

@@ -8,15 +8,24 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 #include "platform/Notifier.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace kerfmax::gui {
 
 // True when message boxes can be seen and answered.
 bool MessageBoxesAreVisible();
+
+// The language of every message box's buttons (the main window's choice).
+void SetMessageBoxLanguage(int language);
+
+// A message box ready to be shown: our title, the buttons in the language.
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, NotifyIcon icon, NotifyButtons buttons,
+                                             QWidget* parent = nullptr);
 
 // Shows one message now, on the calling (window) thread.
 NotifyAnswer ShowMessageBox(const QString& text, NotifyIcon icon, NotifyButtons buttons = NotifyButtons::Ok,

@@ -11,6 +11,7 @@
 #include "gui/ProgressReports.h"
 #endif
 #include "gui/Skin.h"
+#include "gui/WindowLook.h"
 #include "host/HostRun.h"
 
 namespace kerfmax::gui {
@@ -50,7 +51,7 @@ int CPlotRelayApp::InitInstance(QApplication& app)
 {
     static MessageBoxNotifier notifier;
     SetDefaultNotifier(&notifier);
-    app.setApplicationDisplayName(QStringLiteral("Kerfmax"));
+    SetUpWindowLook(app);
     // Per-user application data of the framework; no setting is kept there.
     QCoreApplication::setOrganizationName(QStringLiteral("NQ Kerfmax"));
     const std::filesystem::path programFolder = ToPath(QCoreApplication::applicationDirPath());

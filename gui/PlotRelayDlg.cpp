@@ -20,18 +20,23 @@
 #include "app/JobSize.h"
 #include "app/PortRestore.h"
 #include "app/ProgressReport.h"
+#include "app/ControlTips.h"
 #include "app/SettingsKeys.h"
 #include "app/Texts.h"
 #include "geometry/PreviewGeometry.h"
 #include "gui/AboutDlg.h"
 #include "gui/CuttingOrderDlg.h"
 #include "gui/DialogUnits.h"
+#include "gui/DropDownButton.h"
 #include "gui/FeatureDlg.h"
 #include "gui/LengthValidator.h"
 #include "gui/MessageBoxNotifier.h"
 #include "gui/PathText.h"
 #include "gui/Pictures.h"
 #include "gui/PreviewArea.h"
+#include "gui/SaveDialog.h"
+#include "gui/TextFit.h"
+#include "gui/Tooltips.h"
 #ifndef Q_OS_WIN
 #include "gui/ProgressReports.h"
 #endif
@@ -151,7 +156,7 @@ void CPlotRelayDlg::BuildControls()
     m_heading = Place(new QLabel(this), 1014, DialogRect(168, 6, 146, 26));
     m_logo = Place(new QLabel(this), 1063, DialogRect(21, 5, 15, 13));
     m_mirror = Place(new QPushButton(QStringLiteral("Mirror"), this), 1009, DialogRect(315, 7, 40, 21));
-    m_rotate = Place(new QPushButton(QStringLiteral("Rotate"), this), 1010, DialogRect(356, 7, 53, 21));
+    m_rotate = Place(new DropDownButton(QStringLiteral("Rotate"), this), 1010, DialogRect(356, 7, 53, 21));
     m_about = Place(new QPushButton(QStringLiteral("About\nKerfmax"), this), 1015, DialogRect(410, 4, 32, 24));
 
     m_jobSizeGroup = Place(new QGroupBox(QStringLiteral("Job Size"), this), 1019, DialogRect(17, 48, 104, 56));
@@ -182,6 +187,11 @@ void CPlotRelayDlg::BuildControls()
     MakeLengthEdit(*m_overCut);
     MillimetreLabel(this, m_bladeOffset);
     MillimetreLabel(this, m_overCut);
+    // The arrows sit in the right end of their boxes; only the blade offset
+    // steps by the arrow keys.
+    m_bladeOffsetSpin->AlignRightOfBuddy();
+    m_overCutSpin->AlignRightOfBuddy();
+    m_bladeOffsetSpin->SetArrowKeys(true);
 
     m_feature = Place(new QPushButton(QStringLiteral("Feature"), this), 1031, DialogRect(23, 180, 98, 14));
     m_portGroup = Place(new QGroupBox(QStringLiteral("Port"), this), 1022, DialogRect(17, 197, 105, 59));
@@ -347,9 +357,8 @@ void CPlotRelayDlg::ApplyLanguage(int language)
     for (const ControlCaption& caption : ControlCaptions()) {
         QWidget* control = findChild<QWidget*>(QString::number(caption.controlId));
         QString text = Tr(caption.text, language);
-        // The multi-line buttons break their caption at the first blank.
-        if (const qsizetype blank = text.indexOf(' '); blank > 0 && (control == m_about || control == m_cuttingOrder))
-            text[blank] = '\n';
+        // The two-line buttons break their caption at its first blank, or in the middle of a Chinese one.
+        if (control == m_about || control == m_cuttingOrder) text = TwoLineCaption(text);
         if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(text);
         else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(text);
         else if (auto* label = qobject_cast<QLabel*>(control)) label->setText(text);
@@ -361,6 +370,8 @@ void CPlotRelayDlg::ApplyLanguage(int language)
     const int selected = ReplaceNetworkPortEntry(entries, m_portList->currentIndex(), language);
     SetComboEntries(*m_portList, entries, selected);
     m_strNetworkPort = Text(TextId::NetworkPort, language);
+    SetMessageBoxLanguage(language);
+    ApplyControlTips(*this, kMainWindowId, language);
     m_featureDlg->SetLanguage(language);
     FillManufacturerList();
 }
@@ -520,6 +531,7 @@ void CPlotRelayDlg::OnPortSelectionChange()
 
 void CPlotRelayDlg::RunSideDialog(QDialog& dialog)
 {
+    ApplyControlTips(dialog, dialog.objectName().toInt(), m_nLanguage);
     if (sideDialogRunner) sideDialogRunner(dialog);
     else dialog.exec();
 }
@@ -675,7 +687,7 @@ void CPlotRelayDlg::OnSendDone(int failureFlag)
     m_progress->setValue(0);
     SetProgressText(0);
     setWindowTitle(FromUtf8(WindowCaption(m_nLanguage)));
-    m_progress->setToolTip(QString());
+    m_progress->setToolTip(QString::fromUtf8(ControlTip(kMainWindowId, 1008, m_nLanguage)));
     if (m_ending) return;
     if (!m_setup.commandLine.m_bAutoSend) {
         if (failureFlag == 0) ShowMessage(Tr(TextId::SendFinished, m_nLanguage));
@@ -715,12 +727,7 @@ void CPlotRelayDlg::OnSaveToFile()
     if (saveFileChooser) {
         chosen = saveFileChooser();
     } else {
-        QFileDialog dialog(this, QString::fromLatin1(kSaveDialogTitle));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("Plt Files(*.plt)"));
-        dialog.setDefaultSuffix(QString::fromLatin1(kSaveDialogExtension));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
+        chosen = ChooseSavePath(this, m_nLanguage);
     }
     if (chosen.isEmpty()) return;
     SaveCallbacks callbacks;

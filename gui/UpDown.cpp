@@ -32,9 +32,17 @@ void UpDown::SetBuddy(QLineEdit* buddy)
     if (m_buddy) m_buddy->installEventFilter(this);
 }
 
+void UpDown::AlignRightOfBuddy()
+{
+    if (m_buddy == nullptr) return;
+    const QRect edit = m_buddy->geometry();
+    setGeometry(edit.right() + 1 - width(), edit.y(), width(), edit.height());
+    m_buddy->setGeometry(edit.adjusted(0, 0, -width(), 0));
+}
+
 bool UpDown::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    if (watched == m_buddy && m_arrowKeys && event->type() == QEvent::KeyPress && isEnabled()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             emit stepped(key == Qt::Key_Up ? 1 : -1);

@@ -12,10 +12,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
+#include <thread>
 #include <tuple>
 
 #include "app/IniFile.h"
+#include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
@@ -205,19 +208,42 @@ TEST(MainDialog, SaveToFileWritesTheOutputOfThisRun)
     EXPECT_TRUE(w.messages.isEmpty());
 }
 
-// Pictures of the main window for a person to look at: runs only when
+// Pictures of the windows for a person to look at: runs only when
 // KERFMAX_SCREENSHOT_DIR names a folder (scripts/screenshots.sh sets it and a
-// real X server under xvfb-run).
-TEST(MainDialogScreenshots, EnglishAndChinese)
+// real X server under xvfb-run). The main window with a job, the cutting-order
+// and Feature dialogs as the main window opens them, and the preview zoomed in
+// at its middle by the mouse wheel, each in English and Chinese.
+TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
 {
     const QString folder = qEnvironmentVariable("KERFMAX_SCREENSHOT_DIR");
     if (folder.isEmpty()) GTEST_SKIP() << "KERFMAX_SCREENSHOT_DIR not set";
+    const auto save = [&](QWidget& window, const QString& name, int language) {
+        window.show();
+        QApplication::processEvents();
+        std::this_thread::sleep_for(300ms);
+        QApplication::processEvents();
+        const QString file = folder + "/" + name + (language == 1 ? "-zh.png" : "-en.png");
+        EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+    };
     for (int language : {0, 1}) {
         Window w("[Device]\nPortS=Network Port\nLangage=" + std::to_string(language) + "\n");
-        w.dlg->show();
-        w.PumpUntil([] { return false; }, 300ms);
-        const QString name = folder + (language == 1 ? "/main-window-zh.png" : "/main-window-en.png");
-        EXPECT_TRUE(w.dlg->grab().save(name)) << name.toStdString();
+        save(*w.dlg, "main-window", language);
+        w.dlg->sideDialogRunner = [&](QDialog& dialog) {
+            save(dialog, dialog.objectName() == "149" ? "feature-dialog" : "cutting-order-dialog", language);
+            dialog.reject();
+        };
+        w.dlg->OnCuttingOrder();
+        w.dlg->findChild<CFeatureDlg*>()->frameEnabled = 1;  // the frame shown on, its boxes open
+        w.dlg->OnFeature();
+        auto* preview = w.dlg->findChild<QWidget*>("1013");
+        const QPointF middle(preview->width() / 2.0, preview->height() / 2.0);
+        for (int notch = 0; notch < 6; ++notch) {
+            QWheelEvent wheel(middle, preview->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(preview, &wheel);
+        }
+        save(*w.dlg, "main-window-zoomed", language);
+        w.dlg->hide();
     }
 }
 
