@@ -29,9 +29,6 @@ enum class DialogTextId {
 const char* DialogText(DialogTextId id, int language);
 
 // Texts that do not depend on the language.
-inline constexpr const char* kAboutCaption = "About Kerfmax";
-inline constexpr const char* kFeatureCaption = "Feature";
-inline constexpr const char* kAboutOkText = "OK";
 inline constexpr const char* kSpeedTexts[] = {"X1", "X2", "X3"};
 // Shown when the playback thread cannot be started.
 inline constexpr const char* kPlayThreadFailText = "AfxBeginThread";

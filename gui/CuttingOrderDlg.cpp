@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +17,7 @@
 #include "app/SettingsKeys.h"
 #include "geometry/CutOrderChoice.h"
 #include "gui/DialogUnits.h"
+#include "gui/MessageBoxNotifier.h"
 #include "gui/Pictures.h"
 #include "run/CuttingRun.h"
 
@@ -253,7 +253,7 @@ void CCuttingOrderDlg::Play()
         m_playThread = std::thread(&CCuttingOrderDlg::PlayThread, this, std::move(picture), m_base.copy());
     } catch (const std::system_error&) {
         m_play->setEnabled(true);
-        QMessageBox::information(this, windowTitle(), Utf8(kPlayThreadFailText));
+        ShowMessageBox(Utf8(kPlayThreadFailText), NotifyIcon::Information, NotifyButtons::Ok, this);
     }
 }
 
