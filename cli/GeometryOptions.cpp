@@ -98,7 +98,8 @@ GeometryOptionParser::Status GeometryOptionParser::Take(const Args& args, std::s
     } else if (option == "--order") {
         if (value == "file") m_cutOrder = 0;
         else if (value == "reduce-feed") m_cutOrder = 1;
-        else return Bad("--order takes file or reduce-feed, not '" + value + "'");
+        else if (value == "inside-first") m_cutOrder = 2;
+        else return Bad("--order takes file, reduce-feed or inside-first, not '" + value + "'");
     } else if (option == "--rotate") {
         m_rotation = ParseRotation(value);
         if (!m_rotation) return Bad("--rotate takes 0, 90, 180 or 270, not '" + value + "'");
@@ -166,7 +167,9 @@ const char* GeometryOptionsHelp()
            "  --blade-offset MM         compensate a blade offset of MM millimetres (default 0.35)\n"
            "  --no-blade-offset         no blade-offset compensation\n"
            "  --overcut MM              cut MM millimetres past the end of each path (default: off)\n"
-           "  --order file|reduce-feed  cutting order: as in the job file (default) or Reduce Feed\n"
+           "  --order file|reduce-feed|inside-first\n"
+           "                            cutting order: as in the job file (default), Reduce Feed, or\n"
+           "                            Inside First (what lies inside an outline is cut before it)\n"
            "  --mirror                  mirror the job (before any rotation)\n"
            "  --rotate 0|90|180|270     turn the job counter-clockwise by this many degrees\n"
            "  --frame L,R,B,T           cut a frame with these margins in whole millimetres\n"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "geometry/AxisRuns.h"
-#include "geometry/CuttingOrder.h"
+#include "geometry/CutOrderChoice.h"
 #include "geometry/PenCommand.h"
 #include "geometry/PointList.h"
 
@@ -26,12 +26,14 @@ using WorkingList = std::vector<NodeRun>;
 
 WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrder& orderHeld)
 {
-    if (options.cutOrder != 1) return {NodeRun{job.Points().data(), job.Points().data() + job.Points().size()}};
+    if (!ReordersObjects(options.cutOrder))
+        return {NodeRun{job.Points().data(), job.Points().data() + job.Points().size()}};
     const std::vector<MC_ArtObj_>& objects = job.ArtObjects();
-    // The job is left as it is, so a run can assemble a job that another thread reads.
+    // The job is left as it is, so a run can assemble a job that another thread
+    // reads. The job keeps only the "Reduce Feed" order; the others are computed here.
     const ObjectOrder* order = &job.CachedOrder();
-    if (!job.HasOrderedObjects()) {
-        orderHeld = OrderReduceFeed(objects, job.Box());
+    if (options.cutOrder != kCutOrderReduceFeed || !job.HasOrderedObjects()) {
+        orderHeld = ComputeObjectOrder(options.cutOrder, objects, job.Box());
         order = &orderHeld;
     }
     WorkingList runs;

@@ -22,7 +22,7 @@ struct CommandTexts {
 };
 
 struct OutputOptions {
-    int cutOrder = 0;  // 1 "Reduce Feed", anything else file order
+    int cutOrder = 0;  // 1 "Reduce Feed", 2 "Inside First", anything else file order
     bool compensate = true;  // either length box ticked: through the blade-offset filter
     std::int32_t bladeOffset = 14;  // plotter units, 0 when unticked
     std::int32_t overCut = 0;  // plotter units, 0 when unticked

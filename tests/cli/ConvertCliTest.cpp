@@ -92,6 +92,12 @@ TEST_F(ConvertCli, OptionsChangeTheStream)
     // 120 along the second.
     EXPECT_EQ(ConvertLine({"--frame", "2,0,3,0", "--no-blade-offset"}),
               "IN;SP1;PU80,4000;PD80,0;PU80,0;PD80,4120;PD0,4120;PD0,0;PD80,0;PU80,0;PG;" + kFiller);
+    // A wide letter before its counter in the file: Inside First cuts the counter first.
+    WriteFileBytes(job, "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;SP0;");
+    EXPECT_EQ(ConvertLine({"--no-blade-offset", "--order", "inside-first"}),
+              "IN;SP1;PU20,900;PD20,800;PD80,800;PD80,900;PD20,900;PU0,1000;PD0,0;PD100,0;PD100,1000;PD0,1000;"
+              "PU100,0;PG;" +
+                  kFiller);
 }
 
 TEST_F(ConvertCli, SettingsFileIsReadAndCommandLineOverridesIt)

@@ -13,6 +13,8 @@
 #include "geometry/ArtObjects.h"
 #include "geometry/CuttingOrder.h"
 #include "geometry/InsideFirstOrder.h"
+#include "geometry/Job.h"
+#include "geometry/OutputJob.h"
 #include "geometry/PointList.h"
 #include "geometry/PolygonContainment.h"
 
@@ -295,6 +297,30 @@ TEST(InsideFirstOrder, FixedLayouts)
         EXPECT_EQ(OrderInsideFirst(objects, JobBoxOf(objects)), c.expected) << c.what;
     }
     EXPECT_TRUE(OrderInsideFirst({}, BoundBox{}).empty());
+}
+
+TEST(InsideFirstOrder, TheOutputCutsTheCounterBeforeItsLetter)
+{
+    // A wide letter first in the file, its counter second; then a square beside them.
+    Job job;
+    job.LoadJobText(
+        "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;"
+        "PU1200,0;PD1300,0;PD1300,100;PD1200,100;PD1200,0;SP0;");
+    const std::string letter = "PU0,1300;PD0,300;PD100,300;PD100,1300;PD0,1300;";
+    const std::string counter = "PU20,1200;PD20,1100;PD80,1100;PD80,1200;PD20,1200;";
+    const std::string square = "PU0,100;PD0,0;PD100,0;PD100,100;PD0,100;";
+    const struct {
+        int cutOrder;
+        std::string paths;
+    } cases[] = {{0, letter + counter + square}, {1, square + letter + counter}, {2, square + counter + letter}};
+    for (const auto& c : cases) {
+        OutputOptions options;
+        options.cutOrder = c.cutOrder;
+        options.compensate = false;
+        StringSink sink;
+        ASSERT_EQ(BuildOutputJob(job, options, CommandTexts{}, sink), OutputResult::Written);
+        EXPECT_EQ(sink.Text(), "IN;SP1;" + c.paths + "PU100,0;PG;@@@@@@@@@@@@@@@@@@@;") << c.cutOrder;
+    }
 }
 
 TEST(InsideFirstOrder, ExactOnOutlinesSpanningTheWholeCoordinateRange)
