@@ -62,6 +62,11 @@ constexpr TextPair kTexts[] = {
      "尖角补偿不是长度：请以毫米为单位输入，例如 0.35。"},
     {TextId::OverCutNotLength, "The over-cut is not a length: type it in millimetres, such as 1.0.",
      "闭合补偿不是长度：请以毫米为单位输入，例如 1.0。"},
+    {TextId::ResumePastEnd, "The job has %s objects to cut: there is no such object to send it from.",
+     "任务共有 %s 个切割对象：没有可以从此开始发送的对象。"},
+    {TextId::ResumeStopped, "The send stopped before object %s was cut in full. Send the job again from object:",
+     "发送在第 %s 个对象完整切割之前中断。从以下对象重新发送任务："},
+    {TextId::ResumeOfCount, "of %s", "共 %s 个"},
 };
 
 constexpr bool TableFollowsIds()

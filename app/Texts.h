@@ -55,6 +55,10 @@ enum class TextId {
     // Send, Save to File: a ticked length box whose text is not a length.
     BladeOffsetNotLength,
     OverCutNotLength,
+    // Sending a job again from one object on (a printf format with one %s: a number).
+    ResumePastEnd,       // the job's object count: no object to start from there
+    ResumeStopped,       // the first object the cutter did not confirm in full
+    ResumeOfCount,       // beside the object box: the job's object count
     Count
 };
 

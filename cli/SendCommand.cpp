@@ -2,6 +2,7 @@
 // output as convert, opens the link of the Port text, streams the output with a
 // progress line on standard error; Ctrl-C cancels.
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -36,6 +37,12 @@ const char kSendHelp[] =
     "  --ip ADDR[:PORT]     address of the network cutter (default: the settings' IP,\n"
     "                       127.0.0.1); the port defaults to 5000\n"
     "  --vcom               the serial port is a USB virtual COM port: no CTS handshake\n"
+    "  --from-object K      send the job from object K on, as after a failed send: the\n"
+    "                       job's start, the objects from K on exactly as the whole job\n"
+    "                       has them, and its end. Objects are numbered from 1 in the\n"
+    "                       order they are cut (the cutting order's); one past the last\n"
+    "                       sends the frame and the end alone. A send that fails prints\n"
+    "                       the K to send it again from.\n"
     "  --settings INI       start from this settings file; the send saves its settings\n"
     "                       to it, as the main window does (without it nothing is saved)\n"
     "  --device-root DIR    for testing: find USB cutters below DIR/sys and DIR/dev\n"
@@ -51,6 +58,7 @@ struct SendOptions {
     std::optional<std::string> address;
     int tcpPort = 0;
     bool virtualCom = false;
+    std::size_t fromObject = 1;
     std::string settingsPath;
     std::string deviceRoot;
     GeometryOptions geometry;
@@ -76,19 +84,31 @@ bool ParseAddress(const std::string& text, std::string& address, int& port)
     return TcpSocket::IsConnectableAddress(address);
 }
 
+bool ParseObjectNumber(const std::string& text, std::size_t& number)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() && number >= 1;
+}
+
 ParseStatus TakeSendOption(const Args& args, std::size_t& i, SendOptions& options, std::string& error)
 {
     const std::string& word = args[i];
     const bool hasValue = i + 1 < args.size();
     if (word == "--vcom") {
         options.virtualCom = true;
-    } else if ((word == "--port" || word == "--ip" || word == "--device-root") && !hasValue) {
+    } else if ((word == "--port" || word == "--ip" || word == "--device-root" || word == "--from-object") &&
+               !hasValue) {
         error = word + " needs a value";
         return ParseStatus::Bad;
     } else if (word == "--port") {
         options.port = args[++i];
     } else if (word == "--device-root") {
         options.deviceRoot = args[++i];
+    } else if (word == "--from-object") {
+        if (!ParseObjectNumber(args[++i], options.fromObject)) {
+            error = "--from-object takes an object number from 1, not '" + args[i] + "'";
+            return ParseStatus::Bad;
+        }
     } else if (word == "--ip") {
         std::string address;
         if (!ParseAddress(args[++i], address, options.tcpPort)) {
@@ -296,6 +316,21 @@ private:
     SendResult m_result = SendResult::Failed;
 };
 
+// After a failed stream: how far the cutter confirmed the job, and how to go on.
+void PrintResumePoint(const ResumeOffer& offer)
+{
+    const auto bytes = static_cast<unsigned long long>(offer.confirmedBytes);
+    if (offer.firstUnconfirmed > offer.objectCount)
+        std::fprintf(stderr,
+                     "kerfmax-cli send: all %zu objects were confirmed, the end of the job was not (%llu bytes)\n",
+                     offer.objectCount, bytes);
+    else
+        std::fprintf(stderr,
+                     "kerfmax-cli send: object %zu of %zu was not confirmed in full (%llu bytes of the job were)\n",
+                     offer.firstUnconfirmed, offer.objectCount, bytes);
+    std::fprintf(stderr, "kerfmax-cli send: resume with --from-object %zu\n", offer.firstUnconfirmed);
+}
+
 int Send(const SendOptions& options)
 {
     CuttingRun run;
@@ -322,7 +357,7 @@ int Send(const SendOptions& options)
     callbacks.progress = [&line](const SendProgress& progress) { line.Update(progress); };
     callbacks.message = [&line](const std::string& text, NotifyIcon) { line.Message(text); };
     callbacks.done = [&end](SendResult result) { end.Done(result); };
-    if (run.StartSend(std::move(callbacks)) != SendStart::Started) return kExitOutputFailure;
+    if (run.StartSend(std::move(callbacks), options.fromObject) != SendStart::Started) return kExitOutputFailure;
 
     const SendResult result = end.WaitRedrawing(line);
     run.Wait();
@@ -332,6 +367,7 @@ int Send(const SendOptions& options)
     }
     if (result == SendResult::Finished) line.Message(Text(TextId::SendFinished, run.Settings().language));
     if (result == SendResult::Cancelled) std::fputs("kerfmax-cli send: cancelled\n", stderr);
+    if (const std::optional<ResumeOffer> offer = run.LastResumeOffer()) PrintResumePoint(*offer);
     return ExitCodeFor(result);
 }
 

@@ -44,6 +44,10 @@ public:
     // for as long as the cutter is alive (Cancel ends the wait). 1 delivered,
     // 0 cancelled, -1 failed.
     virtual int FinishSend(const std::atomic<int>* /*cancel*/) { return 1; }
+    // Of the bytes Write accepted, how many the link has not confirmed yet
+    // (serial: still in the driver's queue; TCP: not acknowledged by the peer;
+    // USB: none once written); -1 when the link cannot tell.
+    virtual long UnconfirmedBytes() { return 0; }
     // The system's error code of the last failed Open, Write or FinishSend.
     virtual int LastError() const { return 0; }
     virtual int SetLanguage(int /*language*/) { return 0; }
@@ -77,6 +81,7 @@ public:
     int Write(const char* buffer, int length, const std::atomic<int>* cancel, int handshake) override;
     int SetLanguage(int language) override;
     int FinishSend(const std::atomic<int>* cancel) override;
+    long UnconfirmedBytes() override;
     int LastError() const override { return m_nLastError; }
 
     // The embedded serial link (tests hand it a modem-status double).

@@ -24,6 +24,8 @@ public:
     // Waits until the written bytes have left the port, however long a paused
     // cutter takes. 1 when sent, 0 when cancelled, -1 when the port failed.
     int Drain(const std::atomic<int>* cancel);
+    // Bytes written that are still in the driver's queue; -1 when the port cannot tell.
+    long PendingOutput() { return m_bOpen ? m_device.PendingOutput() : -1; }
     // Lets the last written bytes leave the port (bounded, so that closing
     // after a failure cannot hang; a set cancel flag stops the wait), then
     // releases the device.

@@ -1,6 +1,8 @@
 #include "cutter/SendWorker.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <system_error>
 
@@ -60,11 +62,46 @@ std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t
 
 namespace {
 
+// What the link has confirmed of the bytes it took, asked now and then while
+// the stream runs and once at its end; an answer the link cannot give (a port
+// gone, a socket reset) keeps the last one it gave.
+class ConfirmedTally {
+public:
+    explicit ConfirmedTally(CCutter& cutter) : m_cutter(cutter) {}
+
+    void Took(std::uint64_t bytes)
+    {
+        m_took = bytes;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastLook < kLookEvery) return;
+        m_lastLook = now;
+        Look();
+    }
+    void Look()
+    {
+        const long unconfirmed = m_cutter.UnconfirmedBytes();
+        if (unconfirmed < 0) return;
+        const auto pending = static_cast<std::uint64_t>(unconfirmed);
+        // Bytes of a chunk that failed part way may be queued too: never count past what was taken.
+        if (pending <= m_took) m_confirmed = std::max(m_confirmed, m_took - pending);
+    }
+    void AllConfirmed() { m_confirmed = m_took; }
+    std::uint64_t Confirmed() const { return m_confirmed; }
+
+private:
+    static constexpr std::chrono::milliseconds kLookEvery{100};
+    CCutter& m_cutter;
+    std::uint64_t m_took = 0;
+    std::uint64_t m_confirmed = 0;
+    std::chrono::steady_clock::time_point m_lastLook{};
+};
+
 struct WorkerTask {
     CCutter& cutter;
     std::int32_t linkType;
     const std::atomic<int>& cancel;
     const StreamCallbacks& callbacks;
+    ConfirmedTally& tally;
 
     void Report(const std::string& text, NotifyIcon icon) const
     {
@@ -101,6 +138,7 @@ SendOutcome WorkerTask::StreamFile(std::FILE* file, std::uint64_t length) const
             if (CancelRequested()) return SendOutcome::Cancelled;
             return Warn(cutter.LastError(), reader.BytesRead(), chunk.size(), result);
         }
+        tally.Took(reader.BytesRead());
         Progress(reader.BytesRead(), length);
         if (CancelRequested()) return SendOutcome::Cancelled;
     }
@@ -114,7 +152,11 @@ SendOutcome WorkerTask::Deliver(std::uint64_t length) const
 {
     // Bytes the link took are not yet bytes the cutter got.
     const int delivered = cutter.FinishSend(&cancel);
-    if (delivered > 0) return SendOutcome::Finished;
+    if (delivered > 0) {
+        tally.Took(length);
+        tally.AllConfirmed();
+        return SendOutcome::Finished;
+    }
     if (delivered == 0 || CancelRequested()) return SendOutcome::Cancelled;
     return Warn(cutter.LastError(), length, 0, delivered);
 }
@@ -123,9 +165,10 @@ SendOutcome WorkerTask::Deliver(std::uint64_t length) const
 
 SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& outputPath,
                        const std::atomic<int>& cancel, const std::string& openFailText,
-                       const StreamCallbacks& callbacks)
+                       const StreamCallbacks& callbacks, std::uint64_t* confirmedBytes)
 {
-    WorkerTask task{cutter, linkType, cancel, callbacks};
+    ConfirmedTally tally(cutter);
+    WorkerTask task{cutter, linkType, cancel, callbacks, tally};
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(outputPath, "rb"), &std::fclose);
     std::error_code ec;
     const std::uintmax_t length = file ? std::filesystem::file_size(outputPath, ec) : 0;
@@ -134,7 +177,10 @@ SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesy
         task.Report(openFailText, NotifyIcon::None);
         return SendOutcome::Failed;
     }
-    return task.StreamFile(file.get(), length);
+    const SendOutcome outcome = task.StreamFile(file.get(), length);
+    if (outcome != SendOutcome::Finished) tally.Look();
+    if (confirmedBytes) *confirmedBytes = tally.Confirmed();
+    return outcome;
 }
 
 }  // namespace kerfmax

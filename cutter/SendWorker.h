@@ -72,9 +72,11 @@ std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t
 // The send worker: reads the output file back, pushes it through the cutter's
 // Write in chunks, reporting progress after each, and then waits until the link
 // has delivered it. Runs on the caller's thread (the send's own thread); the
-// cutter must be open.
+// cutter must be open. *confirmedBytes (optional) gets how many bytes from the
+// file's start the link confirmed (see CCutter::UnconfirmedBytes): all of them
+// after a finished send, and after a failed one never more than the link took.
 SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& outputPath,
                        const std::atomic<int>& cancel, const std::string& openFailText,
-                       const StreamCallbacks& callbacks);
+                       const StreamCallbacks& callbacks, std::uint64_t* confirmedBytes = nullptr);
 
 }  // namespace kerfmax

@@ -24,7 +24,9 @@ struct NodeRun {
 };
 using WorkingList = std::vector<NodeRun>;
 
-WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrder& orderHeld)
+// runObjects (optional) gets the art object of each run; file order is one run of no object.
+WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrder& orderHeld,
+                        std::vector<std::size_t>* runObjects = nullptr)
 {
     if (!ReordersObjects(options.cutOrder))
         return {NodeRun{job.Points().data(), job.Points().data() + job.Points().size()}};
@@ -42,6 +44,7 @@ WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrde
         if (index >= objects.size() || objects[index].points.empty()) continue;
         const PointList& points = objects[index].points;
         runs.push_back(NodeRun{points.data(), points.data() + points.size()});
+        if (runObjects) runObjects->push_back(index);
     }
     return runs;
 }
@@ -139,19 +142,24 @@ CutterMapping MapForOutput(const BoundBox& box, const OutputOptions& options)
 }
 
 // Everything between the header and the trailer, handed to emit as typed commands.
+// movedUps (optional) gets, for each pen-up that moves, its place among all the
+// pen-ups of the working list: the simplification keeps every pen-up, in order.
 template <typename Emit>
 void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_t frameEnabled,
-                  const PenCommandWriter& writer, Emit emit)
+                  const PenCommandWriter& writer, Emit emit, std::vector<std::size_t>* movedUps = nullptr)
 {
     bool ended = false;
+    std::size_t penUps = 0;
     ForEachSimplifiedNode(runs, [&](const PointNode& n, const PointNode* next) {
         if (ended || writer.Failed()) return;
         if (n.kind == KIND_PEN_UP) {
+            ++penUps;
             if (next && next->kind == KIND_PEN_UP) return;  // only the last of a run of pen-ups moves
             if (!next || next->kind == KIND_NONE) {
                 ended = true;  // trailing pen-ups move nothing
                 return;
             }
+            if (movedUps) movedUps->push_back(penUps - 1);
             emit(PenCommand{PenMove::Up, map.Map(n)});
         } else if (n.kind == KIND_PEN_DOWN) {
             emit(PenCommand{PenMove::Down, map.Map(n)});
@@ -165,6 +173,47 @@ void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_
         for (const auto& corner : corners) emit(PenCommand{PenMove::Down, {corner[0], corner[1]}});
     }
     emit(PenCommand{PenMove::Up, {map.H, 0}});
+}
+
+// The art object that the pen-up at each place of the working list begins.
+// File order: one object per pen-up, after the object of leading pen-downs.
+std::vector<std::size_t> PenUpOwners(const Job& job, const WorkingList& runs, const std::vector<std::size_t>& runObjects)
+{
+    std::vector<std::size_t> owners;
+    if (runObjects.empty()) {
+        const PointList& points = job.Points();
+        auto firstPen = std::find_if(points.begin(), points.end(), [](const PointNode& n) { return n.kind != KIND_NONE; });
+        std::size_t owner = firstPen != points.end() && firstPen->kind == KIND_PEN_DOWN ? 1 : 0;
+        for (const PointNode& n : points)
+            if (n.kind == KIND_PEN_UP) owners.push_back(owner++);
+        return owners;
+    }
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        for (const PointNode* n = runs[r].begin; n != runs[r].end; ++n)
+            if (n->kind == KIND_PEN_UP) owners.push_back(runObjects[r]);
+    return owners;
+}
+
+// The layout from the pen-ups the writer wrote: those of the objects, then the
+// frame's (when it is cut) and the final one.
+void FillLayout(OutputLayout& layout, std::uint64_t headerBytes, const std::vector<std::uint64_t>& penUps,
+                const std::vector<std::size_t>& movedUps, const std::vector<std::size_t>& owners,
+                std::size_t firstRunObject, std::uint64_t totalBytes)
+{
+    layout = OutputLayout{};
+    layout.headerBytes = headerBytes;
+    layout.totalBytes = totalBytes;
+    const std::size_t objectUps = movedUps.size();
+    layout.tailStart = headerBytes + (objectUps < penUps.size() ? penUps[objectUps] : totalBytes - headerBytes);
+    const bool leadingDowns = (objectUps == 0 ? layout.tailStart : headerBytes + penUps[0]) > headerBytes;
+    if (leadingDowns) {
+        layout.objectStarts.push_back(headerBytes);
+        layout.artObjects.push_back(firstRunObject);
+    }
+    for (std::size_t i = 0; i < objectUps; ++i) {
+        layout.objectStarts.push_back(headerBytes + penUps[i]);
+        layout.artObjects.push_back(movedUps[i] < owners.size() ? owners[movedUps[i]] : kNoArtObject);
+    }
 }
 
 }  // namespace
@@ -184,29 +233,43 @@ PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrd
 }
 
 OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& dialect, OutputSink& sink,
-                            BladeCompensator& compensator)
+                            BladeCompensator& compensator, OutputLayout* layout)
 {
     if (!job.HasJob()) return OutputResult::NothingToCut;
     ObjectOrder orderHeld;
-    const WorkingList runs = WorkingRuns(job, options, orderHeld);
+    std::vector<std::size_t> runObjects;
+    const WorkingList runs = WorkingRuns(job, options, orderHeld, layout ? &runObjects : nullptr);
     if (!HasPenPoint(runs)) return OutputResult::NothingToCut;
 
     const CutterMapping map = MapForOutput(SimplifiedBox(runs), options);
     PenCommandWriter writer(dialect, sink);
+    std::vector<std::uint64_t> penUps;
+    std::vector<std::size_t> movedUps;
+    std::vector<std::size_t>* moved = layout ? &movedUps : nullptr;
+    if (layout) writer.RecordPenUpsInto(&penUps);
 
     sink.Write(dialect.initCommand);
     if (!options.compensate) {
-        WalkCommands(runs, map, options.frameEnabled, writer, [&writer](const PenCommand& c) { writer.Write(c); });
+        WalkCommands(
+            runs, map, options.frameEnabled, writer, [&writer](const PenCommand& c) { writer.Write(c); }, moved);
     } else {
         const std::int32_t bladeOffset = options.bladeOffset;
         const std::int32_t overCut = options.overCut;
         CompensatorOutput registered(compensator, writer);
-        WalkCommands(runs, map, options.frameEnabled, writer,
-                     [&](const PenCommand& c) { compensator.Compensate(c, bladeOffset, overCut); });
+        WalkCommands(
+            runs, map, options.frameEnabled, writer,
+            [&](const PenCommand& c) { compensator.Compensate(c, bladeOffset, overCut); }, moved);
     }
     writer.Flush();
+    const std::uint64_t commandBytes = writer.BytesWritten();
     sink.Write(dialect.trailer);
     sink.Write(std::string_view(kEndFiller, sizeof kEndFiller - 1));
+    if (layout) {
+        const std::uint64_t header = dialect.initCommand.size();
+        FillLayout(*layout, header, penUps, movedUps, PenUpOwners(job, runs, runObjects),
+                   runObjects.empty() ? 0 : runObjects.front(),
+                   header + commandBytes + dialect.trailer.size() + (sizeof kEndFiller - 1));
+    }
     return sink.Failed() ? OutputResult::WriteFailed : OutputResult::Written;
 }
 

@@ -7,6 +7,7 @@
 
 #include "geometry/BladeCompensation.h"
 #include "geometry/Job.h"
+#include "geometry/OutputLayout.h"
 #include "geometry/OutputOptions.h"
 #include "geometry/OutputSink.h"
 #include "geometry/PathTypes.h"
@@ -27,8 +28,9 @@ PointList JoinArtObjects(const std::vector<MC_ArtObj_>& objects, const ObjectOrd
 // With options.cutOrder 1 the job's "Reduce Feed" order is used, computed here
 // when the job holds none yet (the job itself is left as it is, so a run can
 // assemble a job that another thread reads). Cutter coordinates are computed in
-// 64 bits, so no job coordinate can overflow them.
+// 64 bits, so no job coordinate can overflow them. layout (optional) gets
+// where each object's commands begin.
 OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const CommandTexts& texts, OutputSink& sink,
-                            BladeCompensator& compensator = ProcessCompensator());
+                            BladeCompensator& compensator = ProcessCompensator(), OutputLayout* layout = nullptr);
 
 }  // namespace kerfmax

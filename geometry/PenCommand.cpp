@@ -121,6 +121,7 @@ void PenCommandWriter::Write(const PenCommand& command)
 {
     if (command.move == PenMove::None) return;
     const PenFormat& format = command.move == PenMove::Up ? m_up : m_down;
+    if (m_penUps && command.move == PenMove::Up) m_penUps->push_back(m_flushed + m_used);
     m_used = static_cast<std::size_t>(format.WriteAt(command.point.x, command.point.y, m_buffer.data() + m_used) -
                                       m_buffer.data());
     if (m_used >= kWriterBuffer) Flush();
@@ -130,6 +131,7 @@ void PenCommandWriter::Flush()
 {
     if (m_used == 0) return;
     m_sink.Write(std::string_view(m_buffer.data(), m_used));
+    m_flushed += m_used;
     m_used = 0;
 }
 

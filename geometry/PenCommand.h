@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "geometry/OutputOptions.h"
 
@@ -63,6 +64,10 @@ public:
     void Flush();
     // The sink's failure (a full disk, a cancelled run): the caller may stop early.
     bool Failed() const;
+    // From now on, where each pen-up begins, counted from the writer's first byte.
+    void RecordPenUpsInto(std::vector<std::uint64_t>* offsets) { m_penUps = offsets; }
+    // Bytes written through this writer so far, flushed or not.
+    std::uint64_t BytesWritten() const { return m_flushed + m_used; }
 
 private:
     PenFormat m_up;
@@ -70,6 +75,8 @@ private:
     OutputSink& m_sink;
     std::string m_buffer;
     std::size_t m_used = 0;
+    std::uint64_t m_flushed = 0;
+    std::vector<std::uint64_t>* m_penUps = nullptr;
 };
 
 }  // namespace kerfmax

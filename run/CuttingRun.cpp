@@ -63,7 +63,7 @@ const ObjectOrder& CuttingRun::OrderedObjects()
     return m_job->CachedOrder();
 }
 
-SendStart CuttingRun::StartSend(SendCallbacks callbacks)
+SendStart CuttingRun::StartSend(SendCallbacks callbacks, std::size_t fromObject)
 {
     if (!HasJob()) return SendStart::NoJob;
     if (m_saving.load()) {
@@ -79,6 +79,7 @@ SendStart CuttingRun::StartSend(SendCallbacks callbacks)
     request.settingsFile = m_settingsFile;
     request.compensator = &m_compensator;
     request.tcpPortOverride = m_tcpPortOverride;
+    request.fromObject = fromObject;
     return m_send.Start(std::move(request), std::move(callbacks));
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,8 +76,11 @@ public:
     const std::filesystem::path& OutputPath() const { return m_outputFolder.FilePath(); }
     const std::string& OutputFolderError() const { return m_outputFolder.Error(); }
 
-    // Send: returns at once; see SendJob.
-    SendStart StartSend(SendCallbacks callbacks);
+    // Send: returns at once; see SendJob. fromObject > 1 sends the job from
+    // that object on (numbered from 1 in cutting order), as after a failed send.
+    SendStart StartSend(SendCallbacks callbacks, std::size_t fromObject = 1);
+    // After a send whose stream failed: the object to send it again from.
+    std::optional<ResumeOffer> LastResumeOffer() const { return m_send.LastResumeOffer(); }
     // Save to File after the Save As dialog: builds the cutter, assembles the
     // output file and copies it to target (through a temporary file beside it
     // and a rename), off the caller's thread. Saves nothing when the output

@@ -62,6 +62,18 @@ LinkSettings SendJob::CurrentLinkSettings() const
     return m_linkSettings;
 }
 
+std::optional<ResumeOffer> SendJob::LastResumeOffer() const
+{
+    std::lock_guard<std::mutex> lock(m_linkMutex);
+    return m_resumeOffer;
+}
+
+void SendJob::Offer(std::optional<ResumeOffer> offer)
+{
+    std::lock_guard<std::mutex> lock(m_linkMutex);
+    m_resumeOffer = std::move(offer);
+}
+
 SendStart SendJob::Start(SendRequest request, SendCallbacks callbacks)
 {
     if (!request.job || !request.job->HasJob()) return SendStart::NoJob;
@@ -72,6 +84,7 @@ SendStart SendJob::Start(SendRequest request, SendCallbacks callbacks)
     };
     if (m_running.load()) return refuse(SendStart::Busy);
     Wait();  // a previous send that has ended
+    Offer(std::nullopt);
     m_running.store(true);
     try {
         m_thread = std::thread([this, request = std::move(request), callbacks]() {
@@ -136,10 +149,23 @@ SendResult SendJob::Run(const SendRequest& request, const SendCallbacks& callbac
     BladeCompensator fresh;
     BladeCompensator& compensator = request.compensator ? *request.compensator : fresh;
     std::string reason = request.outputFolderError;
-    const OutputResult written = request.outputPath.empty()
-                                     ? OutputResult::WriteFailed
-                                     : WriteOutputFile(*request.job, request.settings, *cutter, request.outputPath,
-                                                       compensator, &cancel, &reason);
+    OutputLayout layout;
+    OutputResult written = request.outputPath.empty()
+                               ? OutputResult::WriteFailed
+                               : WriteOutputFile(*request.job, request.settings, *cutter, request.outputPath,
+                                                 compensator, &cancel, &reason, &layout);
+    if (written == OutputResult::Written && request.fromObject != 1) {
+        if (!IsResumableObject(layout, request.fromObject)) {
+            cutter->Close();
+            if (callbacks.message)
+                callbacks.message(TextWith(TextId::ResumePastEnd, language, std::to_string(layout.ObjectCount())),
+                                  NotifyIcon::None);
+            return SendResult::NothingToCut;
+        }
+        // The whole stream is assembled first, so the objects sent again carry the very points they had.
+        if (!WriteResumedOutput(request.outputPath, layout, request.fromObject, request.outputPath, &cancel, &reason))
+            written = OutputResult::WriteFailed;
+    }
     if (written != OutputResult::Written) {
         // The port is of no use without a job to stream: let other programs have it.
         cutter->Close();
@@ -151,10 +177,12 @@ SendResult SendJob::Run(const SendRequest& request, const SendCallbacks& callbac
     }
 
     StreamCallbacks stream{callbacks.progress, callbacks.message};
-    const SendOutcome outcome =
-        SendWorker(*cutter, link.linkType, request.outputPath, cancel, Text(TextId::OpenTempFail, language), stream);
+    std::uint64_t confirmed = 0;
+    const SendOutcome outcome = SendWorker(*cutter, link.linkType, request.outputPath, cancel,
+                                           Text(TextId::OpenTempFail, language), stream, &confirmed);
     // Closed here, not by the caller: a serial drain or a reset must not hold the caller's thread.
     cutter->Close();
+    if (outcome == SendOutcome::Failed) Offer(MakeResumeOffer(layout, request.fromObject, confirmed));
     return ResultOf(outcome);
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "app/JobSettings.h"
 #include "cutter/LinkSettings.h"
 #include "cutter/SendWorker.h"
+#include "run/ResumePoint.h"
 
 namespace kerfmax {
 
@@ -34,7 +36,7 @@ enum class SendResult {
     Cancelled,  // the cancel flag stopped the send (at any step)
     NoCutter,  // the manufacturer row names no cutter type ("Unknow Cutter type!\n")
     ConnectFailed,  // "Connect to Cutter fail!"
-    NothingToCut,  // the job gave no command ("SaveCutTempData Error1")
+    NothingToCut,  // the job gave no command ("SaveCutTempData Error1"), or none from the object asked for
     OutputFailed,  // the output file could not be written ("SaveCutTempData Error1")
     OutOfRange,  // the placed job leaves the cutter's coordinate range: refused before the link opens
 };
@@ -64,6 +66,7 @@ struct SendRequest {
     CIniFile* settingsFile = nullptr;  // where the settings are saved; none: not saved
     BladeCompensator* compensator = nullptr;  // the run's compensation state; none: a fresh one
     std::int32_t tcpPortOverride = 0;  // 0 keeps the cutter's port 5000
+    std::size_t fromObject = 1;  // the object to start from, in cutting order from 1; 1 sends the whole job
 };
 
 enum class SendStart {
@@ -99,13 +102,19 @@ public:
     // The link settings of the most recent Send, once its link was built (a
     // serial link before the first).
     LinkSettings CurrentLinkSettings() const;
+    // After a send whose stream failed: the object to send it again from.
+    // Empty after any other end, and while a send runs.
+    std::optional<ResumeOffer> LastResumeOffer() const;
 
 private:
     SendResult Run(const SendRequest& request, const SendCallbacks& callbacks);
     LinkSettings BuildLink(const SendRequest& request);
 
+    void Offer(std::optional<ResumeOffer> offer);
+
     mutable std::mutex m_linkMutex;
     LinkSettings m_linkSettings;
+    std::optional<ResumeOffer> m_resumeOffer;  // under m_linkMutex
     std::atomic<int> m_cancelRequested{0};
     std::atomic<bool> m_running{false};
     std::thread m_thread;

@@ -164,17 +164,108 @@ TEST(SendCommand, ConcurrentSendsEachDeliverTheirOwnJob)
     EXPECT_TRUE(std::filesystem::is_empty(f.dir / "tmp"));
 }
 
-TEST(SendCommand, APeerThatStopsReadingEarlyFailsTheSend)
+// A stream cut into its header, its objects (each from a pen-up to the next)
+// and its tail (from the final pen-up): read from the commands themselves.
+struct CutObjects {
+    std::string header;
+    std::vector<std::size_t> starts;  // where each object begins
+    std::vector<std::string> objects;
+    std::size_t tailStart = 0;
+};
+
+CutObjects SplitAtPenUps(const std::string& stream, std::size_t headerBytes)
+{
+    CutObjects cut;
+    cut.header = stream.substr(0, headerBytes);
+    for (std::size_t at = headerBytes; at < stream.size(); at = stream.find(';', at) + 1)
+        if (stream.compare(at, 2, "PU") == 0) cut.starts.push_back(at);
+    cut.tailStart = cut.starts.empty() ? stream.size() : cut.starts.back();
+    if (!cut.starts.empty()) cut.starts.pop_back();
+    for (std::size_t k = 0; k < cut.starts.size(); ++k) {
+        const std::size_t end = k + 1 < cut.starts.size() ? cut.starts[k + 1] : cut.tailStart;
+        cut.objects.push_back(stream.substr(cut.starts[k], end - cut.starts[k]));
+    }
+    return cut;
+}
+
+std::size_t ResumeObjectIn(const std::string& err)
+{
+    const std::string cue = "resume with --from-object ";
+    const std::size_t at = err.find(cue);
+    return at == std::string::npos ? 0 : std::stoul(err.substr(at + cue.size()));
+}
+
+// Letters with counters in a row: a job of many objects in a few hundred KB of commands.
+std::string LetterJob(int letters)
+{
+    std::string job;
+    auto square = [&job](int x, int y, int size) {
+        const int corners[5][2] = {{0, 0}, {size, 0}, {size, size}, {0, size}, {0, 0}};
+        for (int c = 0; c < 5; ++c)
+            job += (c == 0 ? "PU" : "PD") + std::to_string(x + corners[c][0]) + "," +
+                   std::to_string(y + corners[c][1]) + ";";
+    };
+    for (int i = 0; i < letters; ++i) {
+        square(i % 100 * 1000, i / 100 * 1000, 800);
+        square(i % 100 * 1000 + 300, i / 100 * 1000 + 300, 200);
+    }
+    return job + "SP0;";
+}
+
+// Two sends broken by the cutter (it resets after a third of its stream, keeping
+// what its system acknowledged), each resumed from the object the failure
+// names, then one that completes: the pieces that arrived, joined, cut every
+// object exactly once.
+TEST(SendCommand, FailedSendsResumeFromTheFirstObjectTheCutterDidNotConfirm)
 {
     CliFixture f;
-    std::string job = "PU0,0;";
-    for (int i = 0; i < 4000; ++i) job += "PD" + std::to_string(i) + "," + std::to_string(i % 13 * 50) + ";";
-    test::WriteFileBytes(f.dir / "job.hb", job + "SP0;");
-    TcpPeer peer(TcpPeer::Mode::ReadOneKilobyteThenClose);
-    auto result = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port())});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_EQ(result.err.find("Send finished!"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("SendMsg Error!!!"), std::string::npos) << result.err;
+    test::WriteFileBytes(f.dir / "job.hb", LetterJob(3000));
+    const std::string full = f.Converted({"--overcut", "1.0"});
+    const CutObjects whole = SplitAtPenUps(full, std::string("IN;SP1;").size());
+    ASSERT_EQ(whole.objects.size(), 6000u);
+    auto startOf = [&](std::size_t k) { return k <= whole.starts.size() ? whole.starts[k - 1] : whole.tailStart; };
+
+    std::string joined = whole.header;
+    std::size_t from = 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool breaks = attempt < 2;
+        const std::size_t streamBytes = whole.header.size() + full.size() - startOf(from);
+        TcpPeer peer(breaks ? TcpPeer::Mode::ReadThenReset : TcpPeer::Mode::Record,
+                     {.after = streamBytes / 3, .receiveBuffer = 8192});
+        auto result = f.Send({"--port", "Network Port", "--ip", "127.0.0.1:" + std::to_string(peer.Port()), "--overcut",
+                              "1.0", "--from-object", std::to_string(from)});
+        const std::string got = peer.Received();
+        ASSERT_EQ(got, (whole.header + full.substr(startOf(from))).substr(0, got.size())) << attempt;
+        if (!breaks) {
+            EXPECT_EQ(result.exitCode, 0) << result.err;
+            joined += got.substr(whole.header.size());
+            break;
+        }
+        EXPECT_EQ(result.exitCode, 3) << result.err;
+        EXPECT_NE(result.err.find("SendMsg Error!!!"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("Send finished!"), std::string::npos) << result.err;
+        const std::size_t next = ResumeObjectIn(result.err);
+        ASSERT_GT(next, from) << result.err;
+        // Every object before `next` arrived whole; object `next` did not: nothing whole is cut twice.
+        const std::size_t arrivedTo = startOf(from) + got.size() - whole.header.size();
+        EXPECT_LE(startOf(next), arrivedTo) << result.err;
+        EXPECT_GT(startOf(next + 1), arrivedTo) << result.err;
+        joined += got.substr(whole.header.size(), startOf(next) - startOf(from));
+        from = next;
+    }
+    const CutObjects cut = SplitAtPenUps(joined, whole.header.size());
+    ASSERT_EQ(cut.objects.size(), whole.objects.size());
+    for (std::size_t k = 0; k < cut.objects.size(); ++k)
+        ASSERT_EQ(cut.objects[k], whole.objects[k]) << "object " << k + 1;
+    EXPECT_EQ(joined.substr(cut.tailStart), full.substr(whole.tailStart));
+
+    // Object numbers the job does not have.
+    TcpPeer idle;
+    const std::string address = "127.0.0.1:" + std::to_string(idle.Port());
+    EXPECT_EQ(f.Send({"--port", "Network Port", "--ip", address, "--from-object", "0"}).exitCode, 1);
+    auto past = f.Send({"--port", "Network Port", "--ip", address, "--from-object", "6002"});
+    EXPECT_EQ(past.exitCode, 2);
+    EXPECT_NE(past.err.find("The job has 6000 objects"), std::string::npos) << past.err;
 }
 
 // A cutter that takes no data: the progress line says so, and for how long,

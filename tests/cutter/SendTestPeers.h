@@ -8,6 +8,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -182,10 +183,12 @@ struct ReaderPause {
 
 // One-connection TCP peer on 127.0.0.1 that records every byte until the
 // sender closes, records slowly, accepts and never reads, reads 1 KB and
-// closes, or ends its own sending side at once and then records.
+// closes, ends its own sending side at once and then records, or reads
+// `pause.after` bytes, stops and resets once the sender stalls (recording what
+// its system acknowledged, as a cutter keeps what reached its buffer).
 class TcpPeer {
 public:
-    enum class Mode { Record, SlowRecord, NeverRead, ReadOneKilobyteThenClose, HalfCloseThenRecord };
+    enum class Mode { Record, SlowRecord, NeverRead, ReadOneKilobyteThenClose, HalfCloseThenRecord, ReadThenReset };
 
     explicit TcpPeer(Mode mode = Mode::Record, ReaderPause pause = {}) : m_mode(mode), m_pause(pause)
     {
@@ -233,9 +236,34 @@ private:
         m_accepted.store(true);
         while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (m_mode == Mode::HalfCloseThenRecord) ::shutdown(fd, SHUT_WR);
-        if (m_mode != Mode::NeverRead) ReadAll(fd, m_mode == Mode::ReadOneKilobyteThenClose ? 1024 : SIZE_MAX);
+        if (m_mode == Mode::ReadThenReset) {
+            ReadAll(fd, m_pause.after);
+            KeepAcknowledgedAndReset(fd);
+        } else if (m_mode != Mode::NeverRead) {
+            ReadAll(fd, m_mode == Mode::ReadOneKilobyteThenClose ? 1024 : SIZE_MAX);
+        }
         ::close(fd);
         m_ended.store(true);
+    }
+    // Waits until the receive queue stops growing (the sender is held by the
+    // closed window), records it without reading, so the window stays shut,
+    // and makes the close a reset.
+    void KeepAcknowledgedAndReset(int fd)
+    {
+        int queued = -1;
+        for (int last = -2; !m_stop.load() && queued != last;) {
+            last = queued;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (::ioctl(fd, FIONREAD, &queued) != 0) break;
+        }
+        if (queued > 0) {
+            std::string held(static_cast<std::size_t>(queued), '\0');
+            const ssize_t n = ::recv(fd, held.data(), held.size(), MSG_PEEK);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (n > 0) m_bytes.append(held.data(), static_cast<std::size_t>(n));
+        }
+        linger reset{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     }
     void PauseIfDue(std::size_t have)
     {
