@@ -224,9 +224,8 @@ PreviewPicture BuildPreview(const PointList& points, const BoundBox& box, const 
     else TraceInView(points, map, flip, view, width, height, picture);
     if (frame.enabled) {
         auto corner = [&](std::int64_t x, std::int64_t y) { return FrameCorner(map, view, x, y, width, height); };
-        picture.frame =
-            std::vector<ScreenPoint>{corner(0, 0), corner(map.extentW, 0), corner(map.extentW, map.extentH),
-                                     corner(0, map.extentH), corner(0, 0)};
+        picture.frame = std::vector<ScreenPoint>{corner(0, 0), corner(map.extentW, 0), corner(map.extentW, map.extentH),
+                                                 corner(0, map.extentH), corner(0, 0)};
     }
     return picture;
 }

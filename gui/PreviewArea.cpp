@@ -21,11 +21,13 @@ QPolygon ToPolygon(const std::vector<ScreenPoint>& points)
 
 }  // namespace
 
-void DrawPreviewImage(QImage& image, const PreviewPicture& picture)
+void DrawPreviewImage(QImage& image, const PreviewPicture& picture, bool insideField)
 {
     if (image.isNull()) return;
     QPainter painter(&image);
-    painter.fillRect(QRect(QPoint(1, 1), QPoint(image.width() - 2, image.height() - 2)), Qt::white);
+    const QRect field(QPoint(1, 1), QPoint(image.width() - 2, image.height() - 2));
+    painter.fillRect(field, Qt::white);
+    if (insideField) painter.setClipRect(field);
     painter.setPen(QPen(QColor(255, 0, 0), 1));
     for (const auto& path : picture.paths) painter.drawPolyline(ToPolygon(path));
     if (picture.frame) {

@@ -14,7 +14,9 @@
 namespace kerfmax::gui {
 
 // White field, red paths, blue frame, into an image of the preview's size.
-void DrawPreviewImage(QImage& image, const PreviewPicture& picture);
+// insideField keeps the lines off the field's one-pixel edge (a zoomed view,
+// whose lines run to the area's edges; the fitted view never needs it).
+void DrawPreviewImage(QImage& image, const PreviewPicture& picture, bool insideField = false);
 
 class PreviewArea : public QFrame {
     Q_OBJECT
