@@ -144,7 +144,20 @@ JobSettings ReadJobSettings(CIniFile& ini)
     result.virtualCom = ReadFlag(ini, kDeviceSection, kVirtualComKey, kDefaultVirtualCom);
     result.cutOrder = ini.ReadInt(kOffsetSection, kCutOrderKey, kDefaultCutOrder);
     result.manufacturerRow = kDefaultManufacturerRow;
+    result.cuttingSpeed = ReadCuttingSpeed(ini);
     return result;
+}
+
+int ReadCuttingSpeed(CIniFile& ini)
+{
+    using namespace settings;
+    const int speed = ini.ReadInt(kDeviceSection, kCuttingSpeedKey, kDefaultCuttingSpeed);
+    return speed >= kMinCuttingSpeed && speed <= kMaxCuttingSpeed ? speed : kDefaultCuttingSpeed;
+}
+
+void SaveCuttingSpeed(CIniFile& ini, int mmPerSecond)
+{
+    ini.WriteInt(settings::kDeviceSection, settings::kCuttingSpeedKey, mmPerSecond);
 }
 
 void SaveSettings(CIniFile& ini, const JobSettings& s, bool lastLinkWasNetwork)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/SettingsKeys.h"
 #include "app/Texts.h"
 #include "geometry/Job.h"
 #include "geometry/OutputOptions.h"
@@ -33,6 +34,7 @@ struct JobSettings {
     std::int32_t marginRight = 1;
     std::int32_t marginBottom = 1;
     std::int32_t marginTop = 1;
+    int cuttingSpeed = settings::kDefaultCuttingSpeed;  // mm/s, for the time estimate only
 
     // Plotter units for the output: 0 when the box is not ticked.
     std::int32_t BladeOffsetUnits() const;
@@ -72,5 +74,10 @@ JobSettings ReadJobSettings(CIniFile& ini);
 // "PortS", "ChkBladeOffset", "ChkOverCut", "BladeOffset", "OverCut", then "IP"
 // when the last link built was a network link.
 void SaveSettings(CIniFile& ini, const JobSettings& settings, bool lastLinkWasNetwork);
+
+// The cutting speed of the estimate: stored when the user sets it. A stored
+// value outside [kMinCuttingSpeed, kMaxCuttingSpeed] reads as the default.
+int ReadCuttingSpeed(CIniFile& ini);
+void SaveCuttingSpeed(CIniFile& ini, int mmPerSecond);
 
 }  // namespace kerfmax

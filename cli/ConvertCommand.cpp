@@ -1,6 +1,7 @@
 // kerfmax-cli convert and info: the output of Save to File, and the job's size
 // and counts as the main window shows them.
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "app/Texts.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathText.h"
+#include "run/JobEstimate.h"
 #include "run/JobLoad.h"
 
 namespace kerfmax::cli {
@@ -37,11 +39,14 @@ const char kConvertExitCodes[] =
     "exit codes: 0 done, 1 usage, 2 nothing to cut or job not loaded, 3 output failure, 4 cancelled\n";
 
 const char kInfoUsage[] =
-    "usage: kerfmax-cli info JOB\n"
+    "usage: kerfmax-cli info JOB [--speed MM_PER_S] [--link serial|network|usb]\n"
     "\n"
     "Prints the job's size in millimetres as the main window shows it (width is\n"
-    "the job's x extent, height its y extent) and its counts of records, points\n"
-    "and art objects.\n"
+    "the job's x extent, height its y extent), its counts of records, points\n"
+    "and art objects, and the estimate the window shows under the preview: cut\n"
+    "and travel length, the transfer time over the link (serial: 3840 bytes/s,\n"
+    "network and USB: 1000000 bytes/s), the cutting time at the speed (default\n"
+    "200 mm/s) and the larger of the two.\n"
     "\n"
     "exit codes: 0 done, 1 usage, 2 nothing to cut or job not loaded\n";
 
@@ -169,13 +174,62 @@ int RunConvert(const Args& args)
     return kExitDone;
 }
 
+namespace {
+
+// --speed and --link of info: true when args[i] is one (exitCode set to the
+// usage error's code when its value is bad).
+bool TakeEstimateOption(const Args& args, std::size_t& i, JobSettings& settings, std::int32_t& linkType, int& exitCode)
+{
+    const std::string& word = args[i];
+    if (word != "--speed" && word != "--link") return false;
+    if (i + 1 >= args.size()) {
+        exitCode = Usage(word + " needs a value", kInfoUsage);
+        return true;
+    }
+    const std::string& value = args[++i];
+    if (word == "--speed") {
+        const int speed = std::atoi(value.c_str());
+        if (value.find_first_not_of("0123456789") != std::string::npos || speed < settings::kMinCuttingSpeed ||
+            speed > settings::kMaxCuttingSpeed) {
+            exitCode = Usage("--speed takes whole mm/s from 1 to 2000", kInfoUsage);
+            return true;
+        }
+        settings.cuttingSpeed = speed;
+    } else if (value == "serial" || value == "network" || value == "usb") {
+        linkType = value == "serial" ? LINK_SERIAL : value == "network" ? LINK_NETWORK : LINK_USB;
+    } else {
+        exitCode = Usage("--link takes serial, network or usb", kInfoUsage);
+    }
+    return true;
+}
+
+void PrintEstimate(const JobEstimate& e)
+{
+    std::printf("cut length: %.2f m\n", e.cutMetres);
+    std::printf("travel length: %.2f m\n", e.travelMetres);
+    std::printf("transfer: %s for %llu bytes at %.0f bytes/s\n", DurationText(e.transferSeconds).c_str(),
+                static_cast<unsigned long long>(e.commandBytes), e.bytesPerSecond);
+    std::printf("cutting: %s at %d mm/s\n", DurationText(e.cuttingSeconds).c_str(), e.speed);
+    std::printf("estimated time: %s\n", DurationText(e.Seconds()).c_str());
+}
+
+}  // namespace
+
 int RunInfo(const Args& args)
 {
     std::string jobPath;
-    for (const std::string& word : args) {
+    JobSettings settings;
+    std::int32_t linkType = LINK_SERIAL;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
         if (word == "--help" || word == "-h") {
             std::fputs(kInfoUsage, stdout);
             return kExitDone;
+        }
+        int exitCode = -1;
+        if (TakeEstimateOption(args, i, settings, linkType, exitCode)) {
+            if (exitCode >= 0) return exitCode;
+            continue;
         }
         if (IsOptionWord(word)) return Usage("unknown option '" + word + "'", kInfoUsage);
         if (!jobPath.empty()) return Usage("unexpected argument '" + word + "'", kInfoUsage);
@@ -191,6 +245,7 @@ int RunInfo(const Args& args)
     std::printf("records: %zu\n", job.RecordCount());
     std::printf("points: %zu\n", CountIf(job.Points(), [](const PointNode& n) { return n.kind != KIND_NONE; }));
     std::printf("objects: %zu\n", job.ArtObjects().size());
+    PrintEstimate(EstimateJob(job, settings, linkType));
     return kExitDone;
 }
 

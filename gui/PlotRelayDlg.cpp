@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -23,12 +24,15 @@
 #include "app/ControlTips.h"
 #include "app/SettingsKeys.h"
 #include "app/Texts.h"
+#include "app/ViewTexts.h"
 #include "geometry/PreviewGeometry.h"
 #include "gui/AboutDlg.h"
 #include "gui/CuttingOrderDlg.h"
 #include "gui/DialogUnits.h"
 #include "gui/DropDownButton.h"
+#include "gui/EstimateLine.h"
 #include "gui/FeatureDlg.h"
+#include "gui/JobDrop.h"
 #include "gui/LengthValidator.h"
 #include "gui/MessageBoxNotifier.h"
 #include "gui/PathText.h"
@@ -41,8 +45,11 @@
 #include "gui/ProgressReports.h"
 #endif
 #include "gui/UpDown.h"
+#include "gui/WindowPlacement.h"
 #include "platform/PathText.h"
 #include "run/ExitCodes.h"
+#include "run/JobEstimate.h"
+#include "run/SaveTarget.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -212,6 +219,13 @@ void CPlotRelayDlg::BuildControls()
     m_progress->setOrientation(Qt::Vertical);
     m_progress->setTextVisible(true);
     m_virtualCom = Place(new QCheckBox(QStringLiteral("STM Virtual COM"), this), 1060, DialogRect(154, 300, 74, 10));
+    m_estimate = new EstimateLine(this);
+    m_estimate->setObjectName(QStringLiteral("estimate"));
+    m_estimate->setGeometry(DialogRect(230, 298, 213, 12));
+    connect(m_estimate, &EstimateLine::speedChosen, this, &CPlotRelayDlg::UseCuttingSpeed);
+    new JobDrop(
+        *this, [this] { return !m_sending && !m_ending; }, [this](const QString& file) { OpenJob(ToPath(file)); });
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &CPlotRelayDlg::OnOpenJob);
 
     m_rotateMenu = new QMenu(this);
     m_rotateMenu->setObjectName(QStringLiteral("135"));
@@ -288,6 +302,7 @@ void CPlotRelayDlg::OnInitDialog()
     if (cmd.m_nShellCommand == kShellFileOpen) {
         const std::filesystem::path job = PathFromUtf8(cmd.JobFilePath());
         ReportJobLoad(m_run->LoadJob(job), job);
+        m_jobPath = job;
     }
     EnableJobControls();
     ShowJobSize();
@@ -303,6 +318,7 @@ void CPlotRelayDlg::OnInitDialog()
         m_reports->Listen(m_setup.reportServerName);
     }
 #endif
+    if (!cmd.m_bHideUI && m_setup.settingsFile) RestoreWindowPosition(*this, *m_setup.settingsFile);
     if (cmd.m_bAutoSend) m_autoSendTimer.start();
 }
 
@@ -374,6 +390,7 @@ void CPlotRelayDlg::ApplyLanguage(int language)
     ApplyControlTips(*this, kMainWindowId, language);
     m_featureDlg->SetLanguage(language);
     FillManufacturerList();
+    ShowEstimate();
 }
 
 void CPlotRelayDlg::EnableJobControls()
@@ -433,6 +450,7 @@ void CPlotRelayDlg::SaveSettings()
 
 void CPlotRelayDlg::ShowJobSize()
 {
+    ShowEstimate();
     if (!m_run->HasJob()) return;
     CollectSettings();
     const JobSizeTexts size = JobSizeFor(m_run->CurrentJob().Box(), m_run->Settings());
@@ -447,12 +465,15 @@ void CPlotRelayDlg::DrawPreview()
     PreviewFrame frame{m_featureDlg->frameEnabled != 0, m_featureDlg->marginLeft, m_featureDlg->marginRight,
                        m_featureDlg->marginBottom, m_featureDlg->marginTop};
     QImage& buffer = m_preview->Buffer();
-    DrawPreviewImage(buffer, BuildPreview(job.Points(), job.Box(), frame, buffer.width(), buffer.height()));
+    const PreviewView& view = m_preview->View();
+    DrawPreviewImage(buffer, BuildPreview(job.Points(), job.Box(), frame, buffer.width(), buffer.height(), view),
+                     !view.IsFitted());
 }
 
 void CPlotRelayDlg::ApplyPlacementFinish()
 {
     ShowJobSize();
+    m_preview->FitView();  // the new placement is shown whole
     m_preview->SetNeedsDrawing(true);
     m_preview->update();
 }
@@ -510,6 +531,7 @@ void CPlotRelayDlg::OnVirtualCom()
     if (m_setup.settingsFile == nullptr || m_sending) return;
     m_setup.settingsFile->WriteInt(settings::kDeviceSection, settings::kVirtualComKey,
                                    m_virtualCom->isChecked() ? 1 : 0);
+    ShowEstimate();
 }
 
 void CPlotRelayDlg::OnRefreshSerial()
@@ -527,6 +549,7 @@ void CPlotRelayDlg::OnPortSelectionChange()
     const bool network = IsNetworkPortText(ToUtf8(m_portList->currentText()));
     m_ipAddress->setEnabled(network);
     if (network) m_ipAddress->setFocus();
+    ShowEstimate();  // the link's rate
 }
 
 void CPlotRelayDlg::RunSideDialog(QDialog& dialog)
@@ -639,7 +662,7 @@ void CPlotRelayDlg::OnSend()
         m_exitCode = kExitUsage;
         return EarlySendEnd();
     }
-    m_progressView.Start();
+    m_progressView.Start(std::chrono::duration<double>(CurrentEstimate().Seconds()));
     switch (m_run->StartSend(QueuedSendCallbacks())) {
     case SendStart::Started:
         m_sending = true;
@@ -727,9 +750,10 @@ void CPlotRelayDlg::OnSaveToFile()
     if (saveFileChooser) {
         chosen = saveFileChooser();
     } else {
-        chosen = ChooseSavePath(this, m_nLanguage);
+        chosen = ChooseSavePath(this, m_nLanguage, ToQString(ProposedSaveTarget(m_jobPath, LastFolder())));
     }
     if (chosen.isEmpty()) return;
+    RememberFolder(ToPath(chosen).parent_path());
     SaveCallbacks callbacks;
     callbacks.message = [this](const std::string& text, NotifyIcon icon) {
         QMetaObject::invokeMethod(
@@ -750,6 +774,75 @@ void CPlotRelayDlg::OnSaveToFile()
     EnableSendControls(false);
 }
 
+void CPlotRelayDlg::OnOpenJob()
+{
+    if (m_sending || m_ending) return;
+    QString chosen;
+    if (openFileChooser) {
+        chosen = openFileChooser();
+    } else {
+        chosen = QFileDialog::getOpenFileName(this, FromUtf8(ViewText(ViewTextId::OpenJobTitle, m_nLanguage)),
+                                              ToQString(LastFolder()),
+                                              FromUtf8(ViewText(ViewTextId::OpenJobFilter, m_nLanguage)));
+    }
+    if (!chosen.isEmpty()) OpenJob(ToPath(chosen));
+}
+
+void CPlotRelayDlg::OpenJob(const std::filesystem::path& path)
+{
+    if (m_sending || m_ending) return;
+    // Tried on its own first, so that a file that does not load leaves the
+    // job on screen as it was.
+    Job probe;
+    const JobLoadStatus status = LoadJobFile(probe, path);
+    if (status != JobLoadStatus::Loaded) return ReportJobLoad(status, path);
+    ReportJobLoad(m_run->LoadJob(path), path);
+    m_jobPath = path;
+    RememberFolder(path.parent_path());
+    m_bMirror = false;  // a new job starts unplaced
+    m_rotation = Rotation::None;
+    ShowRotationPicture();
+    EnableJobControls();
+    ApplyPlacementFinish();
+}
+
+std::filesystem::path CPlotRelayDlg::LastFolder() const
+{
+    if (m_setup.settingsFile == nullptr) return {};
+    return PathFromUtf8(m_setup.settingsFile->ReadString(settings::kDeviceSection, settings::kLastFolderKey, ""));
+}
+
+void CPlotRelayDlg::RememberFolder(const std::filesystem::path& folder)
+{
+    if (m_setup.settingsFile == nullptr || folder.empty()) return;
+    m_setup.settingsFile->WriteString(settings::kDeviceSection, settings::kLastFolderKey, PathToUtf8(folder));
+}
+
+void CPlotRelayDlg::ShowEstimate()
+{
+    if (m_estimate == nullptr) return;
+    if (!m_run->HasJob()) return m_estimate->Clear();
+    m_estimate->Show(CurrentEstimate(), m_nLanguage);
+}
+
+JobEstimate CPlotRelayDlg::CurrentEstimate()
+{
+    CollectSettings();
+    const LinkSettings link =
+        BuildLinkSettings(ToUtf8(m_portList->currentText()), m_strNetworkPort, ToUtf8(m_ipAddress->text()),
+                          m_virtualCom->isChecked(), m_ports.usbCutterPaths);
+    const Job& job = m_run->CurrentJob();
+    return EstimateJob(job, m_run->Settings(), link.linkType, m_streamSize.BytesFor(job, m_run->Settings()));
+}
+
+void CPlotRelayDlg::UseCuttingSpeed(int mmPerSecond)
+{
+    if (m_sending) return;
+    m_run->Settings().cuttingSpeed = mmPerSecond;
+    if (m_setup.settingsFile) SaveCuttingSpeed(*m_setup.settingsFile, mmPerSecond);
+    ShowEstimate();
+}
+
 void CPlotRelayDlg::OnCancel()
 {
     if (m_ending) return;
@@ -765,6 +858,7 @@ void CPlotRelayDlg::OnCancel()
 
 void CPlotRelayDlg::EndDialog()
 {
+    if (isVisible() && m_setup.settingsFile) SaveWindowPosition(*this, *m_setup.settingsFile);
     m_ending = true;
     m_autoSendTimer.stop();
     // The run's messages are all read (or printed) before the window goes.

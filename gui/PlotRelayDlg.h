@@ -23,6 +23,7 @@
 #include "platform/Notifier.h"
 #include "platform/PortEnumeration.h"
 #include "run/CuttingRun.h"
+#include "run/JobEstimate.h"
 
 class QAction;
 class QCheckBox;
@@ -41,6 +42,7 @@ class CIniFile;
 namespace kerfmax::gui {
 
 class CFeatureDlg;
+class EstimateLine;
 class PreviewArea;
 class ProgressReportServer;
 class UpDown;
@@ -73,6 +75,7 @@ public:
     std::function<void(const QString& text, NotifyIcon icon)> messageHandler;
     std::function<QAction*(QMenu& menu, const QPoint& at)> menuChooser;
     std::function<QString()> saveFileChooser;
+    std::function<QString()> openFileChooser;  // Ctrl+O
     std::function<void(QDialog& dialog)> sideDialogRunner;  // runs a side dialog modally
 
     CuttingRun& Run() { return *m_run; }
@@ -89,6 +92,10 @@ public:
     void OnMirror();
     void OnRotate();
     void OnSaveToFile();
+    // Ctrl+O and a dropped file: loads the job as the command line does (same
+    // checks and messages); a job that does not load leaves the one shown.
+    void OnOpenJob();
+    void OpenJob(const std::filesystem::path& path);
     void OnFeature();
     void OnCuttingOrder();
     void OnAbout();
@@ -123,6 +130,11 @@ private:
     void EnableSendControls(bool enable);
     void CollectSettings();
     void ShowJobSize();
+    void ShowEstimate();
+    JobEstimate CurrentEstimate();
+    void UseCuttingSpeed(int mmPerSecond);
+    std::filesystem::path LastFolder() const;
+    void RememberFolder(const std::filesystem::path& folder);
     void ApplyPlacementFinish();
     void ShowRotationPicture();
     void ShowCuttingOrderPicture();
@@ -152,6 +164,8 @@ private:
     std::string m_strNetworkPort;
     bool m_lastLinkWasNetwork = false;
     int m_exitCode = 0;
+    std::filesystem::path m_jobPath;  // the job shown, for Save to File's proposal
+    StreamSizeCache m_streamSize;  // for the estimate line
     ControlLock m_controlLock;
     RunMessages m_messages;
     SendProgressView m_progressView;
@@ -166,6 +180,7 @@ private:
     QPushButton* m_send = nullptr;  // 1
     QPushButton* m_cancel = nullptr;  // 2
     PreviewArea* m_preview = nullptr;  // 1013
+    EstimateLine* m_estimate = nullptr;  // under the preview
     QLabel* m_heading = nullptr;  // 1014
     QLabel* m_logo = nullptr;  // 1063
     QPushButton* m_mirror = nullptr;  // 1009

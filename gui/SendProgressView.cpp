@@ -2,11 +2,12 @@
 
 namespace kerfmax::gui {
 
-void SendProgressView::Start()
+void SendProgressView::Start(std::optional<std::chrono::duration<double>> wholeSend)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_latest.reset();
     m_meter = ProgressMeter();
+    if (wholeSend) m_meter.SetPrior(*wholeSend);
 }
 
 void SendProgressView::Report(const SendProgress& progress)

@@ -15,8 +15,9 @@ namespace kerfmax::gui {
 
 class SendProgressView {
 public:
-    // A new send: nothing streamed yet.
-    void Start();
+    // A new send: nothing streamed yet. wholeSend: the job estimate's time,
+    // shown as the time left until the rate is measured.
+    void Start(std::optional<std::chrono::duration<double>> wholeSend = std::nullopt);
     // On the send's thread, for every report.
     void Report(const SendProgress& progress);
     // On the window's thread at each tick: "42%, 1:05 left", "42%, the cutter

@@ -29,6 +29,7 @@ double Seconds(ProgressMeter::Clock::duration duration)
 
 void ProgressMeter::Update(const SendProgress& progress, Clock::time_point now)
 {
+    if (m_samples.empty()) m_firstUpdate = now;
     if (m_samples.empty() || progress.bytesSent != m_last.bytesSent) m_lastMove = now;
     m_last = progress;
     if (!m_samples.empty() && now - m_samples.back().time < kSampleSpacing && m_samples.size() > 1) {
@@ -68,6 +69,9 @@ ProgressReading ProgressMeter::Read(Clock::time_point now) const
     const bool finished = m_last.bytesSent >= m_last.totalBytes;
     if (!finished && now - m_lastMove >= kStallAfter) {
         reading.stalledFor = std::chrono::duration_cast<std::chrono::seconds>(now - m_lastMove);
+    } else if (m_prior && !finished && m_last.totalBytes > 0 && now - m_firstUpdate < kRateWindow) {
+        const double share = static_cast<double>(m_last.totalBytes - m_last.bytesSent) / m_last.totalBytes;
+        reading.timeLeft = std::chrono::seconds(static_cast<long long>(m_prior->count() * share + 0.5));
     } else if (reading.recentRate > 0) {
         const double left = static_cast<double>(m_last.totalBytes - m_last.bytesSent) / reading.recentRate;
         reading.timeLeft = std::chrono::seconds(static_cast<long long>(left + 0.5));

@@ -38,6 +38,10 @@ public:
     void Update(const SendProgress& progress, Clock::time_point now);
     ProgressReading Read(Clock::time_point now) const;
     bool Started() const { return !m_samples.empty(); }
+    // The job estimate's time for the whole send. Until streaming has run for
+    // kRateWindow (the first seconds mostly fill buffers, so the measured rate
+    // flatters) the time left is the estimate's share of the bytes still to go.
+    void SetPrior(std::chrono::duration<double> wholeSend) { m_prior = wholeSend; }
 
 private:
     struct Sample {
@@ -49,6 +53,8 @@ private:
     SendProgress m_last;
     std::deque<Sample> m_samples;  // at least kSampleSpacing apart, reaching back past kRateWindow
     Clock::time_point m_lastMove{};
+    Clock::time_point m_firstUpdate{};
+    std::optional<std::chrono::duration<double>> m_prior;
 };
 
 // "42%", "42%, 1:05 left" or "42%, the cutter has not taken data for 0:12"

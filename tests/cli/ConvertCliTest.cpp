@@ -213,11 +213,21 @@ TEST(InfoCli, SizeAndCountsOfTheSampleOrAnError)
 {
     auto result = RunCli({"info", SourcePath("resources/samples/sign.hb").string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "width: 120.00 mm\nheight: 50.00 mm\nrecords: 39\npoints: 303\nobjects: 6\n");
+    EXPECT_EQ(result.out,
+              "width: 120.00 mm\nheight: 50.00 mm\nrecords: 39\npoints: 303\nobjects: 6\n"
+              "cut length: 0.80 m\ntravel length: 0.29 m\ntransfer: 0:01 for 5137 bytes at 3840 bytes/s\n"
+              "cutting: 0:05 at 200 mm/s\nestimated time: 0:05\n");
+    result = RunCli({"info", SourcePath("resources/samples/sign.hb").string(), "--link", "usb", "--speed", "10"});
+    EXPECT_NE(result.out.find("transfer: 0:00 for 5137 bytes at 1000000 bytes/s\ncutting: 1:49 at 10 mm/s\n"
+                              "estimated time: 1:49\n"),
+              std::string::npos)
+        << result.out;
     TempDir dir;
     EXPECT_EQ(RunCli({"info", (dir / "absent.hb").string()}).exitCode, 2);
     EXPECT_EQ(RunCli({"info"}).exitCode, 1);
     EXPECT_EQ(RunCli({"info", "a.hb", "--mirror"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"info", "a.hb", "--speed", "0"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"info", "a.hb", "--link", "bluetooth"}).exitCode, 1);
 }
 
 }  // namespace

@@ -1,0 +1,194 @@
+// The window beyond its dialog template: zoom and pan in the preview, opening
+// a job from the window, the estimate line and the remembered position.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScreen>
+#include <QShortcut>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <cmath>
+
+#include "app/IniFile.h"
+#include "gui/EstimateLine.h"
+#include "gui/MainDialogWindow.h"
+#include "gui/PathText.h"
+#include "gui/PreviewArea.h"
+#include "run/JobLoad.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax::gui {
+namespace {
+
+using namespace test_window;
+
+PreviewArea* Preview(Window& w)
+{
+    return w.Control<PreviewArea>(1013);
+}
+
+// Where the job's lower right corner (4000, 0) lies in the view.
+ScreenPoint LowerRightCorner(Window& w, const PreviewView& view = {})
+{
+    const Job& job = w.dlg->Run().CurrentJob();
+    const QImage& image = w.dlg->PreviewImage();
+    const PreviewMapping map = FitPreview(job.Box(), {}, image.width(), image.height());
+    const std::int64_t flipped = job.Box().yMax;  // y = 0 turned for the screen
+    if (view.IsFitted()) return map.Map(4000, flipped);
+    return {static_cast<int>(std::floor(view.ViewX(map.FittedX(4000)))),
+            static_cast<int>(std::floor(view.ViewY(map.FittedY(flipped))))};
+}
+
+void Mouse(QWidget* target, QEvent::Type type, QPointF at)
+{
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+TEST(MainDialogView, WheelZoomsAtTheCursorDragPansAndFitRestoresTheDrawing)
+{
+    Window w;
+    PreviewArea* preview = Preview(w);
+    w.dlg->DrawPreview();
+    const QImage fitted = w.dlg->PreviewImage();
+    const ScreenPoint corner = LowerRightCorner(w);
+    const QPointF at = QPointF(corner.x, corner.y) + QPointF(preview->contentsRect().topLeft());
+
+    QWheelEvent wheel(at, preview->mapToGlobal(at), {}, QPoint(0, 360), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(preview, &wheel);
+    EXPECT_NEAR(preview->View().zoom, 1.25 * 1.25 * 1.25, 1e-12);
+    EXPECT_TRUE(preview->NeedsDrawing());
+    w.dlg->DrawPreview();
+    const QImage zoomed = w.dlg->PreviewImage();
+    EXPECT_NE(zoomed, fitted);
+    // Drawn anew from the job: the corner under the cursor is still there (to a pixel).
+    const ScreenPoint after = LowerRightCorner(w, preview->View());
+    EXPECT_LE(std::abs(after.x - corner.x), 1);
+    EXPECT_LE(std::abs(after.y - corner.y), 1);
+    bool red = false;
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy) red = red || IsRed(zoomed.pixel(after.x + dx, after.y + dy));
+    EXPECT_TRUE(red);
+
+    // A drag moves the picture with the mouse.
+    Mouse(preview, QEvent::MouseButtonPress, at);
+    Mouse(preview, QEvent::MouseMove, at + QPointF(30, -20));
+    Mouse(preview, QEvent::MouseButtonRelease, at + QPointF(30, -20));
+    const ScreenPoint panned = LowerRightCorner(w, preview->View());
+    EXPECT_EQ(panned.x - after.x, 30);
+    EXPECT_EQ(panned.y - after.y, -20);
+
+    // Home, and a double click, give back exactly the fitted drawing.
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    QApplication::sendEvent(preview, &home);
+    EXPECT_TRUE(preview->View().IsFitted());
+    w.dlg->DrawPreview();
+    EXPECT_EQ(w.dlg->PreviewImage(), fitted);
+    QApplication::sendEvent(preview, &wheel);
+    Mouse(preview, QEvent::MouseButtonDblClick, at);
+    EXPECT_TRUE(preview->View().IsFitted());
+    w.dlg->DrawPreview();
+    EXPECT_EQ(w.dlg->PreviewImage(), fitted);
+}
+
+void Drop(Window& w, const std::filesystem::path& file)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(ToQString(file))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.dlg.get(), &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.dlg.get(), &drop);
+}
+
+TEST(MainDialogView, DropAndCtrlOLoadAJobAsTheCommandLineDoes)
+{
+    Window w("", {});
+    EXPECT_FALSE(w.dlg->Run().HasJob());
+    test::WriteFileBytes(w.dir / "wide.hb", "PU0,0;PD8000,0;PD8000,400;SP0;");
+    Drop(w, w.dir / "wide.hb");
+    EXPECT_TRUE(w.dlg->Run().HasJob());
+    EXPECT_EQ(w.Control<QLineEdit>(1012)->text(), "200.00");
+    for (int id : {1, 1009, 1010, 1031, 1067}) EXPECT_TRUE(w.Control<QWidget>(id)->isEnabled()) << id;
+    EXPECT_EQ(CIniFile(w.dir / "Kerfmax.ini").ReadString("Device", "LastFolder", ""), w.dir.Path().string());
+
+    // Ctrl+O: a file that does not load says why, in the words of the
+    // command line, and the job on screen stays.
+    const auto* open = w.dlg->findChild<QShortcut*>();
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->key(), QKeySequence(QKeySequence::Open));
+    for (const char* name : {"absent.hb", "empty.hb"}) {
+        if (std::string(name) == "empty.hb") test::WriteFileBytes(w.dir / name, "");
+        w.messages.clear();
+        w.dlg->openFileChooser = [&] { return ToQString(w.dir / name); };
+        emit const_cast<QShortcut*>(open)->activated();
+        w.PumpUntil([&] { return !w.messages.isEmpty(); });
+        Window atStart("", {(w.dir / name).string()});
+        atStart.PumpUntil([&] { return !atStart.messages.isEmpty(); });
+        EXPECT_EQ(w.messages, atStart.messages);
+        EXPECT_EQ(w.messages.value(0).toStdString(), JobLoadText(CheckJobFile(w.dir / name), w.dir / name, 0).c_str());
+        EXPECT_EQ(w.Control<QLineEdit>(1012)->text(), "200.00");
+    }
+    w.dlg->openFileChooser = [&] { return ToQString(w.dir / "job.hb"); };
+    w.dlg->OnOpenJob();
+    EXPECT_EQ(w.Control<QLineEdit>(1012)->text(), "100.00");
+}
+
+TEST(MainDialogView, TheEstimateLineOfTheSampleAndTheSpeedItSets)
+{
+    Window w("[Device]\nPortS=COM7\n", {test::SourcePath("resources/samples/sign.hb").string()});
+    auto* line = w.dlg->findChild<EstimateLine*>(QStringLiteral("estimate"));
+    ASSERT_NE(line, nullptr);
+    // A serial port: 5137 bytes at 3840 bytes a second take 0:01; cutting at 200 mm/s 0:05.
+    EXPECT_EQ(line->PlainText(), "Cut 0.80 m, travel 0.29 m, 6 objects, about 0:05 at 200 mm/s");
+    EXPECT_TRUE(line->toolTip().startsWith("Transfer 0:01 for 5137 bytes (serial, 38400 baud, 3840 bytes/s)"));
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->PlainText()), line->width());
+
+    line->speedAsker = [](int current, int) { return std::optional<int>(current / 20); };
+    emit line->linkActivated(QStringLiteral("speed"));
+    EXPECT_EQ(line->PlainText(), "Cut 0.80 m, travel 0.29 m, 6 objects, about 1:49 at 10 mm/s");
+    EXPECT_EQ(CIniFile(w.dir / "Kerfmax.ini").ReadInt("Device", "Speed", 0), 10);
+
+    w.dlg->OnLanguageChange(1);
+    EXPECT_EQ(line->PlainText().toStdString(), "切割 0.80 米，空走 0.29 米，6 个对象，约 1:49（10 毫米/秒）");
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->PlainText()), line->width());
+
+    Window none("", {});
+    EXPECT_TRUE(none.dlg->findChild<EstimateLine*>(QStringLiteral("estimate"))->PlainText().isEmpty());
+}
+
+TEST(MainDialogView, ThePositionComesBackOnItsScreenAndNotOffEveryScreen)
+{
+    const QString screen = QGuiApplication::primaryScreen()->name();
+    Window first;
+    first.dlg->show();
+    first.dlg->move(37, 41);
+    first.dlg->OnCancel();
+    first.PumpUntil([&] { return !first.dlg->isVisible(); });
+    const std::string stored = CIniFile(first.dir / "Kerfmax.ini").ReadString("Device", "WindowPos", "");
+    EXPECT_EQ(stored, "37,41," + screen.toStdString());
+
+    const struct {
+        std::string value;
+        bool restored;
+    } cases[] = {{stored, true},
+                 {"37,41,a screen that is gone", true},
+                 {"100000,41," + screen.toStdString(), false},
+                 {"-5000,-5000,a screen that is gone", false},
+                 {"37,not a number", false}};
+    for (const auto& [value, restored] : cases) {
+        Window next("[Device]\nWindowPos=" + value + "\n");
+        EXPECT_EQ(next.dlg->pos() == QPoint(37, 41), restored) << value;
+        EXPECT_NE(next.dlg->pos(), QPoint(100000, 41));
+    }
+}
+
+}  // namespace
+}  // namespace kerfmax::gui
