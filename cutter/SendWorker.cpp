@@ -62,18 +62,20 @@ std::string WriteWarningText(int errorCode, std::uint64_t bytesSent, std::size_t
 
 namespace {
 
-// What the link has confirmed of the bytes it took, asked now and then while
-// the stream runs and once at its end; an answer the link cannot give (a port
-// gone, a socket reset) keeps the last one it gave.
+// What the link has confirmed of the bytes it took, asked while the stream
+// runs and once at its end; an answer the link cannot give (a port gone) keeps
+// the last one it gave. Serial chunks are few and slow, so each is followed by
+// a look: a port that vanishes answers nothing afterwards. A block link is
+// looked at every kLookEvery (a socket still answers after a reset).
 class ConfirmedTally {
 public:
-    explicit ConfirmedTally(CCutter& cutter) : m_cutter(cutter) {}
+    ConfirmedTally(CCutter& cutter, bool lookAfterEveryChunk) : m_cutter(cutter), m_everyChunk(lookAfterEveryChunk) {}
 
     void Took(std::uint64_t bytes)
     {
         m_took = bytes;
         const auto now = std::chrono::steady_clock::now();
-        if (now - m_lastLook < kLookEvery) return;
+        if (!m_everyChunk && now - m_lastLook < kLookEvery) return;
         m_lastLook = now;
         Look();
     }
@@ -91,6 +93,7 @@ public:
 private:
     static constexpr std::chrono::milliseconds kLookEvery{100};
     CCutter& m_cutter;
+    bool m_everyChunk;
     std::uint64_t m_took = 0;
     std::uint64_t m_confirmed = 0;
     std::chrono::steady_clock::time_point m_lastLook{};
@@ -167,7 +170,7 @@ SendOutcome SendWorker(CCutter& cutter, std::int32_t linkType, const std::filesy
                        const std::atomic<int>& cancel, const std::string& openFailText,
                        const StreamCallbacks& callbacks, std::uint64_t* confirmedBytes)
 {
-    ConfirmedTally tally(cutter);
+    ConfirmedTally tally(cutter, ChunksEndAfterSemicolon(linkType));
     WorkerTask task{cutter, linkType, cancel, callbacks, tally};
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(outputPath, "rb"), &std::fclose);
     std::error_code ec;

@@ -316,9 +316,12 @@ struct BackgroundSend {
             messages += text + "\n";
         };
         thread = std::thread([this, &cutter, linkType, file, callbacks] {
-            SendOutcome o = SendWorker(cutter, linkType, file, cancel, "Open temp file fail!", callbacks);
+            std::uint64_t confirmedBytes = 0;
+            SendOutcome o =
+                SendWorker(cutter, linkType, file, cancel, "Open temp file fail!", callbacks, &confirmedBytes);
             std::lock_guard<std::mutex> lock(mutex);
             outcome = o;
+            confirmed = confirmedBytes;
             endedAt = Clock::now();
             ended.store(true);
         });
@@ -339,6 +342,7 @@ struct BackgroundSend {
     std::mutex mutex;
     std::string messages;
     SendOutcome outcome = SendOutcome::Failed;
+    std::uint64_t confirmed = 0;  // what the link confirmed, once ended
     Clock::time_point endedAt;
     std::thread thread;
 };

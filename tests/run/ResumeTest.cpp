@@ -1,0 +1,239 @@
+// Sending a job again from one object on: where the objects lie in the output
+// in every cutting order and emission, which object a given count of confirmed
+// bytes leaves to send, and a serial cutter whose port vanishes mid-job, then
+// the job resumed on a fresh port, so that every object is cut exactly once.
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "app/JobSettings.h"
+#include "cutter/Dialect.h"
+#include "cutter/SendTestPeers.h"
+#include "geometry/CutOrderChoice.h"
+#include "geometry/OutputJob.h"
+#include "run/OutputFile.h"
+#include "run/ResumePoint.h"
+#include "support/TestSupport.h"
+
+namespace kerfmax {
+namespace {
+
+using namespace std::chrono_literals;
+using sendtest::BackgroundSend;
+using sendtest::HeldCtsLine;
+using sendtest::SocatPtyPair;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+using test::TempDir;
+
+// Letters with counters, each a closed outline with a smaller one inside, then
+// an open path, a lone pen-up before another, and a curve.
+std::string NestedJob(int letters)
+{
+    std::string job;
+    auto square = [&job](int x, int y, int size) {
+        const int corners[5][2] = {{0, 0}, {size, 0}, {size, size}, {0, size}, {0, 0}};
+        for (int c = 0; c < 5; ++c)
+            job += (c == 0 ? "PU" : "PD") + std::to_string(x + corners[c][0]) + "," +
+                   std::to_string(y + corners[c][1]) + ";";
+    };
+    for (int i = 0; i < letters; ++i) {
+        square(i % 40 * 1000, i / 40 * 1000, 800);
+        square(i % 40 * 1000 + 300, i / 40 * 1000 + 300, 200);
+    }
+    return job + "PU0,-500;PD9000,-500;PD9000,-900;PU50,-950;PU100,-1000;BZ500,-1500,900,-1500,1300,-1000;SP0;";
+}
+
+CommandTexts Hpgl()
+{
+    CutterDialect dialect;
+    DialectForCutterType(1, dialect);
+    return dialect;
+}
+
+// Where the pen-up commands of a stream begin: read from the text itself.
+std::vector<std::uint64_t> PenUpStarts(const std::string& stream, std::size_t from)
+{
+    std::vector<std::uint64_t> starts;
+    for (std::size_t at = from; at < stream.size(); at = stream.find(';', at) + 1)
+        if (stream.compare(at, 2, "PU") == 0) starts.push_back(at);
+    return starts;
+}
+
+// The objects of a stream as the layout cuts it, each as its bytes.
+std::vector<std::string> ObjectsOf(const std::string& stream, const OutputLayout& layout)
+{
+    std::vector<std::string> objects;
+    for (std::size_t k = 1; k <= layout.ObjectCount(); ++k)
+        objects.push_back(stream.substr(layout.StartOf(k), layout.StartOf(k + 1) - layout.StartOf(k)));
+    return objects;
+}
+
+struct LayoutCase {
+    int cutOrder;
+    bool compensate;
+    int frame;
+};
+
+TEST(ResumeLayout, ObjectsBeginAtTheirPenUpsInEveryOrderEmissionAndFrame)
+{
+    Job job;
+    job.LoadJobText(NestedJob(900));  // well over the 64 KB the resumed copy reads at a time
+    const std::vector<MC_ArtObj_>& objects = job.ArtObjects();
+    TempDir dir;
+    for (const LayoutCase c : {LayoutCase{kCutOrderFile, false, 0}, LayoutCase{kCutOrderFile, true, 1},
+                               LayoutCase{kCutOrderReduceFeed, true, 0}, LayoutCase{kCutOrderInsideFirst, true, 1},
+                               LayoutCase{kCutOrderInsideFirst, false, 0}}) {
+        SCOPED_TRACE(testing::Message() << "order " << c.cutOrder << " compensated " << c.compensate << " frame "
+                                        << c.frame);
+        OutputOptions options;
+        options.cutOrder = c.cutOrder;
+        options.compensate = c.compensate;
+        options.overCut = c.compensate ? 40 : 0;
+        options.frameEnabled = c.frame;
+        StringSink sink;
+        BladeCompensator compensator;
+        OutputLayout layout;
+        ASSERT_EQ(BuildOutputJob(job, options, Hpgl(), sink, compensator, &layout), OutputResult::Written);
+        const std::string& full = sink.Text();
+        EXPECT_EQ(layout.headerBytes, Hpgl().initCommand.size());
+        EXPECT_EQ(layout.totalBytes, full.size());
+
+        // Objects begin at the pen-ups; the tail at the frame's pen-up, or the final one. The compensated
+        // end of an outline (its closing corner, the over-cut) stays with the outline.
+        std::vector<std::uint64_t> ups = PenUpStarts(full, layout.headerBytes);
+        ASSERT_GE(ups.size(), 1u + c.frame);
+        EXPECT_EQ(layout.tailStart, ups[ups.size() - 1 - c.frame]);
+        ups.resize(ups.size() - 1 - c.frame);
+        EXPECT_EQ(layout.objectStarts, ups);
+
+        // In cutting order, without the lone pen-up, which moves nothing.
+        ObjectOrder order = ComputeObjectOrder(c.cutOrder, objects, job.Box());
+        if (order.empty())
+            for (std::size_t i = 0; i < objects.size(); ++i) order.push_back(i);
+        std::erase_if(order, [&](std::size_t i) { return objects[i].points.size() < 2; });
+        EXPECT_EQ(layout.artObjects, order);
+
+        WriteFileBytes(dir / "whole.plt", full);
+        const std::size_t count = layout.ObjectCount();
+        for (std::size_t from : {std::size_t{1}, std::size_t{2}, count / 2, count, count + 1}) {
+            std::string error;
+            ASSERT_TRUE(WriteResumedOutput(dir / "whole.plt", layout, from, dir / "resumed.plt", nullptr, &error))
+                << error;
+            EXPECT_EQ(ReadFileBytes(dir / "resumed.plt"),
+                      full.substr(0, layout.headerBytes) + full.substr(layout.StartOf(from)))
+                << "from " << from;
+        }
+        EXPECT_FALSE(WriteResumedOutput(dir / "whole.plt", layout, count + 2, dir / "resumed.plt", nullptr, nullptr));
+    }
+
+    // Pen-downs before the first pen-up are an object of their own, the first art object.
+    Job leading;
+    leading.LoadJobText("PD100,0;PD100,100;PU0,0;PD50,0;SP0;");
+    StringSink sink;
+    BladeCompensator compensator;
+    OutputLayout layout;
+    OutputOptions plain;
+    plain.compensate = false;
+    ASSERT_EQ(BuildOutputJob(leading, plain, Hpgl(), sink, compensator, &layout), OutputResult::Written);
+    EXPECT_EQ(layout.objectStarts, (std::vector<std::uint64_t>{layout.headerBytes, PenUpStarts(sink.Text(), 0)[0]}));
+    EXPECT_EQ(layout.artObjects, (std::vector<std::size_t>{0, 1}));
+}
+
+TEST(ResumePoint, TheFirstObjectNotConfirmedInFullOfAWholeOrAResumedStream)
+{
+    OutputLayout layout;  // header 7 bytes, objects at 7, 20 and 40, tail from 60 to 80
+    layout.headerBytes = 7;
+    layout.objectStarts = {7, 20, 40};
+    layout.tailStart = 60;
+    layout.totalBytes = 80;
+    struct Case {
+        std::size_t from;
+        std::uint64_t confirmed;  // bytes of the stream that was sent
+        std::size_t expected;
+    };
+    for (const Case c : {Case{1, 0, 1}, Case{1, 19, 1}, Case{1, 20, 2}, Case{1, 59, 3}, Case{1, 60, 4}, Case{1, 80, 4},
+                         // From object 3 the stream is the header and the whole stream's bytes 40 to 80.
+                         Case{3, 0, 3}, Case{3, 7, 3}, Case{3, 26, 3}, Case{3, 27, 4}, Case{4, 5, 4}}) {
+        const ResumeOffer offer = MakeResumeOffer(layout, c.from, c.confirmed);
+        EXPECT_EQ(offer.firstUnconfirmed, c.expected) << "from " << c.from << ", " << c.confirmed << " confirmed";
+        EXPECT_EQ(offer.objectCount, 3u);
+    }
+    EXPECT_FALSE(IsResumableObject(layout, 0));
+    EXPECT_TRUE(IsResumableObject(layout, 4));
+    EXPECT_FALSE(IsResumableObject(layout, 5));
+
+    // A whole stream that is not the one the layout describes is not cut up.
+    TempDir dir;
+    WriteFileBytes(dir / "whole.plt", std::string(79, 'x'));
+    std::string error;
+    EXPECT_FALSE(WriteResumedOutput(dir / "whole.plt", layout, 2, dir / "resumed.plt", nullptr, &error));
+    EXPECT_FALSE(std::filesystem::exists(dir / "resumed.plt"));
+}
+
+// The cutter holds CTS low a third of the way in (its buffer is full), the
+// reader takes everything that left the port, and the port vanishes (socat is
+// killed); once CTS rises the write fails. The link confirmed exactly what
+// arrived; the job resumed from the first object it did not hold in full, on a
+// fresh port, completes the cut with every object exactly once.
+TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
+{
+    TempDir dir;
+    Job job;
+    job.LoadJobText(NestedJob(150));
+    JobSettings settings;
+    settings.overCutOn = true;
+    OutputLayout layout;
+    BladeCompensator compensator;
+    ASSERT_EQ(WriteOutputFile(job, settings, Hpgl(), dir / "whole.plt", compensator, nullptr, nullptr, &layout),
+              OutputResult::Written);
+    const std::string full = ReadFileBytes(dir / "whole.plt");
+
+    std::string delivered;
+    {
+        SocatPtyPair pty;
+        ASSERT_TRUE(pty.Ready());
+        CHpglCutter cutter;
+        ASSERT_EQ(cutter.Open(sendtest::SerialLink(pty.Near())), 1);
+        HeldCtsLine cts;
+        const int chunks = static_cast<int>(std::count(full.begin(), full.end(), ';'));
+        cts.onPoll = [&cts, chunks] {
+            if (cts.polls.load() == chunks / 3) cts.ctsOn.store(false);
+        };
+        cutter.SerialLink().SetModemStatusSource(&cts);
+        auto arriving = std::async(std::launch::async, [&] { return pty.ReadFar(5s, 500ms); });
+        BackgroundSend send(cutter, LINK_SERIAL, dir / "whole.plt");
+        delivered = arriving.get();
+        ASSERT_FALSE(cts.ctsOn.load());
+        pty.Kill();
+        cts.ctsOn.store(true);
+        send.Wait();
+        EXPECT_EQ(send.outcome, SendOutcome::Failed) << send.messages;
+        EXPECT_EQ(send.confirmed, delivered.size());
+    }
+    ASSERT_EQ(delivered, full.substr(0, delivered.size()));
+    const std::size_t from = MakeResumeOffer(layout, 1, delivered.size()).firstUnconfirmed;
+    EXPECT_LE(layout.StartOf(from), delivered.size());
+    EXPECT_GT(layout.StartOf(from + 1), delivered.size());
+
+    ASSERT_TRUE(WriteResumedOutput(dir / "whole.plt", layout, from, dir / "resumed.plt", nullptr, nullptr));
+    SocatPtyPair fresh;
+    ASSERT_TRUE(fresh.Ready());
+    CHpglCutter cutter;
+    ASSERT_EQ(cutter.Open(sendtest::SerialLink(fresh.Near(), LINK_VCOM)), 1);
+    auto arriving = std::async(std::launch::async, [&] { return fresh.ReadFar(5s, 500ms); });
+    BackgroundSend resumed(cutter, LINK_VCOM, dir / "resumed.plt");
+    resumed.Wait();
+    EXPECT_EQ(resumed.outcome, SendOutcome::Finished) << resumed.messages;
+    const std::string second = arriving.get();
+    ASSERT_EQ(second, ReadFileBytes(dir / "resumed.plt"));
+
+    const std::string joined = delivered.substr(0, layout.StartOf(from)) + second.substr(layout.headerBytes);
+    ASSERT_EQ(joined.size(), full.size());
+    const std::vector<std::string> cut = ObjectsOf(joined, layout), wanted = ObjectsOf(full, layout);
+    for (std::size_t k = 0; k < wanted.size(); ++k) ASSERT_EQ(cut[k], wanted[k]) << "object " << k + 1;
+    EXPECT_EQ(joined.substr(layout.tailStart), full.substr(layout.tailStart));
+}
+
+}  // namespace
+}  // namespace kerfmax
