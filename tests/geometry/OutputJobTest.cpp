@@ -116,8 +116,8 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     {
         PenCommandWriter writer(odd, sink);
         for (std::int64_t v : values) {
-            writer.Up(v, -v / 3);
-            expected += "X" + std::to_string(v) + ";Y" + std::to_string(-v / 3);
+            writer.Up(v, -(v / 3));
+            expected += "X" + std::to_string(v) + ";Y" + std::to_string(-(v / 3));
         }
         writer.Write(PenCommand{});  // a placeholder writes nothing
         writer.Down(42, -7);
