@@ -832,7 +832,11 @@ JobEstimate CPlotRelayDlg::CurrentEstimate()
         BuildLinkSettings(ToUtf8(m_portList->currentText()), m_strNetworkPort, ToUtf8(m_ipAddress->text()),
                           m_virtualCom->isChecked(), m_ports.usbCutterPaths);
     const Job& job = m_run->CurrentJob();
-    return EstimateJob(job, m_run->Settings(), link.linkType, m_streamSize.BytesFor(job, m_run->Settings()));
+    // A large job's stream is counted aside; until then the line shows the cutting time.
+    const std::optional<std::uint64_t> bytes = m_streamSize.BytesFor(job, m_run->Settings(), [this] {
+        QMetaObject::invokeMethod(this, [this] { ShowEstimate(); }, Qt::QueuedConnection);
+    });
+    return EstimateJob(job, m_run->Settings(), link.linkType, bytes.value_or(0));
 }
 
 void CPlotRelayDlg::UseCuttingSpeed(int mmPerSecond)

@@ -47,11 +47,13 @@ Area AreaOf(const Job& job, const JobSettings& s)
 // Counts what the assembly writes, and keeps nothing.
 class CountingSink final : public OutputSink {
 public:
+    explicit CountingSink(const std::atomic<bool>* cancel) : m_cancel(cancel) {}
     void Write(std::string_view bytes) override { m_bytes += bytes.size(); }
-    bool Failed() const override { return false; }
+    bool Failed() const override { return m_cancel != nullptr && m_cancel->load(); }
     std::uint64_t Bytes() const { return m_bytes; }
 
 private:
+    const std::atomic<bool>* m_cancel;
     std::uint64_t m_bytes = 0;
 };
 
@@ -99,16 +101,29 @@ JobEstimate EstimateJob(const Job& job, const JobSettings& settings, std::int32_
     return e;
 }
 
-std::uint64_t CommandStreamBytes(const Job& job, const JobSettings& settings)
+std::uint64_t CommandStreamBytes(const Job& job, const JobSettings& settings, const std::atomic<bool>* cancel)
 {
-    CountingSink counter;
+    CountingSink counter(cancel);
     // A compensator of its own: counting must not move the run's compensation state.
     BladeCompensator compensator;
     BuildOutputJob(job, OutputOptionsFor(settings), DialectOf(settings), counter, compensator);
     return counter.Bytes();
 }
 
-std::uint64_t StreamSizeCache::BytesFor(const Job& job, const JobSettings& settings)
+StreamSizeCache::~StreamSizeCache()
+{
+    StopCounting();
+}
+
+void StreamSizeCache::StopCounting()
+{
+    m_cancel = true;
+    if (m_thread.joinable()) m_thread.join();
+    m_cancel = false;
+}
+
+std::optional<std::uint64_t> StreamSizeCache::BytesFor(const Job& job, const JobSettings& settings,
+                                                       std::function<void()> counted)
 {
     const Key key{&job,
                   job.Points().size(),
@@ -117,11 +132,29 @@ std::uint64_t StreamSizeCache::BytesFor(const Job& job, const JobSettings& setti
                   job.CurrentRotation(),
                   OutputOptionsFor(settings),
                   settings.manufacturerRow};
-    if (!m_key || !Same(*m_key, key)) {
-        m_bytes = CommandStreamBytes(job, settings);
-        m_key = key;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_key && Same(*m_key, key)) return m_bytes;
     }
-    return m_bytes;
+    StopCounting();  // a count of an older job or setting is not wanted any more
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_key = key;
+    if (!counted || job.Points().size() <= kCountInlineUpTo) {
+        m_bytes = CommandStreamBytes(job, settings);
+        return m_bytes;
+    }
+    m_bytes.reset();
+    auto copy = std::make_shared<const Job>(job);
+    m_thread = std::thread([this, copy, settings, counted = std::move(counted)] {
+        const std::uint64_t bytes = CommandStreamBytes(*copy, settings, &m_cancel);
+        if (m_cancel) return;
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_bytes = bytes;
+        }
+        counted();
+    });
+    return std::nullopt;
 }
 
 bool StreamSizeCache::Same(const Key& a, const Key& b)

@@ -4,7 +4,11 @@
 // the user's cutting speed. The window's line under the preview, kerfmax-cli
 // info and the time left of a send that has just begun come from here.
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 
@@ -40,19 +44,31 @@ struct JobEstimate {
 
 // The bytes Send would stream for the job with these settings (compensation,
 // order, frame and dialect included), counted by assembling it.
-std::uint64_t CommandStreamBytes(const Job& job, const JobSettings& settings);
+// cancel (optional) stops the count early once set (the result is then short).
+std::uint64_t CommandStreamBytes(const Job& job, const JobSettings& settings,
+                                 const std::atomic<bool>* cancel = nullptr);
 
 // The job as it lies, with the frame of the settings; lengths are measured in
 // the job's own order. The second form takes the stream's size counted before.
 JobEstimate EstimateJob(const Job& job, const JobSettings& settings, std::int32_t linkType);
 JobEstimate EstimateJob(const Job& job, const JobSettings& settings, std::int32_t linkType, std::uint64_t commandBytes);
 
-// The stream's size of the last job and settings asked for: assembling a
-// large job takes a while, and the link, the speed and the language do not
-// change it.
+// The stream's size of the last job and settings asked for: the link, the
+// speed and the language do not change it. A large job is counted on a thread
+// of its own (on a copy of the job), so that the window is not held.
 class StreamSizeCache {
 public:
-    std::uint64_t BytesFor(const Job& job, const JobSettings& settings);
+    static constexpr std::size_t kCountInlineUpTo = 100'000;  // points
+
+    StreamSizeCache() = default;
+    ~StreamSizeCache();
+    StreamSizeCache(const StreamSizeCache&) = delete;
+    StreamSizeCache& operator=(const StreamSizeCache&) = delete;
+
+    // The size, or nothing while a large job is being counted; counted (if
+    // given) is called on the counting thread once the size is known.
+    std::optional<std::uint64_t> BytesFor(const Job& job, const JobSettings& settings,
+                                          std::function<void()> counted = {});
 
 private:
     struct Key {
@@ -65,8 +81,13 @@ private:
         int manufacturerRow = 0;
     };
     static bool Same(const Key& a, const Key& b);
+    void StopCounting();
+
+    std::mutex m_mutex;
     std::optional<Key> m_key;
-    std::uint64_t m_bytes = 0;
+    std::optional<std::uint64_t> m_bytes;
+    std::thread m_thread;
+    std::atomic<bool> m_cancel{false};
 };
 
 // "m:ss", or "h:mm:ss" from an hour on.

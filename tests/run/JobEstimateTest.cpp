@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 
 #include "app/IniFile.h"
 #include "app/ViewTexts.h"
@@ -76,6 +78,29 @@ TEST(JobEstimate, TheStreamIsWhatSendWritesAndTheSlowerSideDecides)
     const JobEstimate dense = EstimateJob(Loaded(steps + "SP0;"), JobSettings{}, LINK_SERIAL);
     EXPECT_GT(dense.transferSeconds, dense.cuttingSeconds);
     EXPECT_EQ(dense.Seconds(), dense.transferSeconds);
+}
+
+TEST(JobEstimate, ALargeJobsStreamIsCountedAsideAndKeptUntilItChanges)
+{
+    std::string steps = "PU0,0;";
+    for (std::size_t i = 1; i <= StreamSizeCache::kCountInlineUpTo; ++i)
+        steps += "PD" + std::to_string(i) + "," + std::to_string(i % 2) + ";";
+    Job job = Loaded(steps + "SP0;");
+    const JobSettings settings;
+    const std::uint64_t expected = CommandStreamBytes(job, settings);
+
+    StreamSizeCache cache;
+    std::promise<void> counted;
+    EXPECT_FALSE(cache.BytesFor(job, settings, [&] { counted.set_value(); }));
+    ASSERT_EQ(counted.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(cache.BytesFor(job, settings, [] {}), expected);
+    // A change of placement or settings counts again; a job changed while it
+    // is counted is never given the old figure.
+    job.ToggleMirror();
+    EXPECT_FALSE(cache.BytesFor(job, settings, [] {}));
+    JobSettings other;
+    other.bladeOffsetOn = false;
+    EXPECT_EQ(cache.BytesFor(job, other), CommandStreamBytes(job, other));
 }
 
 TEST(JobEstimate, TextsAndTheSpeedSetting)
