@@ -307,7 +307,7 @@ private:
 // The send worker on a thread of its own, as a Send runs it: its outcome, its
 // messages, the bytes it counted as sent, and when it ended.
 struct BackgroundSend {
-    BackgroundSend(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& file)
+    BackgroundSend(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& file) : cutter(cutter)
     {
         StreamCallbacks callbacks;
         callbacks.progress = [this](const SendProgress& p) { bytesSent.store(p.bytesSent); };
@@ -330,12 +330,15 @@ struct BackgroundSend {
     {
         cancel.store(1);
         thread.join();
+        // The cutter keeps the flag of its last write for its close; this one ends here.
+        cutter.SetCancelFlag(nullptr);
     }
     void Wait()
     {
         while (!ended.load()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
+    CCutter& cutter;
     std::atomic<int> cancel{0};
     std::atomic<std::uint64_t> bytesSent{0};
     std::atomic<bool> ended{false};
