@@ -172,7 +172,7 @@ long CHpglCutter::UnconfirmedBytes()
 {
     if (!m_bOpen) return -1;
     switch (linkType) {
-    case LINK_NETWORK: return m_pSocket ? m_pSocket->QueuedBytes() : -1;
+    case LINK_NETWORK: return m_pSocket ? m_pSocket->UnconfirmedBytes() : -1;
     case LINK_SERIAL:
     case LINK_VCOM: return m_serial.PendingOutput();
     default: return 0;  // a USB write returns once the device has taken the bytes

@@ -52,6 +52,14 @@ public:
 
     // Bytes handed to the system that the peer has not acknowledged; -1 unknown.
     long QueuedBytes() { return m_socket.QueuedBytes(); }
+    // Of the bytes Send reported as sent, those the peer has not acknowledged; -1 unknown.
+    long UnconfirmedBytes()
+    {
+        const long queued = QueuedBytes();
+        if (queued < 0) return -1;
+        const auto unreported = static_cast<long>(m_socket.UnreportedBytes());
+        return queued > unreported ? queued - unreported : 0;
+    }
     int SendBufferBytes() { return m_socket.SendBufferBytes(); }
 
     static constexpr int kConnectTimeoutMs = 5000;

@@ -92,12 +92,13 @@ long TcpStream::SendAll(const void* buffer, std::size_t length, const std::atomi
         }
         if (result.status != TcpIoStatus::WouldBlock) {
             Failed(result);
+            m_unreported = done;
             return -1;
         }
         switch (WaitWhileBusy([this](std::chrono::milliseconds slice) { return LookWritable(slice); }, cancel)) {
         case LinkWait::Ready: break;
         case LinkWait::Cancelled: return static_cast<long>(done);
-        case LinkWait::Gone: return -1;
+        case LinkWait::Gone: m_unreported = done; return -1;
         }
     }
     return static_cast<long>(done);

@@ -46,6 +46,9 @@ public:
 
     // Bytes handed to the system that the peer has not acknowledged; -1 unknown.
     long QueuedBytes() { return m_socket.Flow().queuedBytes; }
+    // Bytes the last failed SendAll handed to the system before it failed: its
+    // -1 does not count them, the system's queue does.
+    std::size_t UnreportedBytes() const { return m_unreported; }
     // The send buffer the system granted.
     int SendBufferBytes() { return m_socket.SendBufferBytes(); }
 
@@ -63,6 +66,7 @@ private:
     bool m_peerClosed = false;
     bool m_reset = false;
     bool m_givenUp = false;
+    std::size_t m_unreported = 0;
 };
 
 }  // namespace kerfmax

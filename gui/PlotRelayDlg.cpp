@@ -16,6 +16,8 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "app/IniFile.h"
 #include "app/JobSize.h"
@@ -38,6 +40,7 @@
 #include "gui/PathText.h"
 #include "gui/Pictures.h"
 #include "gui/PreviewArea.h"
+#include "gui/ResumeOffer.h"
 #include "gui/SaveDialog.h"
 #include "gui/TextFit.h"
 #include "gui/Tooltips.h"
@@ -663,7 +666,7 @@ void CPlotRelayDlg::OnSend()
         return EarlySendEnd();
     }
     m_progressView.Start(std::chrono::duration<double>(CurrentEstimate().Seconds()));
-    switch (m_run->StartSend(QueuedSendCallbacks())) {
+    switch (m_run->StartSend(QueuedSendCallbacks(), std::exchange(m_sendFrom, 1))) {
     case SendStart::Started:
         m_sending = true;
         m_workerEverStarted = true;
@@ -700,6 +703,35 @@ void CPlotRelayDlg::OnSendFinished(SendResult result)
         return;
     }
     OnSendDone(FailureFlag(result));
+    // Once the failure's messages have been read.
+    if (result == SendResult::Failed) m_messages.WhenShown([this] { OfferResume(); });
+}
+
+void CPlotRelayDlg::OfferResume()
+{
+    const std::optional<ResumeOffer> offer = m_run->LastResumeOffer();
+    const CMC_CommandLineInfo& cmd = m_setup.commandLine;
+    if (!offer || m_ending || m_sending || cmd.m_bHideUI || cmd.m_bAutoSend) return;
+    auto showObject = [this, &offer](std::size_t k) {
+        DrawPreview();
+        const PreviewFrame frame{m_featureDlg->frameEnabled != 0, m_featureDlg->marginLeft, m_featureDlg->marginRight,
+                                 m_featureDlg->marginBottom, m_featureDlg->marginTop};
+        HighlightObject(m_preview->Buffer(), m_run->CurrentJob(), ArtObjectOf(*offer, k), frame, m_preview->View());
+        m_preview->SetNeedsDrawing(false);  // a paint now must not draw over the highlight
+        m_preview->update();
+    };
+    std::size_t from = 0;
+    if (resumeHandler) {
+        from = resumeHandler(*offer, showObject);
+    } else {
+        ResumeOfferDlg ask(*offer, m_nLanguage, showObject, this);
+        if (ask.exec() == QDialog::Accepted) from = ask.ChosenObject();
+    }
+    DrawPreview();
+    m_preview->update();
+    if (from == 0) return;
+    m_sendFrom = from;
+    OnSend();
 }
 
 void CPlotRelayDlg::OnSendDone(int failureFlag)

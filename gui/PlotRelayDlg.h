@@ -73,6 +73,11 @@ public:
     // for the user. Each has a default that shows the real thing. Messages
     // reach messageHandler one at a time, in the order they happened.
     std::function<void(const QString& text, NotifyIcon icon)> messageHandler;
+    // Answers the offer to send a failed job again: the object to send it from,
+    // or 0 for no. showObject(k) draws object k over the preview. When empty,
+    // the window asks with ResumeOfferDlg.
+    std::function<std::size_t(const ResumeOffer& offer, const std::function<void(std::size_t)>& showObject)>
+        resumeHandler;
     std::function<QAction*(QMenu& menu, const QPoint& at)> menuChooser;
     std::function<QString()> saveFileChooser;
     std::function<QString()> openFileChooser;  // Ctrl+O
@@ -141,6 +146,7 @@ private:
     void EarlySendEnd();
     void OnSendFinished(SendResult result);
     void OnSendDone(int failureFlag);
+    void OfferResume();
     void OnProgressTimer();
     void PresentMessage(const QString& text, NotifyIcon icon);
     bool RefuseUnusableLengths();
@@ -164,6 +170,7 @@ private:
     std::string m_strNetworkPort;
     bool m_lastLinkWasNetwork = false;
     int m_exitCode = 0;
+    std::size_t m_sendFrom = 1;  // the object the next Send starts from
     std::filesystem::path m_jobPath;  // the job shown, for Save to File's proposal
     StreamSizeCache m_streamSize;  // for the estimate line
     ControlLock m_controlLock;

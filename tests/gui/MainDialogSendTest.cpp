@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <net/if.h>
@@ -34,6 +35,7 @@
 #include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
 #include "gui/ProgressReports.h"
+#include "gui/ResumeOffer.h"
 #include "run/JobLoad.h"
 #include "support/TestSupport.h"
 
@@ -210,6 +212,80 @@ TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
     EXPECT_EQ(w.dlg->windowTitle(), "Kerfmax   for Elvoma");
     // Each control is back as it was: the over-cut box stays off while unticked.
     for (int id : locked) EXPECT_EQ(w.Control<QWidget>(id)->isEnabled(), id != 1017 && id != 1018) << id;
+}
+
+// A send the cutter breaks off (it resets a third of the way in) is offered
+// again from the first object it did not confirm in full, drawn in green over
+// the preview; the user goes one object back and the send from there, to
+// another cutter, completes the cut.
+TEST(MainDialog, AFailedSendIsOfferedAgainFromTheFirstObjectNotConfirmed)
+{
+    test::TempDir jobs;
+    std::string letters;
+    for (int i = 0; i < 1500; ++i) {
+        const int x = i % 50 * 1000, y = i / 50 * 1000;
+        for (int size : {800, 200}) {
+            const int at = (800 - size) / 2;
+            letters += "PU" + std::to_string(x + at) + "," + std::to_string(y + at) + ";PD" +
+                       std::to_string(x + at + size) + "," + std::to_string(y + at) + ";PD" +
+                       std::to_string(x + at + size) + "," + std::to_string(y + at + size) + ";PD" +
+                       std::to_string(x + at) + "," + std::to_string(y + at) + ";";
+        }
+    }
+    test::WriteFileBytes(jobs / "letters.hb", letters + "SP0;");
+    ASSERT_EQ(test::RunCli({"convert", (jobs / "letters.hb").string(), "-o", (jobs / "full.plt").string()}).exitCode,
+              0);
+    const std::string full = test::ReadFileBytes(jobs / "full.plt");
+    std::vector<std::size_t> starts;  // where each pen-up begins; the last is the final one
+    for (std::size_t at = 7; at < full.size(); at = full.find(';', at) + 1)
+        if (full.compare(at, 2, "PU") == 0) starts.push_back(at);
+    ASSERT_EQ(starts.size(), 3001u);
+
+    Window w("", {(jobs / "letters.hb").string()});
+    TcpPeer breaking(TcpPeer::Mode::ReadThenReset, {.after = full.size() / 3, .receiveBuffer = 8192});
+    TcpPeer recording;
+    w.SelectNetworkPort(breaking.Port());
+    auto greenPixels = [&w] {
+        const QImage& image = w.dlg->PreviewImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 160, 0);
+        return count;
+    };
+    std::size_t offered = 0, chosen = 0;
+    std::vector<std::size_t> shown;
+    std::vector<int> green;
+    w.dlg->resumeHandler = [&](const ResumeOffer& offer, const std::function<void(std::size_t)>& showObject) {
+        offered = offer.firstUnconfirmed;
+        ResumeOfferDlg ask(
+            offer, kLanguageEnglish,
+            [&](std::size_t k) {
+                showObject(k);
+                shown.push_back(k);
+                green.push_back(greenPixels());
+            },
+            w.dlg.get());
+        EXPECT_EQ(ask.ObjectBox()->minimum(), 1);
+        EXPECT_EQ(ask.ObjectBox()->maximum(), 3001);
+        ask.ObjectBox()->setValue(ask.ObjectBox()->value() - 1);
+        chosen = ask.ChosenObject();
+        w.dlg->Run().SetTcpPortOverride(recording.Port());
+        return chosen;
+    };
+    w.dlg->OnSend();
+    w.PumpUntil([&] { return chosen > 0 && !w.dlg->Sending() && w.messages.contains("Send finished!"); }, 30s);
+    const std::string first = breaking.Received(), second = recording.Received();
+    ASSERT_GT(offered, 1u);
+    EXPECT_EQ(shown, (std::vector<std::size_t>{offered, offered - 1}));
+    EXPECT_GT(green.front(), 0);
+    EXPECT_GT(green.back(), 0);
+    EXPECT_EQ(greenPixels(), 0) << "the preview is drawn again without the highlight";
+    // Object `offered` had not arrived whole, every object before it had.
+    ASSERT_EQ(first, full.substr(0, first.size()));
+    EXPECT_LE(starts[offered - 1], first.size());
+    EXPECT_GT(starts[offered], first.size());
+    EXPECT_EQ(second, full.substr(0, 7) + full.substr(starts[chosen - 1]));
+    EXPECT_TRUE(w.messages.contains("Send finished!")) << w.messages.join("|").toStdString();
 }
 
 TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
