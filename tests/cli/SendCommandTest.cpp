@@ -177,8 +177,7 @@ CutObjects SplitAtPenUps(const std::string& stream, std::size_t headerBytes)
 {
     CutObjects cut;
     cut.header = stream.substr(0, headerBytes);
-    for (std::size_t at = headerBytes; at < stream.size(); at = stream.find(';', at) + 1)
-        if (stream.compare(at, 2, "PU") == 0) cut.starts.push_back(at);
+    cut.starts = sendtest::PenUpStarts(stream, headerBytes);
     cut.tailStart = cut.starts.empty() ? stream.size() : cut.starts.back();
     if (!cut.starts.empty()) cut.starts.pop_back();
     for (std::size_t k = 0; k < cut.starts.size(); ++k) {
@@ -195,23 +194,6 @@ std::size_t ResumeObjectIn(const std::string& err)
     return at == std::string::npos ? 0 : std::stoul(err.substr(at + cue.size()));
 }
 
-// Letters with counters in a row: a job of many objects in a few hundred KB of commands.
-std::string LetterJob(int letters)
-{
-    std::string job;
-    auto square = [&job](int x, int y, int size) {
-        const int corners[5][2] = {{0, 0}, {size, 0}, {size, size}, {0, size}, {0, 0}};
-        for (int c = 0; c < 5; ++c)
-            job += (c == 0 ? "PU" : "PD") + std::to_string(x + corners[c][0]) + "," +
-                   std::to_string(y + corners[c][1]) + ";";
-    };
-    for (int i = 0; i < letters; ++i) {
-        square(i % 100 * 1000, i / 100 * 1000, 800);
-        square(i % 100 * 1000 + 300, i / 100 * 1000 + 300, 200);
-    }
-    return job + "SP0;";
-}
-
 // Two sends broken by the cutter (it resets after a third of its stream, keeping
 // what its system acknowledged), each resumed from the object the failure
 // names, then one that completes: the pieces that arrived, joined, cut every
@@ -219,7 +201,7 @@ std::string LetterJob(int letters)
 TEST(SendCommand, FailedSendsResumeFromTheFirstObjectTheCutterDidNotConfirm)
 {
     CliFixture f;
-    test::WriteFileBytes(f.dir / "job.hb", LetterJob(3000));
+    test::WriteFileBytes(f.dir / "job.hb", sendtest::LettersJob(3000, 100) + "SP0;");
     const std::string full = f.Converted({"--overcut", "1.0"});
     const CutObjects whole = SplitAtPenUps(full, std::string("IN;SP1;").size());
     ASSERT_EQ(whole.objects.size(), 6000u);

@@ -82,6 +82,34 @@ inline std::string ReadUntilQuiet(int fd, std::chrono::milliseconds first, std::
     }
 }
 
+// Letters with counters: `letters` squares of 20 mm, `perRow` to a row, each
+// with a 5 mm square inside; the job's records without its end ("SP0;").
+inline std::string LettersJob(int letters, int perRow)
+{
+    std::string job;
+    auto square = [&job](int x, int y, int size) {
+        const int corners[5][2] = {{0, 0}, {size, 0}, {size, size}, {0, size}, {0, 0}};
+        for (int c = 0; c < 5; ++c)
+            job += (c == 0 ? "PU" : "PD") + std::to_string(x + corners[c][0]) + "," +
+                   std::to_string(y + corners[c][1]) + ";";
+    };
+    for (int i = 0; i < letters; ++i) {
+        square(i % perRow * 1000, i / perRow * 1000, 800);
+        square(i % perRow * 1000 + 300, i / perRow * 1000 + 300, 200);
+    }
+    return job;
+}
+
+// Where the pen-up commands of an output stream begin, from `from` on: read
+// from the commands themselves.
+inline std::vector<std::size_t> PenUpStarts(const std::string& stream, std::size_t from)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t at = from; at < stream.size(); at = stream.find(';', at) + 1)
+        if (stream.compare(at, 2, "PU") == 0) starts.push_back(at);
+    return starts;
+}
+
 // socat -d -d pty,raw,echo=0 pty,raw,echo=0: two linked ptys. The cutter opens
 // Near(); the test reads Far().
 class SocatPtyPair {

@@ -221,24 +221,11 @@ TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
 TEST(MainDialog, AFailedSendIsOfferedAgainFromTheFirstObjectNotConfirmed)
 {
     test::TempDir jobs;
-    std::string letters;
-    for (int i = 0; i < 1500; ++i) {
-        const int x = i % 50 * 1000, y = i / 50 * 1000;
-        for (int size : {800, 200}) {
-            const int at = (800 - size) / 2;
-            letters += "PU" + std::to_string(x + at) + "," + std::to_string(y + at) + ";PD" +
-                       std::to_string(x + at + size) + "," + std::to_string(y + at) + ";PD" +
-                       std::to_string(x + at + size) + "," + std::to_string(y + at + size) + ";PD" +
-                       std::to_string(x + at) + "," + std::to_string(y + at) + ";";
-        }
-    }
-    test::WriteFileBytes(jobs / "letters.hb", letters + "SP0;");
+    test::WriteFileBytes(jobs / "letters.hb", sendtest::LettersJob(1500, 50) + "SP0;");
     ASSERT_EQ(test::RunCli({"convert", (jobs / "letters.hb").string(), "-o", (jobs / "full.plt").string()}).exitCode,
               0);
     const std::string full = test::ReadFileBytes(jobs / "full.plt");
-    std::vector<std::size_t> starts;  // where each pen-up begins; the last is the final one
-    for (std::size_t at = 7; at < full.size(); at = full.find(';', at) + 1)
-        if (full.compare(at, 2, "PU") == 0) starts.push_back(at);
+    const std::vector<std::size_t> starts = sendtest::PenUpStarts(full, 7);  // the last is the final pen-up
     ASSERT_EQ(starts.size(), 3001u);
 
     Window w("", {(jobs / "letters.hb").string()});

@@ -23,25 +23,14 @@ using sendtest::BackgroundSend;
 using sendtest::HeldCtsLine;
 using sendtest::SocatPtyPair;
 using test::ReadFileBytes;
-using test::WriteFileBytes;
 using test::TempDir;
+using test::WriteFileBytes;
 
-// Letters with counters, each a closed outline with a smaller one inside, then
-// an open path, a lone pen-up before another, and a curve.
+// Letters with counters, then an open path, a lone pen-up before another, and a curve.
 std::string NestedJob(int letters)
 {
-    std::string job;
-    auto square = [&job](int x, int y, int size) {
-        const int corners[5][2] = {{0, 0}, {size, 0}, {size, size}, {0, size}, {0, 0}};
-        for (int c = 0; c < 5; ++c)
-            job += (c == 0 ? "PU" : "PD") + std::to_string(x + corners[c][0]) + "," +
-                   std::to_string(y + corners[c][1]) + ";";
-    };
-    for (int i = 0; i < letters; ++i) {
-        square(i % 40 * 1000, i / 40 * 1000, 800);
-        square(i % 40 * 1000 + 300, i / 40 * 1000 + 300, 200);
-    }
-    return job + "PU0,-500;PD9000,-500;PD9000,-900;PU50,-950;PU100,-1000;BZ500,-1500,900,-1500,1300,-1000;SP0;";
+    return sendtest::LettersJob(letters, 40) +
+           "PU0,-500;PD9000,-500;PD9000,-900;PU50,-950;PU100,-1000;BZ500,-1500,900,-1500,1300,-1000;SP0;";
 }
 
 CommandTexts Hpgl()
@@ -49,15 +38,6 @@ CommandTexts Hpgl()
     CutterDialect dialect;
     DialectForCutterType(1, dialect);
     return dialect;
-}
-
-// Where the pen-up commands of a stream begin: read from the text itself.
-std::vector<std::uint64_t> PenUpStarts(const std::string& stream, std::size_t from)
-{
-    std::vector<std::uint64_t> starts;
-    for (std::size_t at = from; at < stream.size(); at = stream.find(';', at) + 1)
-        if (stream.compare(at, 2, "PU") == 0) starts.push_back(at);
-    return starts;
 }
 
 // The objects of a stream as the layout cuts it, each as its bytes.
@@ -101,7 +81,8 @@ TEST(ResumeLayout, ObjectsBeginAtTheirPenUpsInEveryOrderEmissionAndFrame)
 
         // Objects begin at the pen-ups; the tail at the frame's pen-up, or the final one. The compensated
         // end of an outline (its closing corner, the over-cut) stays with the outline.
-        std::vector<std::uint64_t> ups = PenUpStarts(full, layout.headerBytes);
+        const std::vector<std::size_t> starts = sendtest::PenUpStarts(full, layout.headerBytes);
+        std::vector<std::uint64_t> ups(starts.begin(), starts.end());
         ASSERT_GE(ups.size(), 1u + c.frame);
         EXPECT_EQ(layout.tailStart, ups[ups.size() - 1 - c.frame]);
         ups.resize(ups.size() - 1 - c.frame);
@@ -136,7 +117,8 @@ TEST(ResumeLayout, ObjectsBeginAtTheirPenUpsInEveryOrderEmissionAndFrame)
     OutputOptions plain;
     plain.compensate = false;
     ASSERT_EQ(BuildOutputJob(leading, plain, Hpgl(), sink, compensator, &layout), OutputResult::Written);
-    EXPECT_EQ(layout.objectStarts, (std::vector<std::uint64_t>{layout.headerBytes, PenUpStarts(sink.Text(), 0)[0]}));
+    EXPECT_EQ(layout.objectStarts,
+              (std::vector<std::uint64_t>{layout.headerBytes, sendtest::PenUpStarts(sink.Text(), 0)[0]}));
     EXPECT_EQ(layout.artObjects, (std::vector<std::size_t>{0, 1}));
 }
 
