@@ -51,6 +51,7 @@ struct TcpFlow {
     // Time since the peer last acknowledged anything (a probe too); -1 unknown.
     long sincePeerAckMs = -1;
     // Bytes handed to the system that the peer has not acknowledged; -1 unknown.
+    // Where the system does not tell them exactly, a number never below them.
     long queuedBytes = -1;
 };
 

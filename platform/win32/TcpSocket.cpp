@@ -248,7 +248,12 @@ TcpFlow TcpSocket::Flow()
     if (!QueryTcpInfo(AsSocket(m_handle), info)) return flow;
     flow.phase = PhaseOf(info.State);
     flow.windowClosed = info.SndWnd == 0 && info.BytesInFlight == 0;
-    flow.queuedBytes = static_cast<long>(info.BytesInFlight);
+    // Windows tells the bytes in flight but not those still waiting in the
+    // send buffer, which holds at most its size and one send beyond it (the
+    // links send far less than a buffer at a time): twice the buffer on top
+    // of the bytes in flight is never below what the peer has not acknowledged.
+    const int buffered = SendBufferBytes();
+    if (buffered >= 0) flow.queuedBytes = static_cast<long>(info.BytesInFlight) + 2L * buffered;
     return flow;
 }
 
