@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Version.h"
+
 namespace kerfmax {
 
 enum class TextId {
@@ -81,13 +83,11 @@ std::span<const ControlCaption> ControlCaptions();
 
 // Texts that do not depend on the language.
 inline constexpr const char* kAboutMenuText = "&About Kerfmax...";
-inline constexpr const char* kVersionText = "Ver3.1.7";
+inline constexpr const char* kVersionText = "Ver" KERFMAX_VERSION;
 inline constexpr const char* kSocketInitFailText = "Windows 套接字初始化失败!";
 inline constexpr const char* kLanguageNames[] = {"English", "中文"};   // combo index = language
 inline constexpr const char* kMillimetreLabel = "mm";
 inline constexpr const char* kCaptionPrefix = "Kerfmax  ";
-inline constexpr const char* kSaveDialogTitle = "Save to plt file";
-inline constexpr const char* kSaveDialogFilter = "Plt Files(*.plt)|*.plt|";
 inline constexpr const char* kSaveDialogExtension = "plt";
 
 // "Kerfmax  " followed by the edition text; built once at start.
