@@ -10,6 +10,7 @@
 
 #include "geometry/CuttingOrder.h"
 #include "geometry/Job.h"
+#include "support/ObjectBoxes.h"
 
 namespace kerfmax {
 namespace {
@@ -23,7 +24,9 @@ MC_ArtObj_ Box(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int
 // into place. Slow, obviously right, the yardstick for the indexed version.
 ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const BoundBox& jobBox)
 {
-    struct C { double x, y; };
+    struct C {
+        double x, y;
+    };
     auto dist = [](C a, C b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y)); };
     auto tr = [&](std::size_t i) { return C{double(objects[i].xMax), double(objects[i].yMax)}; };
     auto tl = [&](std::size_t i) { return C{double(objects[i].xMin), double(objects[i].yMax)}; };
@@ -64,14 +67,7 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
     return result;
 }
 
-BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects)
-{
-    BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
-    for (const auto& o : objects)
-        box = {std::min(box.xMin, o.xMin), std::max(box.xMax, o.xMax), std::max(box.yMax, o.yMax),
-               std::min(box.yMin, o.yMin)};
-    return box;
-}
+using test::JobBoxOf;
 
 void ExpectSameAsQuadratic(const std::vector<MC_ArtObj_>& objects, const std::string& what)
 {
@@ -106,21 +102,26 @@ TEST(ReduceFeedOrder, FixedLayouts)
     } cases[] = {
         {"single object", {Box(5, 9, 0, 300)}, {0}},
         // All tops within 5 mm of the leader's: one band, nearest first from the right.
-        {"one band", {Box(0, 100, 0, 1000), Box(400, 500, 0, 1150), Box(800, 900, 0, 1000), Box(200, 300, 0, 1199)},
+        {"one band",
+         {Box(0, 100, 0, 1000), Box(400, 500, 0, 1150), Box(800, 900, 0, 1000), Box(200, 300, 0, 1199)},
          {2, 1, 3, 0}},
         // The band reaches the far-left object; the one 301 units up waits.
-        {"band across the job", {Box(0, 10, 0, 50), Box(5000, 5100, 0, 260), Box(4900, 5000, 0, 100),
-                                 Box(2000, 2100, 0, 301)}, {2, 1, 0, 3}},
+        {"band across the job",
+         {Box(0, 10, 0, 50), Box(5000, 5100, 0, 260), Box(4900, 5000, 0, 100), Box(2000, 2100, 0, 301)},
+         {2, 1, 0, 3}},
         {"identical boxes: earlier first", {Box(0, 100, 0, 100), Box(0, 100, 0, 100)}, {0, 1}},
         // Band one ends at the left; the next leader's top-left corner is no farther
         // than its top-right one, so its band runs left to right.
-        {"direction turns", {Box(900, 1000, 0, 100), Box(0, 100, 0, 100), Box(0, 100, 500, 600),
-                             Box(900, 1000, 500, 600), Box(400, 500, 500, 600)}, {0, 1, 2, 4, 3}},
+        {"direction turns",
+         {Box(900, 1000, 0, 100), Box(0, 100, 0, 100), Box(0, 100, 500, 600), Box(900, 1000, 500, 600),
+          Box(400, 500, 500, 600)},
+         {0, 1, 2, 4, 3}},
     };
     for (const auto& c : cases) EXPECT_EQ(OrderReduceFeed(c.objects, JobBoxOf(c.objects)), c.expected) << c.what;
     EXPECT_TRUE(OrderReduceFeed({}, BoundBox{}).empty());
     // Mirror-image corners at the same distance from the start (200, 0).
-    EXPECT_EQ(OrderReduceFeed({Box(0, 300, 0, 400), Box(0, 100, 0, 400)}, BoundBox{0, 200, 400, 0}), (ObjectOrder{0, 1}));
+    EXPECT_EQ(OrderReduceFeed({Box(0, 300, 0, 400), Box(0, 100, 0, 400)}, BoundBox{0, 200, 400, 0}),
+              (ObjectOrder{0, 1}));
 }
 
 TEST(ReduceFeedOrder, MatchesTheQuadraticProcedure)

@@ -17,6 +17,7 @@
 #include "geometry/OutputJob.h"
 #include "geometry/PointList.h"
 #include "geometry/PolygonContainment.h"
+#include "support/ObjectBoxes.h"
 
 namespace kerfmax {
 namespace {
@@ -48,14 +49,7 @@ std::vector<MC_ArtObj_> Objects(const std::vector<Path>& paths)
     return BuildArtObjects(points);
 }
 
-BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects)
-{
-    BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
-    for (const auto& o : objects)
-        box = {std::min(box.xMin, o.xMin), std::max(box.xMax, o.xMax), std::max(box.yMax, o.yMax),
-               std::min(box.yMin, o.yMin)};
-    return box;
-}
+using test::JobBoxOf;
 
 // --- The yardstick: every pair, an even-odd crossing count, no index. Right
 // for the simple (not self-crossing) outlines generated below.
