@@ -62,31 +62,8 @@ cp /usr/share/common-licenses/LGPL-3 "$OUT_DIR/licenses/Qt-LGPL-3.txt"
 cp /usr/share/common-licenses/GPL-3 "$OUT_DIR/licenses/Qt-GPL-3.txt"
 cp "$SEVEN_ZIP_DIR/License.txt" "$OUT_DIR/licenses/7-Zip-License.txt"
 
-sed 's/$/\r/' >"$OUT_DIR/README.txt" <<'EOF'
-Kerfmax for Windows
-===================
-
-Installing
-1. Unpack this folder where it is to stay, for example C:\Program Files\Kerfmax
-   (the host's macro looks there, in "%ProgramFiles(x86)%\Kerfmax", or in the
-   folder named by the PROGRAM_FOLDER environment variable).
-2. Close the host drawing program and run, once:   Kerfmax.exe -RegCorelWorkSpace
-   It adds the Kerfmax toolbar button and the macro to every workspace of the
-   host it finds, and says what it did. Kerfmax.exe -UnRegCorelWorkSpace takes
-   them out again. Add "-platform offscreen" to run it unattended: the
-   closing message is then printed instead of shown.
-3. The macro project "Kerfmax.dll" is made in the host from Cutter.bas (import
-   it into the host's macro editor and save the project as Kerfmax.dll in this
-   folder) before step 2.
-
-Using
-- In the host, the toolbar button writes the drawing as a job and starts
-  Kerfmax.exe with it; choose the port and Send, or Save to File.
-- Settings are kept in Documents\Kerfmax\Kerfmax.ini.
-- kerfmax-cli.exe is the same program for scripts: kerfmax-cli.exe --help.
-- Skin.qss beside the program changes the window's look; delete it for the
-  plain look.
-EOF
+# Windows line ends for Notepad.
+sed 's/$/\r/' resources/windows/README.txt >"$OUT_DIR/README.txt"
 
 missing=0
 for name in $(needed_dlls); do

@@ -18,51 +18,23 @@ OUT_DIR=$(realpath -m "${2:-build-release/screenshots}")
 PROBE=$(realpath -m "${3:-build-win}/tests/kerfmax_copydata_probe.exe")
 [ -f "$PROBE" ] || { echo "no copy-data probe in $PROBE (scripts/build-windows.sh builds it)" >&2; exit 1; }
 [ -f "$RELEASE_DIR/Kerfmax.exe" ] || { echo "no release folder in $RELEASE_DIR" >&2; exit 1; }
-bash scripts/ensure-packages.sh wine wine64 socat p7zip-full xvfb xauth imagemagick fonts-wqy-microhei
+bash scripts/ensure-packages.sh xvfb xauth imagemagick fonts-wqy-microhei
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-export LC_ALL=C.UTF-8  # Wine turns non-ASCII file names into garbage under the C locale
-WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-mkdir -p "$WINEPREFIX"
-start_wine_session() {
-  "$WINESERVER" -p -f </dev/null >/dev/null 2>&1 &
-  server_pid=$!
-}
-stop_wine_session() {
-  "$WINESERVER" -k 2>/dev/null || true  # ends its programs: this prefix is ours alone
-  kill "$server_pid" 2>/dev/null || true  # a persistent server outlives -k
-  wait "$server_pid" 2>/dev/null || true
-}
-start_wine_session
-listener_pid=
+# shellcheck source=scripts/wine-test-session.sh
+source scripts/wine-test-session.sh
 cleanup() {
-  [ -n "$listener_pid" ] && kill "$listener_pid" 2>/dev/null
-  stop_wine_session
+  listener_stop
+  wine_session_end
   rm -rf "$work"
 }
 trap cleanup EXIT
-wine wineboot --init </dev/null >"$work/wineboot.log" 2>&1
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-status=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; status=1; fi
-}
+wine_session_begin "$work"
 
 # 1. AutoSend to a loopback listener.
-mkdir -p "$user_dir/Documents/Kerfmax"
-printf '[Device]\r\nPortS=Network Port\r\nIP=127.0.0.1\r\n' >"$user_dir/Documents/Kerfmax/Kerfmax.ini"
+user_settings_write 0
 cp resources/samples/sign.hb "$work/job.hb"
-# The listener keeps its end open after our end of stream, as a cutter does:
-# a peer that closes first is shown as "Socket Close!!!", a box that waits
-# for a click (the run would then be stopped after 120 s).
-timeout 150 socat -t 140 TCP-LISTEN:5000,bind=127.0.0.1,reuseaddr \
-  SYSTEM:"cat >'$work/received.plt'; sleep 140" &
-listener_pid=$!
-sleep 0.5
+listener_start "$work/received.plt"
 (cd "$RELEASE_DIR" && wine kerfmax-cli.exe convert "$work/job.hb" -o "$work/expected.plt" >/dev/null)
 started=$(date +%s)
 # A Windows path: on Windows a word that begins with "/" is a switch.
@@ -70,32 +42,18 @@ job=$(winepath -w "$work/job.hb")
 run_status=0
 (cd "$RELEASE_DIR" && timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" wine Kerfmax.exe -HideUI -AutoSend "$job") ||
   run_status=$?
-kill "$listener_pid" 2>/dev/null || true
-wait "$listener_pid" 2>/dev/null || true
-listener_pid=
+listener_stop
 echo "   AutoSend run: exit $run_status after $(($(date +%s) - started)) s; $(stat -c %s "$work/received.plt" 2>/dev/null || echo 0) bytes received"
 check "the AutoSend run ended by itself" test "$run_status" -ne 124
 check "AutoSend delivered exactly what convert writes" cmp -s "$work/expected.plt" "$work/received.plt"
 
 # 2. Registration into a workspace package of the host, and back out.
-workspace_dir="$user_dir/Corel/19/Workspace"
-mkdir -p "$work/stage/content" "$workspace_dir"
-printf '%s\r\n' '<?xml version="1.0" encoding="utf-8"?>' '<uiConfig>' '<frame><dockBar position="float"/></frame>' \
-  '<commandBars><commandBarData guid="bar-1" type="toolbar"><toolbar><item guidRef="x1"/></toolbar></commandBarData></commandBars>' \
-  '<items><itemData guid="i1" dynamicCommand="A.B.C"/></items>' '</uiConfig>' >"$work/stage/content/workspace.xml"
-(cd "$work/stage" && 7z a -tzip -r "$workspace_dir/Mine.cdws" . >/dev/null)
-wine reg add 'HKCU\Software\Corel\CorelDRAW\19.0\Draw' /v LastCorelWorkspaceUsed /t REG_SZ \
-  /d "C:\\users\\$(id -un)\\Corel\\19\\Workspace\\Mine.cdws" /f >/dev/null
-wine reg add 'HKCU\Software\Corel\CorelDRAW\19.0\Draw\Application Preferences\Directories' /v EmbedObjDir \
-  /t REG_SZ /d "C:\\users\\$(id -un)\\Corel\\19\\" /f >/dev/null
+host_workspace_add
 # The macro project is made in the host from Cutter.bas and saved beside the
 # program as Kerfmax.dll: a stand-in plays it, in a copy of the folder.
 installed="$work/installed"
 cp -r "$RELEASE_DIR" "$installed"
 printf 'macro project stand-in\r\n' >"$installed/Kerfmax.dll"
-macro_file="$user_dir/Corel/19/GMS/Kerfmax.gms"
-workspace_xml() { 7z x -so "$workspace_dir/Mine.cdws" content/workspace.xml 2>/dev/null; }
-workspace_lacks_command() { ! workspace_xml | grep -q "Kerfmax.Cutter.Cutting"; }
 for pass in -RegCorelWorkSpace -UnRegCorelWorkSpace; do
   # Unattended: the offscreen platform prints the closing message instead of
   # a box (Wine passes no QT_* variables on, so it is named on the command line).
@@ -103,7 +61,7 @@ for pass in -RegCorelWorkSpace -UnRegCorelWorkSpace; do
   said=$(tr -d '\r' <"$work/pass.out" | tr '\n' ' ')
   echo "   $pass said: $said"
   if [ "$pass" = -RegCorelWorkSpace ]; then
-    check "registration put the toolbar command into the workspace" grep -q "Kerfmax.Cutter.Cutting" <(workspace_xml)
+    check "registration put the toolbar command into the workspace" workspace_has_command
     check "registration installed the macro project" cmp -s "$installed/Kerfmax.dll" "$macro_file"
     check "registration named the host version" grep -q "^Install CorelDraw 2017 Success !" <<<"$said"
   else
@@ -138,16 +96,10 @@ Xvfb :87 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=:87
 printf '[Platforms]\r\nWindowsArguments = fontengine=freetype\r\n' >"$installed/qt.conf"
-restart_wine_session() {
-  stop_wine_session
-  start_wine_session
-}
 window_is_up() { wine "$PROBE" "Kerfmax  " >/dev/null 2>&1; }
-restart_wine_session
-sleep 1
+wine_session_end
 for language in 0 1; do
-  printf '[Device]\r\nPortS=Network Port\r\nIP=127.0.0.1\r\nLangage=%s\r\n' "$language" \
-    >"$user_dir/Documents/Kerfmax/Kerfmax.ini"
+  user_settings_write "$language"
   picture="$OUT_DIR/main-window-$([ "$language" = 1 ] && echo zh || echo en).png"
   (cd "$installed" && wine Kerfmax.exe "$job" >/dev/null 2>&1) &
   window_pid=$!
@@ -157,9 +109,9 @@ for language in 0 1; do
   import -window root "$picture"
   if [ "$language" = 0 ]; then copy_data_reports; fi
   kill "$window_pid" 2>/dev/null || true
-  restart_wine_session
+  wine_session_end
   wait "$window_pid" 2>/dev/null || true
   check "picture $(basename "$picture")" test -s "$picture"
 done
 kill "$xvfb_pid" 2>/dev/null || true
-exit $status
+exit $check_status

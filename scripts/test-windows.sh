@@ -13,12 +13,15 @@ LINUX_BUILD_DIR=${2:-build}
 [ -f "$BUILD_DIR/CTestTestfile.cmake" ] || { echo "no cross build in $BUILD_DIR: run scripts/build-windows.sh" >&2; exit 1; }
 
 export WINEPREFIX="$BUILD_DIR/wine-prefix"
+# Wine links the user's Documents to HOME: the tests get one of their own.
+export HOME="$BUILD_DIR/wine-home"
+mkdir -p "$HOME"
 export WINEDEBUG=-all
 # Wine turns non-ASCII file names into garbage under the C locale.
 export LC_ALL=C.UTF-8
 export WINEARCH=win64
 # No Mono or Gecko installer prompts when the prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)

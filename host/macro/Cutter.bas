@@ -147,10 +147,13 @@ Private Function TemporaryFolder() As String
 End Function
 
 Private Function FindKerfmax() As String
-    Dim candidates(2) As String
+    ' The installer writes to the 64-bit Program Files, which a 32-bit host
+    ' sees only as ProgramW6432 (its ProgramFiles is the x86 folder).
+    Dim candidates(3) As String
     candidates(0) = PROGRAM_FOLDER
-    candidates(1) = Environ$("ProgramFiles") & "\Kerfmax"
-    candidates(2) = Environ$("ProgramFiles(x86)") & "\Kerfmax"
+    candidates(1) = Environ$("ProgramW6432") & "\Kerfmax"
+    candidates(2) = Environ$("ProgramFiles") & "\Kerfmax"
+    candidates(3) = Environ$("ProgramFiles(x86)") & "\Kerfmax"
     Dim i As Integer
     For i = LBound(candidates) To UBound(candidates)
         If candidates(i) <> "" Then
