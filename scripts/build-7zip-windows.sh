@@ -5,6 +5,7 @@
 # Windows packaging passes unpack and repack .zip workspace packages with it.
 #   scripts/build-7zip-windows.sh [CACHE_DIR]
 #     (default: ${KERFMAX_CACHE_DIR:-/var/cache/kerfmax}/7zip-mingw64)
+#   scripts/build-7zip-windows.sh --packages-only   (installs what it needs, builds nothing)
 # A finished cache is checked under Wine (zip out and back) and marked with
 # .complete; from then on it is used as it is.
 set -euo pipefail
@@ -16,14 +17,16 @@ CACHE_DIR=${1:-$CACHE_ROOT/7zip-mingw64}
 WORK_DIR=$CACHE_ROOT/work
 JOBS=${KERFMAX_JOBS:-2}
 
+PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix make dpkg-dev xz-utils wine wine64)
+if [ "${1:-}" = --packages-only ]; then
+  exec bash scripts/ensure-packages.sh "${PACKAGES[@]}"
+fi
 if [ -f "$CACHE_DIR/.complete" ]; then
   echo "7-Zip for Windows: using the cache in $CACHE_DIR"
   exit 0
 fi
 echo "7-Zip for Windows: no cache in $CACHE_DIR, building it"
 total_start=$(date +%s)
-
-PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix make dpkg-dev xz-utils wine wine64)
 bash scripts/ensure-packages.sh "${PACKAGES[@]}"
 
 start=$(date +%s)
