@@ -90,16 +90,17 @@ std::string DeepNest(std::size_t objects)
 }
 
 struct Layout {
+    kerfmax::PointList points;  // what the objects view
     std::vector<kerfmax::MC_ArtObj_> objects;
     kerfmax::BoundBox box;
 };
 
 Layout Prepare(const std::string& text)
 {
-    kerfmax::PointList points = kerfmax::FlattenPaths(kerfmax::ParseJobText(text));
     Layout layout;
-    layout.box = kerfmax::MoveToOrigin(points);
-    layout.objects = kerfmax::BuildArtObjects(points);
+    layout.points = kerfmax::FlattenPaths(kerfmax::ParseJobText(text));
+    layout.box = kerfmax::MoveToOrigin(layout.points);
+    layout.objects = kerfmax::BuildArtObjects(layout.points);
     return layout;
 }
 

@@ -17,15 +17,16 @@ double PeakResidentMegabytes() {
 }
 
 struct Layout {
+    kerfmax::PointList points;  // what the objects view
     std::vector<kerfmax::MC_ArtObj_> objects;
     kerfmax::BoundBox box;
 };
 
 Layout Prepare(const std::string& text) {
-    kerfmax::PointList points = kerfmax::FlattenPaths(kerfmax::ParseJobText(text));
     Layout layout;
-    layout.box = kerfmax::MoveToOrigin(points);
-    layout.objects = kerfmax::BuildArtObjects(points);
+    layout.points = kerfmax::FlattenPaths(kerfmax::ParseJobText(text));
+    layout.box = kerfmax::MoveToOrigin(layout.points);
+    layout.objects = kerfmax::BuildArtObjects(layout.points);
     return layout;
 }
 

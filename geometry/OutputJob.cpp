@@ -42,7 +42,7 @@ WorkingList WorkingRuns(const Job& job, const OutputOptions& options, ObjectOrde
     runs.reserve(order->size());
     for (std::size_t index : *order) {
         if (index >= objects.size() || objects[index].points.empty()) continue;
-        const PointList& points = objects[index].points;
+        const PointSpan points = objects[index].points;
         runs.push_back(NodeRun{points.data(), points.data() + points.size()});
         if (runObjects) runObjects->push_back(index);
     }

@@ -3,6 +3,7 @@
 // boxes and art objects. Coordinates are plotter units, 40 per millimetre, y up.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace kerfmax {
@@ -32,6 +33,8 @@ struct PointNode {
     std::int32_t y = 0;
 };
 using PointList = std::vector<PointNode>;
+// Consecutive nodes of a point list, not owned.
+using PointSpan = std::span<const PointNode>;
 
 // Stored in this order on purpose: the third field is the top, the fourth the bottom.
 struct BoundBox {
@@ -49,7 +52,9 @@ struct MC_ArtObj_ {
     std::int32_t yMax = 0;
     std::int32_t yMin = 0;
     std::int32_t closed = 0;   // 1 when the first point equals the last
-    PointList points;          // own copies of the job's nodes
+    // The object's nodes where they lie in the job's point list: a large job
+    // is never held twice. Valid while that list is unchanged.
+    PointSpan points;
 };
 
 // A cutting order: positions into the art-object array, in cutting order.

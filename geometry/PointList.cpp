@@ -100,7 +100,7 @@ PointList FlattenPaths(const PathList& paths)
     return std::move(flattener.Points());
 }
 
-void ComputeBounds(const PointList& points, BoundBox& box)
+void ComputeBounds(PointSpan points, BoundBox& box)
 {
     if (points.empty()) return;
     BoundBox b{points[0].x, points[0].x, points[0].y, points[0].y};

@@ -49,7 +49,7 @@ Point EvalBezier(Point p0, Point p1, Point p2, Point p3, double t);
 
 // The first node starts the box whatever its kind; then every pen-down counts, a
 // pen-up only when a pen-down follows it. An empty list leaves the box untouched.
-void ComputeBounds(const PointList& points, BoundBox& box);
+void ComputeBounds(PointSpan points, BoundBox& box);
 
 PointList CopyPointList(const PointList& points);
 

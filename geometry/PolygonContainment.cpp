@@ -131,7 +131,7 @@ constexpr std::size_t kBandedOutlineEdges = 32;
 
 bool HoldsWith(const MC_ArtObj_& container, const EdgeBands* bands, std::int32_t x, std::int32_t y)
 {
-    const PointList& p = container.points;
+    const PointSpan p = container.points;
     bool on = false;
     int winding = 0;
     auto visit = [&](std::size_t e) {
@@ -304,7 +304,7 @@ private:
 bool CanContain(const MC_ArtObj_& object)
 {
     if (!object.closed) return false;
-    const PointList& p = object.points;
+    const PointSpan p = object.points;
     std::size_t other = 1;
     while (other < p.size() && p[other].x == p[0].x && p[other].y == p[0].y) ++other;
     for (std::size_t k = other + 1; k < p.size(); ++k)

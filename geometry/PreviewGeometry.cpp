@@ -14,7 +14,9 @@ constexpr std::int64_t kUnitsPerMm = 40;
 
 int ScaledCoordinate(std::int64_t value, double scale)
 {
-    return static_cast<int>(std::trunc(static_cast<double>(value) * scale + kRounding));
+    // The conversion truncates toward zero by itself (std::trunc first would be a
+    // library call per coordinate on processors without a rounding instruction).
+    return static_cast<int>(static_cast<double>(value) * scale + kRounding);
 }
 
 // The smaller of the two ratios, chosen the way round that leaves less slack.
@@ -77,24 +79,37 @@ PreviewMapping FitPreview(const BoundBox& box, const PreviewFrame& frame, int wi
 namespace {
 
 // The drawing as it always was: every point truncated into the fitted area.
-void TraceFitted(const PointList& points, const PreviewMapping& map, std::int64_t flip, PreviewPicture& picture)
+void TraceFitted(PointSpan points, const PreviewMapping& map, std::int64_t flip, PreviewPicture& picture)
 {
     ScreenPoint position{0, 0};
     std::vector<ScreenPoint>* open = nullptr;
+    // A line to the pixel the pen is on draws nothing, and a large job fitted
+    // into a few hundred pixels has many points on each: they are left out.
+    // At the end of a polyline one such line is kept, as the painter leaves the
+    // last pixel undrawn after it.
+    bool standing = false;
+    const auto close = [&] {
+        if (open != nullptr && standing) open->push_back(open->back());
+        open = nullptr;
+        standing = false;
+    };
     for (const PointNode& n : points) {
         if (n.kind != KIND_PEN_UP && n.kind != KIND_PEN_DOWN) continue;
         const ScreenPoint at = map.Map(n.x, flip - n.y);
         if (n.kind == KIND_PEN_UP) {
-            open = nullptr;
+            close();
+        } else if (open == nullptr) {
+            picture.paths.push_back({position, at});
+            open = &picture.paths.back();
+        } else if (open->back() == at) {
+            standing = true;
         } else {
-            if (open == nullptr) {
-                picture.paths.push_back({position});
-                open = &picture.paths.back();
-            }
             open->push_back(at);
+            standing = false;
         }
         position = at;
     }
+    close();
 }
 
 struct ClipArea {
@@ -186,8 +201,8 @@ private:
     std::vector<ScreenPoint>* m_open = nullptr;
 };
 
-void TraceInView(const PointList& points, const PreviewMapping& map, std::int64_t flip, const PreviewView& view,
-                 int width, int height, PreviewPicture& picture)
+void TraceInView(PointSpan points, const PreviewMapping& map, std::int64_t flip, const PreviewView& view, int width,
+                 int height, PreviewPicture& picture)
 {
     ViewTracer tracer(width, height, picture);
     for (const PointNode& n : points) {
@@ -212,8 +227,8 @@ ScreenPoint FrameCorner(const PreviewMapping& map, const PreviewView& view, std:
 
 }  // namespace
 
-PreviewPicture BuildPreview(const PointList& points, const BoundBox& box, const PreviewFrame& frame, int width,
-                            int height, const PreviewView& view)
+PreviewPicture BuildPreview(PointSpan points, const BoundBox& box, const PreviewFrame& frame, int width, int height,
+                            const PreviewView& view)
 {
     PreviewPicture picture;
     if (points.empty()) return picture;

@@ -52,7 +52,9 @@ PreviewMapping FitPreview(const BoundBox& box, const PreviewFrame& frame, int wi
 
 // Lines to draw: each polyline starts where the drawing position was (the
 // previous pen-up point, or the area's corner at the start) and runs through
-// consecutive pen-down points.
+// consecutive pen-down points. In the fitted view a point on the pixel of the
+// point before it is left out (the line to it has no length), except the
+// second point of a polyline, which may be the first one's pixel (a dot).
 struct PreviewPicture {
     std::vector<std::vector<ScreenPoint>> paths;
     std::optional<std::vector<ScreenPoint>> frame;  // closed: five points, the first repeated
@@ -81,7 +83,7 @@ inline constexpr double kMaxPreviewZoom = 10000.0;
 // Empty when there are no points. A zoomed or panned view is drawn from the
 // points again (not scaled from pixels), and lines are clipped to the area,
 // so that only what can be seen is handed to the painter.
-PreviewPicture BuildPreview(const PointList& points, const BoundBox& box, const PreviewFrame& frame, int width,
-                            int height, const PreviewView& view = {});
+PreviewPicture BuildPreview(PointSpan points, const BoundBox& box, const PreviewFrame& frame, int width, int height,
+                            const PreviewView& view = {});
 
 }  // namespace kerfmax

@@ -12,11 +12,13 @@ namespace kerfmax::gui {
 
 namespace {
 
-QPolygon ToPolygon(const std::vector<ScreenPoint>& points)
+// Draws one polyline through polygon, which is reused from line to line.
+void DrawPolyline(QPainter& painter, const std::vector<ScreenPoint>& points, QPolygon& polygon)
 {
-    QPolygon polygon(static_cast<int>(points.size()));
-    for (std::size_t i = 0; i < points.size(); ++i) polygon.setPoint(static_cast<int>(i), points[i].x, points[i].y);
-    return polygon;
+    polygon.resize(static_cast<qsizetype>(points.size()));
+    QPoint* at = polygon.data();
+    for (const ScreenPoint& p : points) *at++ = QPoint(p.x, p.y);
+    painter.drawPolyline(polygon);
 }
 
 }  // namespace
@@ -29,10 +31,11 @@ void DrawPreviewImage(QImage& image, const PreviewPicture& picture, bool insideF
     painter.fillRect(field, Qt::white);
     if (insideField) painter.setClipRect(field);
     painter.setPen(QPen(QColor(255, 0, 0), 1));
-    for (const auto& path : picture.paths) painter.drawPolyline(ToPolygon(path));
+    QPolygon polygon;
+    for (const auto& path : picture.paths) DrawPolyline(painter, path, polygon);
     if (picture.frame) {
         painter.setPen(QPen(QColor(0, 0, 255), 1));
-        painter.drawPolyline(ToPolygon(*picture.frame));
+        DrawPolyline(painter, *picture.frame, polygon);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -42,7 +43,8 @@ Path Rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
 // flag from the points.
 std::vector<MC_ArtObj_> Objects(const std::vector<Path>& paths)
 {
-    PointList points;
+    static std::deque<PointList> viewed;  // the objects view their points: kept to the end
+    PointList& points = viewed.emplace_back();
     for (const Path& path : paths)
         for (std::size_t k = 0; k < path.size(); ++k)
             points.push_back({k == 0 ? KIND_PEN_UP : KIND_PEN_DOWN, path[k].x, path[k].y});
@@ -61,7 +63,7 @@ bool OnSegment(const PointNode& a, const PointNode& b, const PointNode& p)
            p.y <= std::max(a.y, b.y);
 }
 
-bool InOrOnPolygon(const PointList& polygon, const PointNode& p)
+bool InOrOnPolygon(PointSpan polygon, const PointNode& p)
 {
     bool inside = false;
     for (std::size_t k = 0; k + 1 < polygon.size(); ++k) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 #include <tuple>
 
 #include "geometry/ArtObjects.h"
@@ -16,7 +17,7 @@ using Nodes = std::vector<std::tuple<int, int, int>>;   // kind, x, y
 
 PointList Flatten(const char* text) { return FlattenPaths(ParseJobText(text)); }
 
-Nodes AsNodes(const PointList& points)
+Nodes AsNodes(PointSpan points)
 {
     Nodes nodes;
     for (const PointNode& n : points) nodes.emplace_back(n.kind, n.x, n.y);
@@ -93,8 +94,8 @@ TEST(Bounds, MovingToTheOriginLeavesPlaceholdersAlone)
 
 TEST(ArtObjectGrouping, OneObjectPerPenUpWithOwnBoxAndClosedFlag)
 {
-    const auto objects = BuildArtObjects(
-        Flatten("PU0,0;PD10,0;PD10,10;PD0,0;PU50,50;PU60,60;PD70,60;BZ0,0,0,0,70,60;SP0;"));
+    const PointList points = Flatten("PU0,0;PD10,0;PD10,10;PD0,0;PU50,50;PU60,60;PD70,60;BZ0,0,0,0,70,60;SP0;");
+    const auto objects = BuildArtObjects(points);
     ASSERT_EQ(objects.size(), 3u);
     EXPECT_EQ(objects[0].points.size(), 4u);
     EXPECT_EQ(objects[0].closed, 1);
@@ -107,10 +108,22 @@ TEST(ArtObjectGrouping, OneObjectPerPenUpWithOwnBoxAndClosedFlag)
     EXPECT_EQ(AsNodes(objects[2].points), (Nodes{{U, 60, 60}, {D, 70, 60}}));
     EXPECT_EQ(objects[2].closed, 0);
     // Pen-downs before the first pen-up are kept as an object of their own.
-    const auto leading = BuildArtObjects(Flatten("PD10,0;PD10,10;PU0,0;PD1,1;SP0;"));
+    const PointList leadingPoints = Flatten("PD10,0;PD10,10;PU0,0;PD1,1;SP0;");
+    const auto leading = BuildArtObjects(leadingPoints);
     ASSERT_EQ(leading.size(), 2u);
     EXPECT_EQ(AsNodes(leading[0].points), (Nodes{{D, 10, 0}, {D, 10, 10}}));
-    EXPECT_TRUE(BuildArtObjects(PointList{}).empty());
+
+    // The objects view the list; one with a placeholder between pen nodes is
+    // gathered first, as the placeholder belongs to no object.
+    EXPECT_EQ(objects[2].points.data(), points.data() + 5);
+    const PointList gapped{{U, 0, 0}, {N, 0, 0}, {D, 5, 0}, {U, 9, 9}, {D, 9, 10}, {N, 0, 0}};
+    EXPECT_THROW(BuildArtObjects(gapped), std::invalid_argument);
+    PointList compacted;
+    const auto gathered = BuildArtObjects(gapped, compacted);
+    ASSERT_EQ(gathered.size(), 2u);
+    EXPECT_EQ(AsNodes(gathered[0].points), (Nodes{{U, 0, 0}, {D, 5, 0}}));
+    EXPECT_EQ(gathered[1].points.data(), compacted.data() + 2);
+    EXPECT_TRUE(BuildArtObjects(PointList{}, compacted).empty());
 }
 
 }  // namespace
