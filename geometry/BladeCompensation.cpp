@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "geometry/ReproducibleMath.h"
 
@@ -45,9 +46,6 @@ struct WideProduct {
 // The right angle used for axis-parallel corners: the program's own constant,
 // not the exact half of pi, so that arcs come out as they always have.
 constexpr double kAxisRightAngle = 1.5707963;
-constexpr double kArcSteps = 5.0;
-// Six points span the sweep (t = 0 .. 5 steps); the loop never needs more.
-constexpr int kMaxArcPoints = 6;
 // Computed points are clamped here before they become integers.
 constexpr double kComputedLimit = 4611686018427387904.0;  // 2^62
 
@@ -99,16 +97,28 @@ double CornerCosine(double ac, double ab, double cb)
     return (ac * ac + ab * ab - cb * cb) / (2.0 * ac * ab);
 }
 
+// The three sides of the corner at A: the legs to B and to C and the side between them.
+// |AB| may be known already: Distance gives the same bits either way round.
+struct CornerSides {
+    double ab, cb, ac;
+    CornerSides(PenPoint a, PenPoint b, PenPoint c, std::optional<double> knownAb = std::nullopt)
+        : ab(knownAb ? *knownAb : Distance(a, b)), cb(Distance(c, b)), ac(Distance(a, c))
+    {
+    }
+};
+
+int IsSharp(PenPoint a, PenPoint b, PenPoint c, const CornerSides& sides)
+{
+    if (sides.ab == 0.0 || sides.cb == 0.0 || sides.ac == 0.0) return 0;
+    if (IsAxisRightAngle(a, b, c)) return 1;
+    return CornerCosine(sides.ac, sides.ab, sides.cb) > -0.5 ? 1 : 0;
+}
+
 }  // namespace
 
 int IsSharpCorner(PenPoint a, PenPoint b, PenPoint c)
 {
-    double ab = Distance(a, b);
-    double cb = Distance(c, b);
-    double ac = Distance(a, c);
-    if (ab == 0.0 || cb == 0.0 || ac == 0.0) return 0;
-    if (IsAxisRightAngle(a, b, c)) return 1;
-    return CornerCosine(ac, ab, cb) > -0.5 ? 1 : 0;
+    return IsSharp(a, b, c, CornerSides(a, b, c));
 }
 
 double CornerAngle(PenPoint a, PenPoint b, PenPoint c)
@@ -164,6 +174,7 @@ void BladeCompensator::PenDown(PenPoint n, std::int32_t bladeOffset)
         // The first cut of a path is only known once the next point shows its corner.
         m_firstDown = m_cornerPoint = n;
         m_pathOpen = true;
+        m_cornerLeg.reset();
         return;
     }
     PenPoint b = m_prevPoint;
@@ -172,18 +183,26 @@ void BladeCompensator::PenDown(PenPoint n, std::int32_t bladeOffset)
         WritePoint(b);  // lower the knife where the pen-up left it
         m_knifeUp = false;
     }
-    if (bladeOffset != 0 && IsSharpCorner(a, b, n)) TurnCorner(b, a, n, bladeOffset);
+    const CornerSides sides(a, b, n, m_cornerLeg);
+    if (bladeOffset != 0 && IsSharp(a, b, n, sides)) TurnCorner(b, a, n, bladeOffset, sides.ab, sides.ac);
     else WritePoint(a);
     m_prevPoint = a;
     m_cornerPoint = n;
+    m_cornerLeg = sides.ac;  // the next corner's leg back to this one
 }
 
 void BladeCompensator::TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset)
 {
-    double d1 = Divisor(a, b);
+    TurnCorner(b, a, c, bladeOffset, Distance(a, b), Distance(a, c));
+}
+
+void BladeCompensator::TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset, double ab, double ac)
+{
+    // A distance used as a divisor: 1.0 instead of 0 (the same sum as Distance, so the same bits).
+    const double d1 = ab == 0.0 ? 1.0 : ab;
     PenPoint past = Along(b, a, bladeOffset + d1, d1);
     WritePoint(past);
-    PenPoint onNext = Along(a, c, bladeOffset, Divisor(c, a));
+    PenPoint onNext = Along(a, c, bladeOffset, ac == 0.0 ? 1.0 : ac);
     EmitCornerArc(past, onNext, a, TurnSign(b, a, c));
     WritePoint(onNext);
 }
@@ -218,20 +237,38 @@ void BladeCompensator::EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int tur
 {
     double alpha = CornerAngle(r, p, q);
     double sweep = turn > 0 ? std::fabs(alpha) : (alpha > 0 ? -alpha : alpha);
-    double step = sweep / kArcSteps;
+    const ArcSteps& arc = ArcFor(sweep);
     double dx = static_cast<double>(p.x - r.x);
     double dy = static_cast<double>(p.y - r.y);
     double rx = static_cast<double>(r.x);
     double ry = static_cast<double>(r.y);
-    double t = 0.0;
-    // A NaN sweep writes nothing; a zero sweep writes the start point once.
-    for (int i = 0; i < kMaxArcPoints && std::fabs(t) <= std::fabs(sweep); ++i) {
-        const double cosine = ReproducibleCos(t);
-        const double sine = ReproducibleSin(t);
+    for (int i = 0; i < arc.count; ++i) {
+        const double cosine = arc.cosine[i];
+        const double sine = arc.sine[i];
         WritePoint({Truncate(rx + dx * cosine - dy * sine), Truncate(ry + dx * sine + dy * cosine)});
+    }
+}
+
+const BladeCompensator::ArcSteps& BladeCompensator::ArcFor(double sweep)
+{
+    for (const ArcSteps& arc : m_arcs)
+        if (arc.sweep == sweep) return arc;  // never for NaN, which is cheap: no step
+    ArcSteps& arc = m_arcs[m_nextArc];
+    m_nextArc = (m_nextArc + 1) % kArcsKept;
+    arc.sweep = sweep;
+    arc.count = 0;
+    const double step = sweep / kArcSteps;
+    double t = 0.0;
+    // A NaN sweep gives no step; a zero sweep gives the start point once.
+    for (int i = 0; i < kMaxArcPoints && std::fabs(t) <= std::fabs(sweep); ++i) {
+        // At the start the sine is exactly 0 and the cosine 1.
+        arc.cosine[i] = t == 0.0 ? 1.0 : ReproducibleCos(t);
+        arc.sine[i] = t == 0.0 ? 0.0 : ReproducibleSin(t);
+        ++arc.count;
         if (step == 0.0) break;
         t += step;
     }
+    return arc;
 }
 
 void BladeCompensator::WritePoint(PenPoint point)

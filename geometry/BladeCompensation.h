@@ -13,6 +13,8 @@
 // turn is decided by an exact (128-bit) cross product, so no job coordinate can
 // overflow it.
 #include <cstdint>
+#include <limits>
+#include <optional>
 
 #include "geometry/PenCommand.h"
 
@@ -50,7 +52,24 @@ private:
     // Writes the prolonged point, the arc and the point on the next side for a
     // sharp corner at A coming from B and going to C.
     void TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset);
+    // The same with the legs' lengths |AB| and |AC| already measured.
+    void TurnCorner(PenPoint b, PenPoint a, PenPoint c, std::int32_t bladeOffset, double ab, double ac);
     void EmitCornerArc(PenPoint p, PenPoint q, PenPoint r, int turn);
+
+    static constexpr double kArcSteps = 5.0;
+    // Six points span the sweep (t = 0 .. 5 steps); the loop never needs more.
+    static constexpr int kMaxArcPoints = 6;
+    // The cosines and sines along an arc depend on its sweep alone, and many
+    // corners share one (every right angle along the axes turns by the same
+    // sweep, one way or the other): the last two are kept.
+    struct ArcSteps {
+        double sweep = std::numeric_limits<double>::quiet_NaN();
+        int count = 0;
+        double cosine[kMaxArcPoints] = {};
+        double sine[kMaxArcPoints] = {};
+    };
+    static constexpr int kArcsKept = 2;
+    const ArcSteps& ArcFor(double sweep);
     void WritePoint(PenPoint point);
     void WriteOut(const PenCommand& command);
 
@@ -61,6 +80,11 @@ private:
     PenPoint m_firstDown;
     PenPoint m_prevPoint;
     PenPoint m_cornerPoint;
+    // |m_cornerPoint - m_prevPoint| once both come from cut points (a path's
+    // second cut on): the next corner's first leg.
+    std::optional<double> m_cornerLeg;
+    ArcSteps m_arcs[kArcsKept];
+    int m_nextArc = 0;
 };
 
 // The filter the output assembly uses: one per process, so its state carries

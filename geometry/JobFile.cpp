@@ -64,6 +64,20 @@ void ReadCommaSeparated(const char* text, std::int32_t* values, int count, bool&
     }
 }
 
+// The ";" ending a record that starts at text and holds no line end or blank
+// (which the reading rules drop or rewrite) and is not too long; nullptr when
+// the record is not such, or does not end before end.
+const char* PlainRecordEnd(const char* text, const char* end)
+{
+    const char* const last = text + std::min<std::size_t>(static_cast<std::size_t>(end - text), kMaxRecordLength);
+    for (const char* at = text; at < last; ++at) {
+        const char c = *at;
+        if (c == ';') return at;
+        if (c == '\r' || c == '\n' || c == ' ') return nullptr;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 JobTextReader::JobTextReader()
@@ -79,8 +93,22 @@ JobTextReader::JobTextReader(RecordReceiver& receiver) : JobTextReader()
 
 bool JobTextReader::Feed(const char* data, std::size_t size)
 {
-    for (std::size_t i = 0; i < size && !m_ended; ++i) {
-        const char byte = data[i];
+    const char* at = data;
+    const char* const end = data + size;
+    while (at < end && !m_ended) {
+        if (m_length == 0 && !m_overlong) {
+            // Between records: line ends are dropped, and a whole record that
+            // reads the same without the rewriting is read where it lies.
+            while (at < end && (*at == '\r' || *at == '\n')) ++at;
+            const char* const recordEnd = PlainRecordEnd(at, end);
+            if (recordEnd != nullptr) {
+                Interpret(at);
+                at = recordEnd + 1;
+                continue;
+            }
+            if (at == end) break;
+        }
+        const char byte = *at++;
         if (byte == '\r' || byte == '\n') continue;
         StoreByte(byte == ' ' ? ',' : byte);
         if (byte == ';') EndRecord();
@@ -113,7 +141,7 @@ void JobTextReader::EndRecord()
 {
     // A record that does not fit the 255-character limit is malformed: skipping it
     // whole is safer than reading numbers cut off in the middle.
-    if (!m_overlong) Interpret();
+    if (!m_overlong) Interpret(m_buffer);
     std::memset(m_buffer, 0, m_length);
     m_length = 0;
     m_overlong = false;
@@ -124,26 +152,25 @@ void JobTextReader::Finish()
     if (!m_ended && (m_length > 0 || m_overlong)) EndRecord();
 }
 
-void JobTextReader::Interpret()
+void JobTextReader::Interpret(const char* r)
 {
-    // The record is read as C text: a NUL byte ends it.
-    const char* r = m_buffer;
+    // The record is read as C text: a NUL byte ends it. Nothing here reads past
+    // its ";", so r may also point into the text fed.
     if (r[0] == 'P' && r[1] == 'U' && r[2] != ';') {
-        AddRecord(KIND_PEN_UP, 2);
+        AddRecord(KIND_PEN_UP, 2, r);
     } else if (r[0] == 'P' && r[1] == 'D' && r[2] != ';') {
-        AddRecord(KIND_PEN_DOWN, 2);
+        AddRecord(KIND_PEN_DOWN, 2, r);
     } else if (r[0] == 'B' && r[1] == 'Z') {
-        AddRecord(KIND_BEZIER, 6);
+        AddRecord(KIND_BEZIER, 6, r);
     } else if (std::strncmp(r, "SP0;", 4) == 0) {
         if (!m_receiver) m_paths.pop_back();  // the placeholder ahead is not needed any more
         m_ended = true;
     }
 }
 
-void JobTextReader::AddRecord(std::int32_t kind, int valueCount)
+void JobTextReader::AddRecord(std::int32_t kind, int valueCount, const char* text)
 {
-    // The buffer always has a NUL after the stored characters.
-    ReadCommaSeparated(m_buffer + 2, m_values, valueCount, m_numbersFit);
+    ReadCommaSeparated(text + 2, m_values, valueCount, m_numbersFit);
     PathRecord& record = m_paths.back();
     record.kind = kind;
     for (int i = 0; i < valueCount; ++i) record.points[i] = m_values[i];

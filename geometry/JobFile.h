@@ -47,8 +47,9 @@ public:
 private:
     void StoreByte(char byte);
     void EndRecord();
-    void Interpret();
-    void AddRecord(std::int32_t kind, int valueCount);
+    // r: one record's text, ended by its ";" or by a NUL.
+    void Interpret(const char* r);
+    void AddRecord(std::int32_t kind, int valueCount, const char* text);
 
     char m_buffer[kMaxRecordLength + 1];
     std::size_t m_length = 0;

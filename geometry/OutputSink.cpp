@@ -12,6 +12,8 @@ namespace kerfmax {
 namespace {
 // Large enough that a million-point job costs a few hundred write calls.
 constexpr std::size_t kFlushThreshold = 256 * 1024;
+// Pieces this large (the pen-command writer's) go to the file as they come.
+constexpr std::size_t kDirectWrite = 32 * 1024;
 constexpr int kNameAttempts = 16;
 }  // namespace
 
@@ -61,17 +63,27 @@ void FileSink::Write(std::string_view bytes)
         Fail("cancelled");
         return;
     }
+    if (m_buffer.empty() && bytes.size() >= kDirectWrite) {
+        WriteThrough(bytes);  // already a large piece: gathering it again would only copy it
+        return;
+    }
     m_buffer.append(bytes);
     if (m_buffer.size() >= kFlushThreshold) Flush();
+}
+
+bool FileSink::WriteThrough(std::string_view bytes)
+{
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+        Fail(std::strerror(errno ? errno : EIO));
+        return false;
+    }
+    return true;
 }
 
 bool FileSink::Flush()
 {
     if (m_buffer.empty()) return true;
-    if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
-        Fail(std::strerror(errno ? errno : EIO));
-        return false;
-    }
+    if (!WriteThrough(m_buffer)) return false;
     m_buffer.clear();
     return true;
 }

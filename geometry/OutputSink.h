@@ -54,6 +54,7 @@ public:
 
 private:
     bool Flush();
+    bool WriteThrough(std::string_view bytes);
     void Fail(const std::string& reason);
     void Discard();
 

@@ -19,6 +19,13 @@ constexpr std::size_t kWriterBuffer = 64 * 1024;
 // A 64-bit number with its sign.
 constexpr std::size_t kMaxDigits = 20;
 
+int DigitCount(std::uint32_t value)
+{
+    // Comparisons rather than divisions: they do not wait on each other.
+    return 1 + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000) +
+           (value >= 1000000) + (value >= 10000000) + (value >= 100000000) + (value >= 1000000000);
+}
+
 // Decimal digits as std::to_chars gives them; the common case (coordinates of
 // a job) by pairs of digits, which is several times faster.
 char* WriteNumber(std::int64_t value, char* out)
@@ -32,8 +39,7 @@ char* WriteNumber(std::int64_t value, char* out)
     if (value < 0) *out++ = '-';
     std::uint32_t magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
     // The digits are written from the last one back, straight into place.
-    int length = 1;
-    for (std::uint32_t rest = magnitude; rest >= 10; rest /= 10) ++length;
+    const int length = DigitCount(magnitude);
     char* at = out + length;
     while (magnitude >= 100) {
         const std::uint32_t pair = (magnitude % 100) * 2;
