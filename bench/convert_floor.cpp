@@ -1,10 +1,17 @@
 // The whole convert (load, order, assemble, write the .plt file beside its target
 // and rename it) against the I/O floor measured in the same run: reading the job
-// file and writing as many bytes as the output, flushed to disk as the convert's
-// output is. Each measurement runs in a child process of its own, so its CPU time
-// and peak memory are the convert's alone; figures are medians.
+// file in 64 KiB pieces and writing as many bytes as the output to a new file
+// beside the target, flushed to disk, renamed over the target and the folder
+// flushed, as the convert's output is. The same two without flushing to disk
+// show the flushes' share. Each measurement runs in a child process of its own,
+// so its CPU time and peak memory are its alone; the contenders take turns and
+// figures are medians.
 //
-//   bench_convert_floor [RUNS] [BIG_MB]     defaults: 15 runs, a 200 MB job (0 skips it)
+//   bench_convert_floor [RUNS] [BIG_MB] [--cli PROGRAM]...
+//       defaults: 15 runs, a 200 MB job (0 skips it); each --cli PROGRAM is a
+//       kerfmax-cli whose "convert" of the same job and options is timed too
+//       (another build, side by side)
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +24,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/JobSettings.h"
@@ -70,9 +78,70 @@ bool Convert(const fs::path& job, const fs::path& out, const JobSettings& settin
            sink.Commit();
 }
 
+// Writes straight into a file, never flushed to disk: the convert without its durability.
+class UnsyncedSink final : public OutputSink {
+public:
+    explicit UnsyncedSink(const fs::path& path) : m_file(std::fopen(path.c_str(), "wb")) {}
+    ~UnsyncedSink() override
+    {
+        if (m_file) std::fclose(m_file);
+    }
+    void Write(std::string_view bytes) override
+    {
+        m_failed = m_failed || !m_file || std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size();
+    }
+    bool Failed() const override { return m_failed; }
+
+private:
+    std::FILE* m_file;
+    bool m_failed = false;
+};
+
+bool ConvertUnsynced(const fs::path& job, const fs::path& out, const JobSettings& settings)
+{
+    Job loaded;
+    loaded.LoadJob(job);
+    UnsyncedSink sink(out.string() + ".unsynced");
+    return loaded.HasJob() &&
+           BuildOutputJob(loaded, OutputOptionsFor(settings), CutterDialect{}, sink) == OutputResult::Written &&
+           !sink.Failed();
+}
+
+// The command line of a kerfmax-cli convert with the same settings.
+std::vector<std::string> CliWords(const std::string& program, const fs::path& job, const fs::path& out,
+                                  const JobSettings& settings)
+{
+    std::vector<std::string> words{program, "convert", job.string(), "-o", out.string()};
+    if (settings.bladeOffsetOn) words.insert(words.end(), {"--blade-offset", settings.bladeOffsetText});
+    else words.push_back("--no-blade-offset");
+    if (settings.overCutOn) words.insert(words.end(), {"--overcut", settings.overCutText});
+    if (settings.cutOrder == 1) words.insert(words.end(), {"--order", "reduce-feed"});
+    return words;
+}
+
+bool RunCli(const std::vector<std::string>& words)
+{
+    std::vector<char*> argv;
+    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, STDOUT_FILENO);
+    execv(argv[0], argv.data());
+    return false;
+}
+
+void SyncFolderOf(const fs::path& file)
+{
+    const int folder = open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder < 0) return;
+    fsync(folder);
+    close(folder);
+}
+
 // Reads the job file and writes bytes of output through a temporary file that is
-// flushed and renamed over out, as FileSink does.
-bool Floor(const fs::path& job, const fs::path& out, std::uintmax_t bytes)
+// flushed and renamed over out, as FileSink does (durable: the file and the folder
+// flushed to disk), or only written (not durable).
+bool Floor(const fs::path& job, const fs::path& out, std::uintmax_t bytes, bool durable = true)
 {
     std::vector<char> chunk(1 << 16);
     std::FILE* in = std::fopen(job.c_str(), "rb");
@@ -88,10 +157,11 @@ bool Floor(const fs::path& job, const fs::path& out, std::uintmax_t bytes)
         if (std::fwrite(block.data(), 1, n, file) != n) return false;
         left -= n;
     }
-    const bool ok = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    const bool ok = std::fflush(file) == 0 && (!durable || fsync(fileno(file)) == 0);
     std::fclose(file);
     std::error_code error;
     fs::rename(temp, out, error);
+    if (durable) SyncFolderOf(out);
     return ok && !error;
 }
 
@@ -101,27 +171,45 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+std::vector<std::string> g_clis;  // other builds' kerfmax-cli, timed beside this one
+
+struct Contender {
+    std::string name;
+    std::function<bool()> run;
+    std::vector<Figures> figures;
+};
+
 void Measure(const char* what, const fs::path& job, const JobSettings& settings, int runs)
 {
     const fs::path out = job.parent_path() / "out.plt";
     InChild([&] { return Convert(job, out, settings); });  // warm-up, and the output's size
     const std::uintmax_t outBytes = fs::file_size(out);
-    std::vector<double> wall, cpu, peak, floorWall, floorCpu;
-    for (int i = 0; i < runs; ++i) {
-        const Figures floor = InChild([&] { return Floor(job, out, outBytes); });
-        const Figures convert = InChild([&] { return Convert(job, out, settings); });
-        floorWall.push_back(floor.wallSeconds);
-        floorCpu.push_back(floor.cpuSeconds);
-        wall.push_back(convert.wallSeconds);
-        cpu.push_back(convert.cpuSeconds);
-        peak.push_back(convert.peakMiB);
+    std::vector<Contender> contenders{
+        {"floor", [&] { return Floor(job, out, outBytes); }, {}},
+        {"convert", [&] { return Convert(job, out, settings); }, {}},
+        {"floor, not flushed to disk", [&] { return Floor(job, out, outBytes, false); }, {}},
+        {"convert, not flushed to disk", [&] { return ConvertUnsynced(job, out, settings); }, {}},
+    };
+    for (const std::string& cli : g_clis) {
+        const std::vector<std::string> words = CliWords(cli, job, out, settings);
+        contenders.push_back({"cli " + cli, [words] { return RunCli(words); }, {}});
     }
+    for (int i = 0; i < runs; ++i)
+        for (Contender& c : contenders) c.figures.push_back(InChild(c.run));
     const double fileMB = double(fs::file_size(job)) / 1e6;
-    std::printf(
-        "%-44s job %7.1f MB  out %7.1f MB | convert wall %7.3f s  cpu %7.3f s  peak %7.1f MiB"
-        " | floor wall %6.3f s  cpu %6.3f s | wall/floor %5.2f  peak/job %4.2f\n",
-        what, fileMB, double(outBytes) / 1e6, Median(wall), Median(cpu), Median(peak), Median(floorWall),
-        Median(floorCpu), Median(wall) / Median(floorWall), Median(peak) * 1048576.0 / 1e6 / fileMB);
+    std::printf("%s: job %.1f MB, output %.1f MB, medians of %d\n", what, fileMB, double(outBytes) / 1e6, runs);
+    const auto median = [](const Contender& c, double Figures::*field) {
+        std::vector<double> values;
+        for (const Figures& f : c.figures) values.push_back(f.*field);
+        return Median(values);
+    };
+    const double floorWall = median(contenders[0], &Figures::wallSeconds);
+    for (const Contender& c : contenders) {
+        const double peak = median(c, &Figures::peakMiB);
+        std::printf("  %-44s wall %7.3f s (%5.2f x floor)  cpu %7.3f s  peak %7.1f MiB (%4.2f x job)\n", c.name.c_str(),
+                    median(c, &Figures::wallSeconds), median(c, &Figures::wallSeconds) / floorWall,
+                    median(c, &Figures::cpuSeconds), peak, peak * 1048576.0 / 1e6 / fileMB);
+    }
     std::fflush(stdout);
 }
 
@@ -143,8 +231,13 @@ JobSettings Compensated()
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const int bigMegabytes = argc > 2 ? std::atoi(argv[2]) : 200;
+    std::vector<const char*> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--cli" && i + 1 < argc) g_clis.push_back(fs::absolute(argv[++i]).string());
+        else numbers.push_back(argv[i]);
+    }
+    const int runs = numbers.size() > 0 ? std::max(1, std::atoi(numbers[0])) : 15;
+    const int bigMegabytes = numbers.size() > 1 ? std::atoi(numbers[1]) : 200;
     const fs::path folder = fs::temp_directory_path() / ("kerfmax-bench-convert-" + std::to_string(getpid()));
     fs::create_directories(folder);
 
