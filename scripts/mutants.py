@@ -11,7 +11,7 @@ is started from), built with ninja (only what changed), and the test programs
 that can see it are run with a time limit; then the file is restored.
 
   scripts/mutants.py RESULTS.tsv [--only N] [--folders geometry,cutter]
-                     [--ids 3,17] [--fresh] [--list]
+                     [--ids 3,17] [--fresh] [--list] [--summary]
                      [--worktree /work/mutwt] [--build-dir DIR]
 
 RESULTS.tsv gets one line per mutant (id, file:line, kind, original line,
@@ -444,6 +444,7 @@ def main():
     parser.add_argument("--ids", help="comma-separated mutant ids")
     parser.add_argument("--fresh", action="store_true", help="start RESULTS over")
     parser.add_argument("--list", action="store_true", help="print the mutants, run nothing")
+    parser.add_argument("--summary", action="store_true", help="summarise RESULTS as they are, run nothing")
     parser.add_argument("--worktree", type=Path, default=Path("/work/mutwt"))
     parser.add_argument("--build-dir", type=Path, help="default: WORKTREE/build-mut")
     args = parser.parse_args()
@@ -467,9 +468,14 @@ def main():
                                              field(m["mutated"])))
         return
 
+    commit = run(["git", "-C", str(worktree), "rev-parse", "HEAD"]).stdout.strip()
+    if args.summary:
+        text = summary(mutants, load_results(args.results, commit))
+        print(text)
+        args.results.with_suffix(".summary.txt").write_text(text + "\n", encoding="utf-8")
+        return
     if run(["git", "-C", str(worktree), "status", "--porcelain", "--untracked-files=no"]).stdout.strip():
         sys.exit("%s has changed files; the mutants must start from clean sources" % worktree)
-    commit = run(["git", "-C", str(worktree), "rev-parse", "HEAD"]).stdout.strip()
     if args.fresh and args.results.exists():
         args.results.unlink()
     done = load_results(args.results, commit)
