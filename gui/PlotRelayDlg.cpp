@@ -847,7 +847,9 @@ std::filesystem::path CPlotRelayDlg::LastFolder() const
 void CPlotRelayDlg::RememberFolder(const std::filesystem::path& folder)
 {
     if (m_setup.settingsFile == nullptr || folder.empty()) return;
-    m_setup.settingsFile->WriteString(settings::kDeviceSection, settings::kLastFolderKey, PathToUtf8(folder));
+    // The system's own separators: the file dialogs hand back "/" on Windows too.
+    m_setup.settingsFile->WriteString(settings::kDeviceSection, settings::kLastFolderKey,
+                                      PathToUtf8(std::filesystem::path(folder).make_preferred()));
 }
 
 void CPlotRelayDlg::ShowEstimate()
@@ -866,7 +868,8 @@ JobEstimate CPlotRelayDlg::CurrentEstimate()
     const Job& job = m_run->CurrentJob();
     // A large job's stream is counted aside; until then the line shows the cutting time.
     const std::optional<std::uint64_t> bytes = m_streamSize.BytesFor(job, m_run->Settings(), [this] {
-        QMetaObject::invokeMethod(this, [this] { ShowEstimate(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { ShowEstimate(); }, Qt::QueuedConnection);
     });
     return EstimateJob(job, m_run->Settings(), link.linkType, bytes.value_or(0));
 }

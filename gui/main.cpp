@@ -8,6 +8,7 @@
 
 #include "app/Version.h"
 #include "gui/PlotRelayApp.h"
+#include "gui/ToolkitOptions.h"
 
 int main(int argc, char** argv)
 {
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
         const QStringList arguments = QCoreApplication::arguments();
         for (qsizetype i = 1; i < arguments.size(); ++i) words.push_back(arguments[i].toUtf8().toStdString());
     }
+    // "kerfmax job.hb -platform offscreen" names job.hb, not "job.hb offscreen".
+    words = kerfmax::gui::WithoutToolkitOptions(words);
     // Answered before any window or settings file is touched.
     if (words.size() == 1 && words.front() == "--version") {
         std::puts("kerfmax " KERFMAX_VERSION);

@@ -20,6 +20,7 @@
 #include "app/IniFile.h"
 #include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
+#include "gui/ToolkitOptions.h"
 #include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
 #include "support/TestSupport.h"
@@ -249,3 +250,16 @@ TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
 
 }  // namespace
 }  // namespace kerfmax::gui
+
+TEST(StartUp, ToolkitOptionsAreNeitherSwitchesNorWordsOfTheJobPath)
+{
+    using Words = std::vector<std::string>;
+    const std::vector<std::pair<Words, Words>> cases = {
+        {{"job.hb", "-platform", "offscreen"}, {"job.hb"}},
+        {{"-platform", "offscreen", "-HideUI", "C:\\My", "Jobs\\a.hb"}, {"-HideUI", "C:\\My", "Jobs\\a.hb"}},
+        {{"--style", "fusion", "-stylesheet", "a.qss", "b.hb"}, {"b.hb"}},
+        {{"-Platform", "x"}, {"-Platform", "x"}},  // ours are matched exactly, and so are the toolkit's
+        {{"a.hb", "-platform"}, {"a.hb", "-platform"}},
+    };
+    for (const auto& [words, kept] : cases) EXPECT_EQ(kerfmax::gui::WithoutToolkitOptions(words), kept);
+}

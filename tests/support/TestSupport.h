@@ -35,14 +35,16 @@ struct ProcessResult {
 
 // Runs kerfmax-cli with the given arguments (no shell), with standard input
 // closed, and collects its output. Extra environment entries are "NAME=value".
-ProcessResult RunCli(const std::vector<std::string>& args,
-                     const std::vector<std::string>& extraEnv = {});
+ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
 
 // Runs any program by path or name (searched on PATH) the same way.
-ProcessResult RunProgram(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& extraEnv = {});
+ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
 
 // True when a program is found on PATH.
 bool HaveProgram(const std::string& name);
+
+// True when the test runs under Wine, whose stand-in fonts are not the
+// system's own: text metrics there say nothing about a real desktop.
+bool RunningUnderWine();
 
 }  // namespace kerfmax::test

@@ -104,4 +104,11 @@ bool HaveProgram(const std::string& name)
     return ::SearchPathW(nullptr, win32::Utf8ToWide(name).c_str(), L".exe", MAX_PATH, found, nullptr) > 0;
 }
 
+bool RunningUnderWine()
+{
+    // Wine's own ntdll exports its version; Windows' does not.
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 }  // namespace kerfmax::test
