@@ -23,9 +23,7 @@ if [ -n "$MACRO_PROJECT" ] && [ ! -f "$MACRO_PROJECT" ]; then
   exit 1
 fi
 
-# The one version number, from CMake's project().
-VERSION=$(sed -n 's/^project(Kerfmax VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$VERSION" ] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+VERSION=$(bash scripts/project-version.sh)
 
 mkdir -p "$OUT_DIR"
 work=$(mktemp -d)

@@ -30,7 +30,7 @@ for file in /usr/share/applications/kerfmax.desktop /usr/share/icons/hicolor/48x
   /usr/share/man/man1/kerfmax.1.gz /usr/share/man/man1/kerfmax-cli.1.gz /usr/share/kerfmax/samples/sign.hb; do
   check "$file is installed" grep -qx "$file" "$work/files"
 done
-check "the version is 3.1.7 or the project's" bash -c "/usr/bin/kerfmax-cli --version | grep -q '$(sed -n 's/^project(Kerfmax VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)'"
+check "the version is the project's" bash -c "/usr/bin/kerfmax-cli --version | grep -qF '$(bash scripts/project-version.sh)'"
 
 # 1. convert from the installed program.
 /usr/bin/kerfmax-cli convert /usr/share/kerfmax/samples/sign.hb -o "$work/installed.plt"

@@ -19,20 +19,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 INSTALLER_DIR=$(realpath -m "${1:-build-release}")
 RELEASE_DIR=$(realpath -m "${2:-build-release/Kerfmax}")
-VERSION=$(sed -n 's/^project(Kerfmax VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION=$(bash scripts/project-version.sh)
 installer=$INSTALLER_DIR/Kerfmax-Setup-$VERSION.exe
 [ -f "$installer" ] || bash scripts/make-installer-windows.sh "$INSTALLER_DIR" "$RELEASE_DIR"
 
-work=$(mktemp -d)
 # shellcheck source=scripts/wine-test-session.sh
 source scripts/wine-test-session.sh
-cleanup() {
-  listener_stop
-  wine_session_end
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wine_session_begin "$work"
+wine_session_begin
 host_workspace_add
 user_settings_write 0
 

@@ -20,16 +20,9 @@ PROBE=$(realpath -m "${3:-build-win}/tests/kerfmax_copydata_probe.exe")
 [ -f "$RELEASE_DIR/Kerfmax.exe" ] || { echo "no release folder in $RELEASE_DIR" >&2; exit 1; }
 bash scripts/ensure-packages.sh xvfb xauth imagemagick fonts-wqy-microhei
 
-work=$(mktemp -d)
 # shellcheck source=scripts/wine-test-session.sh
 source scripts/wine-test-session.sh
-cleanup() {
-  listener_stop
-  wine_session_end
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wine_session_begin "$work"
+wine_session_begin
 
 # 1. AutoSend to a loopback listener.
 user_settings_write 0

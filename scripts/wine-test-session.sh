@@ -3,7 +3,8 @@
 # would (sourced, not run). Everything lives under one work folder: the Wine
 # prefix, and the HOME that Wine links the user's Documents into, so a run
 # writes nothing outside it (no ~/Kerfmax/Kerfmax.ini of the real user).
-#   wine_session_begin WORK    a fresh prefix in WORK/prefix, HOME=WORK/home
+#   wine_session_begin         a fresh work folder ($work) with the prefix in
+#                              $work/prefix and HOME=$work/home, all removed at exit
 #   wine_session_end           ends the prefix's programs and its server
 #   host_workspace_add         a host version 19.0 with a workspace package
 #   workspace_has_command / workspace_lacks_command   the toolbar command in it
@@ -17,9 +18,16 @@ check() {
   if "$@"; then echo "   ok: $what"; else echo "   FAILED: $what"; check_status=1; fi
 }
 
+wine_session_cleanup() {
+  listener_stop
+  wine_session_end
+  rm -rf "$work"
+}
+
 wine_session_begin() {
-  local work=$1
   bash scripts/ensure-packages.sh wine wine64 socat p7zip-full
+  work=$(mktemp -d)
+  trap wine_session_cleanup EXIT
   mkdir -p "$work/home" "$work/prefix"
   export HOME="$work/home" WINEPREFIX="$work/prefix"
   # No Mono or Gecko prompts, and no menu entries written into HOME.
