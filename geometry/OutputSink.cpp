@@ -15,6 +15,9 @@ constexpr std::size_t kFlushThreshold = 256 * 1024;
 // Pieces this large (the pen-command writer's) go to the file as they come.
 constexpr std::size_t kDirectWrite = 32 * 1024;
 constexpr int kNameAttempts = 16;
+// A long output starts going to disk in steps this large while it is written,
+// so that Commit()'s flush to disk waits only for the last of it.
+constexpr std::uint64_t kWriteBackStep = 8 * 1024 * 1024;
 }  // namespace
 
 FileSink::FileSink(std::filesystem::path target, const std::atomic<int>* cancel)
@@ -76,6 +79,11 @@ bool FileSink::WriteThrough(std::string_view bytes)
     if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
         Fail(std::strerror(errno ? errno : EIO));
         return false;
+    }
+    m_written += bytes.size();
+    if (m_written - m_writeBackFrom >= kWriteBackStep) {
+        StartWritingToDisk(m_file, m_writeBackFrom, m_written - m_writeBackFrom);
+        m_writeBackFrom = m_written;
     }
     return true;
 }

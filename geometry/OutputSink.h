@@ -4,6 +4,7 @@
 // A sink remembers its first failure instead of throwing, so a full disk or a
 // cancelled run is reported by the caller rather than passing as success.
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -64,6 +65,8 @@ private:
     std::FILE* m_file = nullptr;
     std::string m_buffer;
     std::string m_error;
+    std::uint64_t m_written = 0;  // bytes handed to the file
+    std::uint64_t m_writeBackFrom = 0;  // the first byte not yet sent on its way to disk
     bool m_failed = false;
 };
 

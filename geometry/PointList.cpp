@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/Transform.h"
+#include "platform/LargePages.h"
 
 namespace kerfmax {
 namespace {
@@ -53,7 +54,9 @@ void PathFlattener::ExpectBytes(std::uint64_t bytes)
     // cost address space only. Curves may still add more.
     constexpr std::uint64_t kShortestRecord = 4;
     const std::uint64_t nodes = bytes / kShortestRecord + 2;
-    if (nodes < m_points.max_size()) m_points.reserve(static_cast<std::size_t>(nodes));
+    if (nodes >= m_points.max_size()) return;
+    m_points.reserve(static_cast<std::size_t>(nodes));
+    PreferLargePages(m_points.data(), m_points.capacity() * sizeof(PointNode));
 }
 
 void PathFlattener::Receive(const PathRecord& record)

@@ -1,6 +1,7 @@
 #pragma once
 // Folder and file operations: creating folders and files that are ours alone,
 // and removing trees and files.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -31,5 +32,11 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 // Creates path as a new file open for binary writing; never opens a file that
 // exists (then *alreadyExists is set). nullptr with *error on failure.
 std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error = nullptr);
+
+// Hands what was written to file so far to the system and asks it to start
+// writing the bytes in [offset, offset + length) to disk without waiting, so
+// that the flush to disk at the end of a long output has little left to do.
+// Only a request: where the system has none, the bytes wait for that flush.
+void StartWritingToDisk(std::FILE* file, std::uint64_t offset, std::uint64_t length);
 
 }  // namespace kerfmax

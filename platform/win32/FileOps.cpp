@@ -159,4 +159,11 @@ std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists,
     return file;
 }
 
+void StartWritingToDisk(std::FILE* file, std::uint64_t, std::uint64_t)
+{
+    // Windows has no request to start writing without waiting (FlushFileBuffers
+    // waits): the bytes go to the system's cache, the final flush writes them.
+    std::fflush(file);
+}
+
 }  // namespace kerfmax
