@@ -89,15 +89,6 @@ TEST(MainDialog, OneNetworkEntryWhicheverLanguageStoredIt)
     }
 }
 
-// Types text into a box key by key, as a user does.
-void Type(QLineEdit* edit, const QString& keys)
-{
-    for (QChar c : keys) {
-        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-    }
-}
-
 TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
 {
     Window w("[Offset]\nChkOverCut=1\n");
