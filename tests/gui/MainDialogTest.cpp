@@ -1,29 +1,10 @@
 // The main window on Qt's offscreen platform, with a real settings file and
 // real job files.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QKeyEvent>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
-#include <QWheelEvent>
-
-#include <thread>
 #include <tuple>
 
-#include "app/IniFile.h"
-#include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/ToolkitOptions.h"
-#include "gui/PathText.h"
-#include "gui/PlotRelayDlg.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax::gui {
 namespace {
@@ -139,6 +120,12 @@ TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
     stored.PumpUntil([&] { return !stored.messages.isEmpty(); });
     EXPECT_EQ(stored.messages, QStringList{"Save finished!"});
     EXPECT_EQ(test::ReadFileBytes(stored.dir / "saved.plt"), stored.Converted({"--no-blade-offset"}));
+    // A cancelled Save As dialog does nothing.
+    stored.messages.clear();
+    stored.dlg->saveFileChooser = [] { return QString(); };
+    stored.dlg->OnSaveToFile();
+    stored.PumpUntil([] { return false; }, 100ms);
+    EXPECT_TRUE(stored.messages.isEmpty());
 }
 
 TEST(MainDialog, LengthStepsPlacementAndPreview)
@@ -181,23 +168,6 @@ TEST(MainDialog, LengthStepsPlacementAndPreview)
     w.dlg->DrawPreview();
     EXPECT_EQ(w.dlg->PreviewImage(), before);
     EXPECT_EQ(w.dlg->RotationMenu().actions().at(1)->text(), "Rotation 180 Degree");
-}
-
-TEST(MainDialog, SaveToFileWritesTheOutputOfThisRun)
-{
-    Window w("[Offset]\nChkBladeOffset=0\n");
-    const auto target = w.dir / "saved.plt";
-    w.dlg->saveFileChooser = [&] { return ToQString(target); };
-    w.dlg->OnSaveToFile();
-    w.PumpUntil([&] { return !w.dlg->Sending() && !w.messages.isEmpty(); });
-    EXPECT_EQ(w.messages, (QStringList{"Save finished!"}));
-    EXPECT_EQ(test::ReadFileBytes(target), w.Converted({"--no-blade-offset"}));
-    // A cancelled Save As dialog does nothing.
-    w.messages.clear();
-    w.dlg->saveFileChooser = [] { return QString(); };
-    w.dlg->OnSaveToFile();
-    w.PumpUntil([] { return false; }, 100ms);
-    EXPECT_TRUE(w.messages.isEmpty());
 }
 
 // Pictures of the windows for a person to look at: runs only when

@@ -1,14 +1,10 @@
 #pragma once
 // One main window for the window tests: its own settings file and job, on
-// Qt's offscreen platform, with its messages recorded.
+// Qt's offscreen platform, with its messages recorded; and what every window
+// test includes (the tests use most of the toolkit's widgets).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QImage>
-#include <QKeyEvent>
-#include <QLineEdit>
+#include <QtWidgets>
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +15,10 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "gui/FeatureDlg.h"
+#include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
+#include "run/JobLoad.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax::gui::test_window {

@@ -1,28 +1,12 @@
 // The side dialogs (Feature, cutting order, about box), the pictures and the skin.
-#include <gtest/gtest.h>
 
-#include <chrono>
-#include <string>
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QToolButton>
-
-#include "app/IniFile.h"
 #include "app/SettingsKeys.h"
 #include "gui/AboutDlg.h"
 #include "gui/CuttingOrderDlg.h"
-#include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/Pictures.h"
 #include "gui/Skin.h"
 #include "run/CuttingRun.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax::gui {
 namespace {
