@@ -181,9 +181,7 @@ TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
     if (folder.isEmpty()) GTEST_SKIP() << "KERFMAX_SCREENSHOT_DIR not set";
     const auto save = [&](QWidget& window, const QString& name, int language) {
         window.show();
-        QApplication::processEvents();
-        std::this_thread::sleep_for(300ms);
-        QApplication::processEvents();
+        PumpUntil([] { return false; }, 300ms);
         const QString file = folder + "/" + name + (language == 1 ? "-zh.png" : "-en.png");
         EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
     };
