@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,24 @@ using namespace test;
 const std::string kFiller = "@@@@@@@@@@@@@@@@@@@;";
 const std::string kLinePlain = "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;" + kFiller;
 
+// The words of a command line written with single blanks between them.
+std::vector<std::string> Words(const std::string& line)
+{
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
 class ConvertCli : public ::testing::Test {
 protected:
     ConvertCli() { WriteFileBytes(job, "PU0,0;PD4000,0;SP0;"); }
 
-    // Runs convert on the line job with the options; returns the output file.
+    // Runs convert on the job with the options (a home whose settings file
+    // must not be read); returns the output file.
     std::string ConvertLine(const std::vector<std::string>& options)
     {
         std::vector<std::string> args{"convert", job, "-o", out};
         args.insert(args.end(), options.begin(), options.end());
-        auto result = RunCli(args);
+        auto result = RunCli(args, {"HOME=" + (dir / "home").string()});
         EXPECT_EQ(result.exitCode, 0) << result.err;
         return ReadFileBytes(out);
     }
@@ -54,16 +63,37 @@ protected:
     std::string out = (dir / "out.plt").string();
 };
 
-TEST_F(ConvertCli, DefaultsAreThoseOfAFreshSettingsFile)
+// Each option and a named settings file change the stream; the user's own
+// settings file (in the home) is never read without --settings.
+TEST_F(ConvertCli, OptionsAndANamedSettingsFileChangeTheStream)
 {
-    // A single segment is not changed by the 0.35 mm blade offset.
-    EXPECT_EQ(ConvertLine({}), kLinePlain);
-    // The user's own settings file is never read without --settings.
+    WriteFileBytes(dir / "settings.ini", "[Offset]\nChkBladeOffset=0\nChkOverCut=1\nOverCut=2.0\n");
     std::filesystem::create_directories(dir / "home" / "Documents" / "Kerfmax");
     WriteFileBytes(dir / "home" / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Offset]\nChkOverCut=1\nOverCut=9\n");
-    auto result = RunCli({"convert", job, "-o", out}, {"HOME=" + (dir / "home").string()});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(ReadFileBytes(out), kLinePlain);
+    const std::pair<std::string, std::string> cases[] = {
+        // A single segment is not changed by the 0.35 mm blade offset.
+        {"", "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;"},
+        {"--overcut 1", "IN;SP1;PU0,4000;PD0,-40;PU0,0;PG;"},
+        {"--no-blade-offset --frame 1,1,1,1",
+         "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;"},
+        {"--dialect dmpl", ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ "},
+        // Left 2, right 0, bottom 3, top 0: the job moves 80 along the first axis, 120 along the second.
+        {"--frame 2,0,3,0 --no-blade-offset",
+         "IN;SP1;PU80,4000;PD80,0;PU80,0;PD80,4120;PD0,4120;PD0,0;PD80,0;PU80,0;PG;"},
+        {"--settings", "IN;SP1;PU0,4000;PD0,-80;PU0,0;PG;"},
+        {"--overcut 0.5 --settings", "IN;SP1;PU0,4000;PD0,-20;PU0,0;PG;"}};
+    for (const auto& [options, expected] : cases) {
+        std::vector<std::string> words = Words(options);
+        if (options.ends_with("--settings")) words.push_back((dir / "settings.ini").string());
+        EXPECT_EQ(ConvertLine(words), expected + kFiller) << options;
+    }
+
+    // A wide letter before its counter in the file: Inside First cuts the counter first.
+    WriteFileBytes(job, "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;SP0;");
+    EXPECT_EQ(ConvertLine(Words("--no-blade-offset --order inside-first")),
+              "IN;SP1;PU20,900;PD20,800;PD80,800;PD80,900;PD20,900;PU0,1000;PD0,0;PD100,0;PD100,1000;PD0,1000;"
+              "PU100,0;PG;" +
+                  kFiller);
 }
 
 TEST_F(ConvertCli, SampleMatchesTheAssemblyWithMirrorBeforeRotation)
@@ -82,56 +112,26 @@ TEST_F(ConvertCli, SampleMatchesTheAssemblyWithMirrorBeforeRotation)
     EXPECT_NE(turned, InProcess(sample, false, Rotation::Quarter));
 }
 
-TEST_F(ConvertCli, OptionsChangeTheStream)
+TEST_F(ConvertCli, UsageErrorsWriteNothingAndHelpIsNoError)
 {
-    EXPECT_EQ(ConvertLine({"--overcut", "1"}), "IN;SP1;PU0,4000;PD0,-40;PU0,0;PG;" + kFiller);
-    EXPECT_EQ(ConvertLine({"--no-blade-offset", "--frame", "1,1,1,1"}),
-              "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;" + kFiller);
-    EXPECT_EQ(ConvertLine({"--dialect", "dmpl"}), ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ " + kFiller);
-    // Left 2, right 0, bottom 3, top 0: the job moves 80 along the first axis and
-    // 120 along the second.
-    EXPECT_EQ(ConvertLine({"--frame", "2,0,3,0", "--no-blade-offset"}),
-              "IN;SP1;PU80,4000;PD80,0;PU80,0;PD80,4120;PD0,4120;PD0,0;PD80,0;PU80,0;PG;" + kFiller);
-    // A wide letter before its counter in the file: Inside First cuts the counter first.
-    WriteFileBytes(job, "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;SP0;");
-    EXPECT_EQ(ConvertLine({"--no-blade-offset", "--order", "inside-first"}),
-              "IN;SP1;PU20,900;PD20,800;PD80,800;PD80,900;PD20,900;PU0,1000;PD0,0;PD100,0;PD100,1000;PD0,1000;"
-              "PU100,0;PG;" +
-                  kFiller);
-}
-
-TEST_F(ConvertCli, SettingsFileIsReadAndCommandLineOverridesIt)
-{
-    auto ini = dir / "settings.ini";
-    WriteFileBytes(ini, "[Offset]\nChkBladeOffset=0\nChkOverCut=1\nOverCut=2.0\n");
-    EXPECT_EQ(ConvertLine({"--settings", ini.string()}), "IN;SP1;PU0,4000;PD0,-80;PU0,0;PG;" + kFiller);
-    EXPECT_EQ(ConvertLine({"--overcut", "0.5", "--settings", ini.string()}),
-              "IN;SP1;PU0,4000;PD0,-20;PU0,0;PG;" + kFiller);
-}
-
-TEST_F(ConvertCli, UsageErrorsWriteNothing)
-{
-    const std::string missingIni = (dir / "missing.ini").string();
-    const std::vector<std::vector<std::string>> bad = {
-        {"convert", job, "-o", out, "--rotate", "45"},
-        {"convert", job, "-o", out, "--frame", "1,2"},
-        {"convert", job, "-o", out, "--frame", "1,2,3,-4"},
-        {"convert", job, "-o", out, "--dialect", "gcode"},
-        {"convert", job, "-o", out, "--overcut", "abc"},
-        {"convert", job, "-o", out, "--order", "random"},
-        {"convert", job, "-o", out, "--bogus"},
-        {"convert", job, "-o", out, "--settings", missingIni},
-        {"convert", job, "-o", out, "--blade-offset"},
-        {"convert", job},
-        {"convert", "-o", out},
-        {"convert", job, job, "-o", out},
-    };
-    for (const auto& args : bad) {
+    const std::string bad[] = {"--rotate 45",   "--frame 1,2",    "--frame 1,2,3,-4", "--dialect gcode",
+                               "--overcut abc", "--order random", "--bogus",          "--settings missing.ini",
+                               "--blade-offset"};
+    std::vector<std::vector<std::string>> commands = {
+        {"convert", job}, {"convert", "-o", out}, {"convert", job, job, "-o", out}};
+    for (const std::string& options : bad) {
+        commands.push_back({"convert", job, "-o", out});
+        for (const std::string& word : Words(options)) commands.back().push_back(word);
+    }
+    for (const auto& args : commands) {
         auto result = RunCli(args);
         EXPECT_EQ(result.exitCode, 1) << args.back();
         EXPECT_NE(result.err.find("usage:"), std::string::npos) << args.back();
     }
     EXPECT_FALSE(std::filesystem::exists(out));
+    auto help = RunCli({"convert", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--settings"), std::string::npos) << help.out;
 }
 
 // convert, info and send alike: one line that names the file and the reason,
@@ -200,15 +200,6 @@ TEST_F(ConvertCli, OutputThroughALinkReplacesItsTargetAndKeepsItsMode)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);  // nothing left beside
 }
 
-TEST_F(ConvertCli, HelpDescribesEveryOption)
-{
-    auto result = RunCli({"convert", "--help"});
-    EXPECT_EQ(result.exitCode, 0);
-    for (const char* option : {"-o", "--dialect", "--blade-offset", "--no-blade-offset", "--overcut", "--order",
-                               "--mirror", "--rotate", "--frame", "--settings"})
-        EXPECT_NE(result.out.find(option), std::string::npos) << option;
-}
-
 TEST(InfoCli, SizeAndCountsOfTheSampleOrAnError)
 {
     auto result = RunCli({"info", SourcePath("resources/samples/sign.hb").string()});
@@ -222,12 +213,12 @@ TEST(InfoCli, SizeAndCountsOfTheSampleOrAnError)
                               "estimated time: 1:49\n"),
               std::string::npos)
         << result.out;
-    TempDir dir;
-    EXPECT_EQ(RunCli({"info", (dir / "absent.hb").string()}).exitCode, 2);
-    EXPECT_EQ(RunCli({"info"}).exitCode, 1);
-    EXPECT_EQ(RunCli({"info", "a.hb", "--mirror"}).exitCode, 1);
-    EXPECT_EQ(RunCli({"info", "a.hb", "--speed", "0"}).exitCode, 1);
-    EXPECT_EQ(RunCli({"info", "a.hb", "--link", "bluetooth"}).exitCode, 1);
+    // Usage errors (a job that does not load: above).
+    for (const auto& args : std::vector<std::vector<std::string>>{{"info"},
+                                                                  {"info", "a.hb", "--mirror"},
+                                                                  {"info", "a.hb", "--speed", "0"},
+                                                                  {"info", "a.hb", "--link", "bluetooth"}})
+        EXPECT_EQ(RunCli(args).exitCode, 1) << args.back();
 }
 
 }  // namespace

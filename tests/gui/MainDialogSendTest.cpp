@@ -1,17 +1,6 @@
 // The main window's Send and progress reports with real TCP peers on
 // 127.0.0.1, the program itself as a process, and the local report socket
 // (POSIX; the Windows build has its own report test).
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSpinBox>
-#include <QTimer>
 
 #include <net/if.h>
 #include <netinet/in.h>
@@ -21,23 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
-#include <thread>
+#include <future>
 
-#include "app/IniFile.h"
 #include "cutter/SendTestPeers.h"
 #include "gui/MainDialogWindow.h"
-#include "gui/PathText.h"
-#include "gui/PlotRelayDlg.h"
 #include "gui/ProgressReports.h"
 #include "gui/ResumeOffer.h"
-#include "run/JobLoad.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax::gui {
 namespace {
@@ -106,77 +86,13 @@ std::string LargeJob()
     return job + "SP0;";
 }
 
-int ListenOnCutterPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(5000);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd, 1);
-    return fd;
-}
-
-// One connection on 127.0.0.1, at a free port or the cutter's port 5000:
-// records every byte (when held, only after Release()), or takes 1 KB and
-// then resets the connection.
-class Peer {
-public:
-    enum Mode { Record, Held, Reset };
-    Peer(Mode mode, bool cutterPort) : m_mode(mode)
-    {
-        m_listener = cutterPort ? ListenOnCutterPort() : sendtest::ListenOnLoopback(m_port, 4096);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~Peer() { Finish(); }
-    int Port() const { return m_port; }
-    bool Accepted() const { return m_accepted; }
-    void Release() { m_released = true; }
-    // Waits for the peer to end (no connection ends it too) and gives its bytes.
-    std::string Finish()
-    {
-        if (!m_thread.joinable()) return m_bytes;
-        Release();
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-        return m_bytes;
-    }
-
-private:
-    void Serve()
-    {
-        pollfd p{m_listener, POLLIN, 0};
-        const int fd = ::poll(&p, 1, 20000) > 0 ? ::accept(m_listener, nullptr, nullptr) : -1;
-        m_accepted = fd >= 0;
-        while (m_mode == Held && !m_released) std::this_thread::sleep_for(5ms);
-        char buffer[65536];
-        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            m_bytes.append(buffer, static_cast<std::size_t>(n));
-            if (m_mode == Reset && m_bytes.size() >= 1024) {
-                const linger abort{1, 0};
-                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-                break;
-            }
-        }
-        if (fd >= 0) ::close(fd);
-    }
-
-    Mode m_mode;
-    int m_listener = -1;
-    int m_port = 5000;
-    std::atomic<bool> m_accepted{false}, m_released{false};
-    std::string m_bytes;
-    std::thread m_thread;
-};
-
 TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
 {
     test::TempDir jobs;
     test::WriteFileBytes(jobs / "large.hb", LargeJob());
     Window w("[Offset]\nChkBladeOffset=1\nChkOverCut=0\n", {(jobs / "large.hb").string()});
-    Peer peer(Peer::Held, false);
+    // A cutter that takes nothing for 6 s, then everything.
+    TcpPeer peer(TcpPeer::Mode::Record, {.after = 0, .pause = 6s, .receiveBuffer = 4096});
     w.SelectNetworkPort(peer.Port());
     w.dlg->OnSend();
     w.PumpUntil([&] { return peer.Accepted(); });
@@ -206,7 +122,6 @@ TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
     EXPECT_TRUE(w.dlg->windowTitle().contains(QRegularExpression("%, the cutter has not taken data for 0:0[3-5]$")))
         << w.dlg->windowTitle().toStdString();
 
-    peer.Release();
     w.PumpUntil([&] { return !w.dlg->Sending(); }, 30s);
     EXPECT_EQ(w.messages.last(), "Send finished!");
     EXPECT_EQ(w.dlg->windowTitle(), "Kerfmax   for Elvoma");
@@ -232,13 +147,7 @@ TEST(MainDialog, AFailedSendIsOfferedAgainFromTheFirstObjectNotConfirmed)
     TcpPeer breaking(TcpPeer::Mode::ReadThenReset, {.after = full.size() / 3, .receiveBuffer = 8192});
     TcpPeer recording;
     w.SelectNetworkPort(breaking.Port());
-    auto greenPixels = [&w] {
-        const QImage& image = w.dlg->PreviewImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == qRgb(0, 160, 0);
-        return count;
-    };
+    auto greenPixels = [&w] { return CountPixels(w.dlg->PreviewImage(), qRgb(0, 160, 0)); };
     std::size_t offered = 0, chosen = 0;
     std::vector<std::size_t> shown;
     std::vector<int> green;
@@ -275,6 +184,17 @@ TEST(MainDialog, AFailedSendIsOfferedAgainFromTheFirstObjectNotConfirmed)
     EXPECT_TRUE(w.messages.contains("Send finished!")) << w.messages.join("|").toStdString();
 }
 
+// Runs the window until it ends; false when a guard had to cancel it.
+bool EndsByItself(Window& w)
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, w.dlg.get(), [&] { w.dlg->OnCancel(); });
+    guard.start(15000);
+    w.dlg->DoModal();
+    return guard.isActive();
+}
+
 TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
 {
     TcpPeer peer;
@@ -284,26 +204,18 @@ TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
     w.dlg->Run().SetTcpPortOverride(peer.Port());
     QElapsedTimer clock;
     clock.start();
-    QTimer guard;  // never needed when the window ends by itself
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, w.dlg.get(), [&] { w.dlg->OnCancel(); });
-    guard.start(15000);
-    w.dlg->DoModal();
-    EXPECT_TRUE(guard.isActive()) << "the window did not end by itself";
+    EXPECT_TRUE(EndsByItself(w));
     EXPECT_FALSE(w.dlg->isVisible());
     // The AutoSend start (armed when the window was made, just before the clock), then the close.
     EXPECT_GE(clock.elapsed(), 1000 + 300 - 100);
     EXPECT_EQ(peer.Received(), w.Converted());
     EXPECT_FALSE(w.messages.contains("Send finished!"));
+    EXPECT_EQ(w.dlg->ExitCode(), 0);
 
     // Nothing to send: AutoSend closes the window after its start.
     Window empty("", {"-AutoSend"});
-    QTimer emptyGuard;
-    emptyGuard.setSingleShot(true);
-    QObject::connect(&emptyGuard, &QTimer::timeout, empty.dlg.get(), [&] { empty.dlg->OnCancel(); });
-    emptyGuard.start(10000);
-    empty.dlg->DoModal();
-    EXPECT_TRUE(emptyGuard.isActive());
+    EXPECT_TRUE(EndsByItself(empty));
+    EXPECT_EQ(empty.dlg->ExitCode(), 2);
 }
 
 // The program as the host's macro starts it, on a machine without a display,
@@ -311,9 +223,8 @@ TEST(MainDialog, AutoSendUnderHideUiSendsAndEndsByItself)
 // on the cutter's port 5000 of 127.0.0.1.
 struct UnattendedRun {
     int exitCode = -1;
-    std::string err;
+    std::string err, received;
     qint64 ms = 0;
-    std::string received;
     bool isolated = true;
 };
 
@@ -329,7 +240,38 @@ bool LoopbackUp()
     return up;
 }
 
-UnattendedRun RunUnattended(const std::filesystem::path& job, std::optional<Peer::Mode> mode)
+enum class CutterPort { Closed, Record, ResetAfterOneKilobyte };
+
+// One connection on port 5000, read to its end or reset after 1 KB.
+std::future<std::string> ServeCutterPort(CutterPort mode)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(5000);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener, 1);
+    return std::async(std::launch::async, [listener, mode] {
+        std::string bytes;
+        pollfd p{listener, POLLIN, 0};
+        const int fd = ::poll(&p, 1, 20000) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
+        char buffer[65536];
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            bytes.append(buffer, static_cast<std::size_t>(n));
+            if (mode == CutterPort::ResetAfterOneKilobyte && bytes.size() >= 1024) {
+                const linger abort{1, 0};
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                break;
+            }
+        }
+        if (fd >= 0) ::close(fd);
+        ::close(listener);
+        return bytes;
+    });
+}
+
+UnattendedRun RunUnattended(const std::filesystem::path& job, CutterPort port)
 {
     UnattendedRun run;
     // A namespace belongs to the thread that makes it, and to what it starts.
@@ -338,8 +280,8 @@ UnattendedRun RunUnattended(const std::filesystem::path& job, std::optional<Peer
             run.isolated = false;
             return;
         }
-        std::optional<Peer> peer;
-        if (mode) peer.emplace(*mode, true);
+        std::future<std::string> peer;
+        if (port != CutterPort::Closed) peer = ServeCutterPort(port);
         test::TempDir home;
         std::filesystem::create_directories(home / "Documents" / "Kerfmax");
         test::WriteFileBytes(home / "Documents" / "Kerfmax" / "Kerfmax.ini", "[Device]\nPortS=Network Port\n");
@@ -353,37 +295,32 @@ UnattendedRun RunUnattended(const std::filesystem::path& job, std::optional<Peer
         run.ms = clock.elapsed();
         run.exitCode = result.exitCode;
         run.err = result.err;
-        if (peer) run.received = peer->Finish();
+        if (peer.valid()) run.received = peer.get();
     }).join();
     return run;
 }
 
+// Sent, refused, broken off mid-send (no resume offer holds an unattended
+// run) and a job that does not load.
 TEST(MainDialog, UnattendedRunsEndWithTheCommandLineToolsCodesAndSayWhy)
 {
     test::TempDir jobs;
     const auto sample = test::SourcePath("resources/samples/sign.hb");
     test::WriteFileBytes(jobs / "large.hb", LargeJob());
-    test::WriteFileBytes(jobs / "empty.hb", "");
-    std::filesystem::create_directories(jobs / "folder.hb");
     const auto missing = jobs / "missing.hb";
-    struct Case {
+    const struct {
         const char* name;
         std::filesystem::path job;
-        std::optional<Peer::Mode> peer;
+        CutterPort port;
         int exitCode;
         std::vector<std::string> lines;  // standard error, in this order
-    };
-    const Case cases[] = {
-        {"sent", sample, Peer::Record, 0, {"Socket Close!!!"}},
-        {"refused", sample, std::nullopt, 3, {"Warning: Connection refused", "Connect to Cutter fail!"}},
-        {"reset", jobs / "large.hb", Peer::Reset, 3, {"Warning: "}},
-        {"missing", missing, std::nullopt, 2, {JobLoadText(JobLoadStatus::Missing, missing, 0)}},
-        {"empty", jobs / "empty.hb", std::nullopt, 2, {JobLoadText(JobLoadStatus::Empty, jobs / "empty.hb", 0)}},
-        {"folder", jobs / "folder.hb", std::nullopt, 2, {JobLoadText(JobLoadStatus::Folder, jobs / "folder.hb", 0)}},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"sent", sample, CutterPort::Record, 0, {"Socket Close!!!"}},
+                 {"refused", sample, CutterPort::Closed, 3, {"Warning: Connection refused", "Connect to Cutter fail!"}},
+                 {"reset", jobs / "large.hb", CutterPort::ResetAfterOneKilobyte, 3, {"Warning: "}},
+                 {"missing", missing, CutterPort::Closed, 2, {JobLoadText(JobLoadStatus::Missing, missing, 0)}}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const UnattendedRun run = RunUnattended(c.job, c.peer);
+        const UnattendedRun run = RunUnattended(c.job, c.port);
         if (!run.isolated) GTEST_SKIP() << "no network namespace can be made here";
         std::printf("[ unattended ] %s: exit %d after %lld ms\n", c.name, run.exitCode, static_cast<long long>(run.ms));
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;

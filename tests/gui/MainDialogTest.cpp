@@ -1,29 +1,10 @@
 // The main window on Qt's offscreen platform, with a real settings file and
 // real job files.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QKeyEvent>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
-#include <QWheelEvent>
-
-#include <thread>
 #include <tuple>
 
-#include "app/IniFile.h"
-#include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/ToolkitOptions.h"
-#include "gui/PathText.h"
-#include "gui/PlotRelayDlg.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax::gui {
 namespace {
@@ -89,15 +70,6 @@ TEST(MainDialog, OneNetworkEntryWhicheverLanguageStoredIt)
     }
 }
 
-// Types text into a box key by key, as a user does.
-void Type(QLineEdit* edit, const QString& keys)
-{
-    for (QChar c : keys) {
-        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-    }
-}
-
 TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
 {
     Window w("[Offset]\nChkOverCut=1\n");
@@ -148,6 +120,12 @@ TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
     stored.PumpUntil([&] { return !stored.messages.isEmpty(); });
     EXPECT_EQ(stored.messages, QStringList{"Save finished!"});
     EXPECT_EQ(test::ReadFileBytes(stored.dir / "saved.plt"), stored.Converted({"--no-blade-offset"}));
+    // A cancelled Save As dialog does nothing.
+    stored.messages.clear();
+    stored.dlg->saveFileChooser = [] { return QString(); };
+    stored.dlg->OnSaveToFile();
+    stored.PumpUntil([] { return false; }, 100ms);
+    EXPECT_TRUE(stored.messages.isEmpty());
 }
 
 TEST(MainDialog, LengthStepsPlacementAndPreview)
@@ -192,23 +170,6 @@ TEST(MainDialog, LengthStepsPlacementAndPreview)
     EXPECT_EQ(w.dlg->RotationMenu().actions().at(1)->text(), "Rotation 180 Degree");
 }
 
-TEST(MainDialog, SaveToFileWritesTheOutputOfThisRun)
-{
-    Window w("[Offset]\nChkBladeOffset=0\n");
-    const auto target = w.dir / "saved.plt";
-    w.dlg->saveFileChooser = [&] { return ToQString(target); };
-    w.dlg->OnSaveToFile();
-    w.PumpUntil([&] { return !w.dlg->Sending() && !w.messages.isEmpty(); });
-    EXPECT_EQ(w.messages, (QStringList{"Save finished!"}));
-    EXPECT_EQ(test::ReadFileBytes(target), w.Converted({"--no-blade-offset"}));
-    // A cancelled Save As dialog does nothing.
-    w.messages.clear();
-    w.dlg->saveFileChooser = [] { return QString(); };
-    w.dlg->OnSaveToFile();
-    w.PumpUntil([] { return false; }, 100ms);
-    EXPECT_TRUE(w.messages.isEmpty());
-}
-
 // Pictures of the windows for a person to look at: runs only when
 // KERFMAX_SCREENSHOT_DIR names a folder (scripts/screenshots.sh sets it and a
 // real X server under xvfb-run). The main window with a job, the cutting-order
@@ -220,9 +181,7 @@ TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
     if (folder.isEmpty()) GTEST_SKIP() << "KERFMAX_SCREENSHOT_DIR not set";
     const auto save = [&](QWidget& window, const QString& name, int language) {
         window.show();
-        QApplication::processEvents();
-        std::this_thread::sleep_for(300ms);
-        QApplication::processEvents();
+        PumpUntil([] { return false; }, 300ms);
         const QString file = folder + "/" + name + (language == 1 ? "-zh.png" : "-en.png");
         EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
     };

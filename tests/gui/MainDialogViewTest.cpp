@@ -1,29 +1,12 @@
 // The window beyond its dialog template: zoom and pan in the preview, opening
 // a job from the window, the estimate line and the remembered position.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QPainter>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QScreen>
-#include <QShortcut>
-#include <QUrl>
-#include <QWheelEvent>
 
 #include <cmath>
 #include <random>
-#include <string>
 
-#include "app/IniFile.h"
 #include "gui/EstimateLine.h"
 #include "gui/MainDialogWindow.h"
-#include "gui/PathText.h"
 #include "gui/PreviewArea.h"
-#include "run/JobLoad.h"
-#include "support/TestSupport.h"
 
 namespace kerfmax::gui {
 namespace {

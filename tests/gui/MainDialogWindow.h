@@ -1,13 +1,10 @@
 #pragma once
 // One main window for the window tests: its own settings file and job, on
-// Qt's offscreen platform, with its messages recorded.
+// Qt's offscreen platform, with its messages recorded; and what every window
+// test includes (the tests use most of the toolkit's widgets).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QImage>
-#include <QLineEdit>
+#include <QtWidgets>
 
 #include <algorithm>
 #include <chrono>
@@ -18,7 +15,10 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "gui/FeatureDlg.h"
+#include "gui/PathText.h"
 #include "gui/PlotRelayDlg.h"
+#include "run/JobLoad.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax::gui::test_window {
@@ -28,6 +28,39 @@ using namespace std::chrono_literals;
 inline const char kJob[] =
     "PU0,0;PD4000,0;PD4000,2000;PD0,2000;PD0,0;"
     "PU1000,500;BZ1500,1500,2500,1500,3000,500;PD1000,500;SP0;";
+
+// Runs the event loop until done() holds or the time is up; the longest gap
+// between two 2 ms ticks tells how long the window's thread was held.
+inline qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    QElapsedTimer clock, tick;
+    clock.start();
+    tick.start();
+    qint64 longest = 0;
+    while (!done() && clock.elapsed() < limit.count()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 2);
+        longest = std::max(longest, tick.restart());
+        std::this_thread::sleep_for(1ms);
+    }
+    return longest;
+}
+
+// Types text into a control key by key, as a user does.
+inline void Type(QWidget* control, const QString& keys)
+{
+    for (QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(control, &press);
+    }
+}
+
+inline int CountPixels(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
+    return count;
+}
 
 // One window with its own settings file and a job, messages recorded.
 struct Window {
@@ -71,20 +104,9 @@ struct Window {
         Control<QLineEdit>(1057)->setText(QStringLiteral("127.0.0.1"));
         dlg->Run().SetTcpPortOverride(tcpPort);
     }
-    // Runs the event loop until done() holds; the longest gap between two
-    // 2 ms ticks tells how long the window's thread was held.
     qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
     {
-        QElapsedTimer clock, tick;
-        clock.start();
-        tick.start();
-        qint64 longest = 0;
-        while (!done() && clock.elapsed() < limit.count()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 2);
-            longest = std::max(longest, tick.restart());
-            std::this_thread::sleep_for(1ms);
-        }
-        return longest;
+        return test_window::PumpUntil(done, limit);
     }
     std::string Converted(const std::vector<std::string>& options = {})
     {

@@ -1,24 +1,10 @@
 // What every window shows: titles as they are set, texts that fit their
 // controls in both languages, every text and tip in the chosen language, the
 // up-down arrows where they belong.
-#include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
-
-#include <functional>
 #include <map>
 
 #include "app/StandardTexts.h"
-#include "gui/FeatureDlg.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/MessageBoxNotifier.h"
 #include "gui/PreviewArea.h"
