@@ -172,6 +172,7 @@ TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
     const std::string full = ReadFileBytes(dir / "whole.plt");
 
     std::string delivered;
+    const int descriptorsBefore = sendtest::OpenDescriptorCount();
     {
         SocatPtyPair pty;
         ASSERT_TRUE(pty.Ready());
@@ -191,8 +192,12 @@ TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
         cts.ctsOn.store(true);
         send.Wait();
         EXPECT_EQ(send.outcome, SendOutcome::Failed) << send.messages;
+        EXPECT_EQ(send.messages.rfind("Warning: ", 0), 0u) << send.messages;
+        EXPECT_NE(send.messages.find("\nylen:"), std::string::npos) << send.messages;
+        EXPECT_NE(send.messages.find("nWResult:-1\n"), std::string::npos) << send.messages;
         EXPECT_EQ(send.confirmed, delivered.size());
     }
+    EXPECT_EQ(sendtest::OpenDescriptorCount(), descriptorsBefore) << "the vanished port stays open";
     ASSERT_EQ(delivered, full.substr(0, delivered.size()));
     const std::size_t from = MakeResumeOffer(layout, 1, delivered.size()).firstUnconfirmed;
     EXPECT_LE(layout.StartOf(from), delivered.size());
