@@ -77,7 +77,7 @@ TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
 }
 
 // Every link opened, used and closed again and again, with opens that fail
-// among them, leaves no descriptor behind.
+// among them, leaves no descriptor behind: an open closes the link before it.
 TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
 {
     test::TempDir dir;

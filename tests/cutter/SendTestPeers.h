@@ -369,15 +369,6 @@ struct BackgroundSend {
     {
         if (thread.joinable()) thread.join();
     }
-    // Cancels and gives the time until the worker ended.
-    Clock::duration CancelAndWait()
-    {
-        const auto asked = Clock::now();
-        cancel.store(1);
-        Wait();
-        return endedAt - asked;
-    }
-
     CCutter& cutter;
     std::atomic<int> cancel{0};
     std::atomic<std::uint64_t> bytesSent{0};

@@ -107,19 +107,6 @@ TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
     EXPECT_EQ(notes.messages, "Socket Close!!!\n");
 }
 
-TEST_F(TcpLink, OpeningAnOpenCutterClosesTheOldConnectionFirst)
-{
-    TcpPeer first;
-    TcpPeer second;
-    ASSERT_EQ(cutter.Open(NetworkSettings(first.Port())), 1);
-    ASSERT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
-    ASSERT_EQ(cutter.Open(NetworkSettings(second.Port())), 1);
-    EXPECT_EQ(first.Received(), "IN;");  // returns once that connection has ended
-    ASSERT_EQ(cutter.Write("SP1;", 4, &cancel, 1), 4);
-    cutter.Close();
-    EXPECT_EQ(second.Received(), "SP1;");
-}
-
 // The rule that keeps a busy peer's closed window from the system's time-out,
 // step by step on one connection.
 TEST(TcpWindowWatch, AClosedWindowIsKeptAliveOnlyWhileThePeerAnswers)
