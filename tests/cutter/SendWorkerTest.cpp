@@ -1,4 +1,4 @@
-// The send worker: chunking, progress, cancel, failures, and that every byte
+// The send worker: chunking, progress, failures, and that every byte
 // reaches a real far end (a socat pty, a TCP peer on 127.0.0.1).
 #include <gtest/gtest.h>
 
