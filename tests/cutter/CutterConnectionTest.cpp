@@ -1,4 +1,4 @@
-// Building cutters, and the connection rules every link shares.
+// Building cutters, the connection rules every link shares, and the USB link.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -26,7 +26,7 @@ TEST(CutterCreation, ManufacturerRowChoosesTheDialectAndUnknownTypesAreRefused)
     EXPECT_EQ(notes.messages, "Unknow Cutter type!\nUnknow Cutter type!\n");
 }
 
-TEST(CutterConnection, NothingOpensForUnknownLinksAndAClosedCutterWritesNothing)
+TEST(CutterConnection, NothingOpensForUnknownLinksAndAClosedOrFailingLinkWritesNothing)
 {
     std::atomic<int> cancel{0};
     CHpglCutter cutter;
@@ -37,10 +37,47 @@ TEST(CutterConnection, NothingOpensForUnknownLinksAndAClosedCutterWritesNothing)
     EXPECT_EQ(cutter.Open(LinkSettings{}), 0);
     EXPECT_EQ(cutter.IsOpen(), 0);
     EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 0);
+
+    // /dev/full opens and then fails every write, as a USB device gone mid-job does.
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    settings.linkType = LINK_USB;
+    settings.usbDevicePath = "/dev/full";
+    ASSERT_EQ(cutter.Open(settings), 1);
+    EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), -1);
+    cutter.Close();
+    EXPECT_EQ(cutter.IsOpen(), 0);
+}
+
+// The USB link written to a FIFO standing in for the printer device node.
+TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
+{
+    test::TempDir dir;
+    const std::string node = (dir / "lp0").string();
+    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    const std::string job = sendtest::Strokes(200'000);
+    std::string received;
+    std::thread reader([&] {
+        int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
+        received = sendtest::ReadUntilQuiet(fd, std::chrono::seconds(5), std::chrono::seconds(5));
+        ::close(fd);
+    });
+    CHpglCutter cutter;
+    LinkSettings settings;
+    settings.linkType = LINK_USB;
+    settings.usbDevicePath = node;
+    ASSERT_EQ(cutter.Open(settings), 1);
+    std::atomic<int> cancel{0};
+    for (std::size_t at = 0; at < job.size(); at += 512) {
+        int length = static_cast<int>(std::min<std::size_t>(512, job.size() - at));
+        ASSERT_EQ(cutter.Write(job.data() + at, length, &cancel, 1), length);
+    }
+    cutter.Close();  // the reader then sees the end of the data
+    reader.join();
+    EXPECT_TRUE(received == job);
 }
 
 // Every link opened, used and closed again and again, with opens that fail
-// among them, leaves no descriptor behind.
+// among them, leaves no descriptor behind: an open closes the link before it.
 TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
 {
     test::TempDir dir;

@@ -104,7 +104,7 @@ TEST(PortDiscovery, MergeKeepsEnumeratedPortsFirstAndAddsOnlyNewMapEntries)
     EXPECT_EQ(MergeSerialLists(lower, map).size(), 3u);
 }
 
-TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
+TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbCuttersAndReportsAnUnreadableTtyClass)
 {
     TempDir dir;
     FakeDeviceTree tree(dir.Path());
@@ -114,42 +114,32 @@ TEST(PortDiscovery, RefreshListsSerialThenNetworkThenUsbEntries)
     tree.AddUsbPrinter("lp20", tree.AddUsbDevice("3-1", "0483", "5449", "Other printer"));
     tree.AddUsbPrinter("lp21", tree.AddUsbDevice("3-2", "04b8", "5448", "Other vendor"));
     RecordingNotifier notifier;
-
-    PortListing english = RefreshPortList(0, tree.Roots(), notifier);
-    EXPECT_EQ(english.entries,
+    PortListing listing = RefreshPortList(0, tree.Roots(), notifier);
+    EXPECT_EQ(listing.entries,
               (std::vector<std::string>{"ttyUSB0<FT232R USB UART>", "Network Port", "USB_0", "USB_1"}));
-    EXPECT_EQ(english.usbCutterPaths, (std::vector<std::string>{(tree.Roots().dev / "usb" / "lp0").string(),
+    EXPECT_EQ(listing.usbCutterPaths, (std::vector<std::string>{(tree.Roots().dev / "usb" / "lp0").string(),
                                                                 (tree.Roots().dev / "usb" / "lp1").string()}));
     EXPECT_EQ(notifier.count, 0);
+    EXPECT_TRUE(IsNetworkPortText(RefreshPortList(1, tree.Roots(), notifier).entries[1]));
+    EXPECT_TRUE(IsNetworkPortText(listing.entries[1]));
 
-    PortListing chinese = RefreshPortList(1, tree.Roots(), notifier);
-    EXPECT_EQ(chinese.entries[1], "网络端口");
-    EXPECT_TRUE(IsNetworkPortText(chinese.entries[1]) && IsNetworkPortText(english.entries[1]));
-    EXPECT_EQ(ManufacturerLabels(1)[2], "Obrant智能刻字机");
-}
-
-TEST(PortDiscovery, AMissingTtyClassIsEmptyAndAnUnreadableOneIsReportedWhileTheRestIsListed)
-{
-    TempDir dir;
-    FakeDeviceTree tree(dir.Path());
-    tree.AddUsbCutters(0, 1);
+    // A missing tty class is empty; an unreadable one is reported while the rest is listed.
     std::vector<SerialPortRecord> ports;
     DeviceTreeRoots nowhere = tree.Roots();
     nowhere.sysfs = dir / "absent";
     std::string error;
     EXPECT_TRUE(EnumerateSerialPorts(nowhere, ports, &error));
     EXPECT_TRUE(ports.empty());
-
-    std::filesystem::remove(tree.Roots().sysfs / "class" / "tty");
+    std::filesystem::remove_all(tree.Roots().sysfs / "class" / "tty");
     test::WriteFileBytes(tree.Roots().sysfs / "class" / "tty", "not a folder");
-    RecordingNotifier notifier;
-    PortListing listing = RefreshPortList(0, tree.Roots(), notifier);
+    listing = RefreshPortList(0, tree.Roots(), notifier);
     EXPECT_EQ(notifier.count, 1);
     EXPECT_NE(listing.error.find("class/tty"), std::string::npos) << listing.error;
-    EXPECT_EQ(listing.entries, (std::vector<std::string>{"Network Port", "USB_0"}));
+    EXPECT_EQ(listing.entries, (std::vector<std::string>{"Network Port", "USB_0", "USB_1"}));
 }
 
-TEST(BuildLinkSettings, EachPortFormGivesItsLink)
+// Unknown or unsafe texts give the link that does not open: serial port 0.
+TEST(BuildLinkSettings, EachPortFormGivesItsLinkAndOthersTheLinkThatDoesNotOpen)
 {
     const std::vector<std::string> usb = {"/dev/usb/lp0", "/dev/usb/lp1"};
     // The network entry is recognised in the current language only.
@@ -167,6 +157,7 @@ TEST(BuildLinkSettings, EachPortFormGivesItsLink)
         {"Network Port", "Network Port", true, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},
         {"网络端口", "网络端口", false, LINK_NETWORK, 0, 0, "", "", "10.0.0.7"},
         {"网络端口", "Network Port", false, LINK_SERIAL, 0, 0, "", "", ""},
+        {"network port", "Network Port", true, LINK_SERIAL, 0, 0, "", "", ""},
         {"COM3<USB Serial Port>", "Network Port", false, LINK_SERIAL, 3, 38400, "", "", ""},
         {"COM12", "Network Port", true, LINK_VCOM, 12, 38400, "", "", ""},
         {"ttyUSB0<FT232R USB UART>", "Network Port", false, LINK_SERIAL, 0, 38400, "/dev/ttyUSB0", "", ""},
@@ -174,6 +165,10 @@ TEST(BuildLinkSettings, EachPortFormGivesItsLink)
         {"USB_1", "Network Port", false, LINK_USB, 0, 0, "", "/dev/usb/lp1", ""},
         {"USB_2", "Network Port", false, LINK_USB, 0, 0, "", "", ""},
         {"USB_-1", "Network Port", false, LINK_USB, 0, 0, "", "", ""},
+        {"", "Network Port", true, LINK_SERIAL, 0, 0, "", "", ""},
+        {"LPT1", "Network Port", true, LINK_SERIAL, 0, 0, "", "", ""},
+        {"tty../../etc/passwd<x>", "Network Port", true, LINK_SERIAL, 0, 0, "", "", ""},
+        {"ttyUSB0/..<x>", "Network Port", true, LINK_SERIAL, 0, 0, "", "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -186,19 +181,6 @@ TEST(BuildLinkSettings, EachPortFormGivesItsLink)
         EXPECT_EQ(link.hostAddress, c.host);
         EXPECT_EQ(link.tcpPort, c.type == LINK_NETWORK ? 5000 : 0);
         EXPECT_EQ(link.noAckWait, c.type == LINK_NETWORK ? 1 : 0);
-    }
-}
-
-TEST(BuildLinkSettings, UnknownOrUnsafeTextsGiveTheLinkThatDoesNotOpen)
-{
-    for (const char* text : {"", "LPT1", "tty../../etc/passwd<x>", "ttyUSB0/..<x>", "network port"}) {
-        SCOPED_TRACE(text);
-        LinkSettings settings = BuildLinkSettings(text, "Network Port", "1.2.3.4", true, {"/dev/usb/lp0"});
-        EXPECT_EQ(settings.linkType, LINK_SERIAL);
-        EXPECT_EQ(settings.comPort, 0);
-        EXPECT_EQ(settings.baudRate, 0);
-        EXPECT_TRUE(settings.serialDevicePath.empty());
-        EXPECT_TRUE(settings.hostAddress.empty());
     }
 }
 

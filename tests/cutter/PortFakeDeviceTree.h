@@ -14,17 +14,16 @@ class FakeDeviceTree {
 public:
     explicit FakeDeviceTree(const std::filesystem::path& root) : m_root(root), m_roots(DeviceTreeRootsUnder(root))
     {
-        for (const auto& p : {m_roots.sysfs / "class" / "tty", m_roots.sysfs / "class" / "usbmisc",
-                              m_roots.dev / "usb", m_roots.udevData})
+        for (const auto& p : {m_roots.sysfs / "class" / "tty", m_roots.sysfs / "class" / "usbmisc", m_roots.dev / "usb",
+                              m_roots.udevData})
             std::filesystem::create_directories(p);
     }
 
     const DeviceTreeRoots& Roots() const { return m_roots; }
 
     // A USB device (port path like "1-3") with one interface "1-3:1.0".
-    std::filesystem::path AddUsbDevice(const std::string& port, const std::string& vendor,
-                                       const std::string& product, const std::string& productString,
-                                       const std::string& interfaceString = "")
+    std::filesystem::path AddUsbDevice(const std::string& port, const std::string& vendor, const std::string& product,
+                                       const std::string& productString, const std::string& interfaceString = "")
     {
         auto device = m_roots.sysfs / "devices" / "pci0000:00" / "usb1" / port;
         auto interface = device / (port + ":1.0");
@@ -38,8 +37,7 @@ public:
     }
 
     // A tty whose device is `deviceDir` (or, when empty, a tty without device).
-    void AddTty(const std::string& name, const std::filesystem::path& deviceDir,
-                const std::string& devNumbers = "")
+    void AddTty(const std::string& name, const std::filesystem::path& deviceDir, const std::string& devNumbers = "")
     {
         auto entry = m_roots.sysfs / "class" / "tty" / name;
         std::filesystem::create_directories(entry);

@@ -1,8 +1,8 @@
 #pragma once
 // Real far ends for send tests: a socat pty pair (the test reads the far pty),
 // a TCP listener on 127.0.0.1 that records, trickles, pauses or stalls, a CTS
-// line the test holds, the send worker on its own thread, and the process's
-// open descriptor count.
+// line the test holds, the send worker on its own thread, the process's open
+// descriptor count, and the jobs they carry.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -23,6 +23,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,7 +36,6 @@
 
 namespace kerfmax::sendtest {
 
-using test::ReadFileBytes;
 using test::TempDir;
 
 using Clock = std::chrono::steady_clock;
@@ -82,6 +82,23 @@ inline std::string ReadUntilQuiet(int fd, std::chrono::milliseconds first, std::
     }
 }
 
+// `size` bytes of noise, the same every time.
+inline std::string RandomBytes(std::size_t size)
+{
+    std::mt19937 random(7);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+// Pen-downs "PDi,-i;" until the text holds `bytes` bytes or more.
+inline std::string Strokes(std::size_t bytes)
+{
+    std::string job;
+    for (int i = 0; job.size() < bytes; ++i) job += "PD" + std::to_string(i) + "," + std::to_string(-i) + ";";
+    return job;
+}
+
 // Letters with counters: `letters` squares of 20 mm, `perRow` to a row, each
 // with a 5 mm square inside; the job's records without its end ("SP0;").
 inline std::string LettersJob(int letters, int perRow)
@@ -110,26 +127,27 @@ inline std::vector<std::size_t> PenUpStarts(const std::string& stream, std::size
     return starts;
 }
 
-// socat -d -d pty,raw,echo=0 pty,raw,echo=0: two linked ptys. The cutter opens
-// Near(); the test reads Far().
+// socat pty,raw,echo=0 twice: two linked ptys. The cutter opens Near(); the
+// test reads Far().
 class SocatPtyPair {
 public:
     SocatPtyPair()
     {
-        auto log = m_dir / "socat.log";
+        const auto nearLink = m_dir / "near", farLink = m_dir / "far";
+        const std::string nearAddress = "pty,raw,echo=0,link=" + nearLink.string();
+        const std::string farAddress = "pty,raw,echo=0,link=" + farLink.string();
         m_pid = ::fork();
         if (m_pid == 0) {
-            int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(fd, 2);
-            ::execlp("socat", "socat", "-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0", (char*)nullptr);
+            ::execlp("socat", "socat", nearAddress.c_str(), farAddress.c_str(), (char*)nullptr);
             _exit(127);
         }
-        for (auto until = Clock::now() + std::chrono::seconds(5); Clock::now() < until && m_far.empty();) {
+        std::error_code ec;
+        for (auto until = Clock::now() + std::chrono::seconds(5); Clock::now() < until && m_farFd < 0;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            ParseLog(ReadFileBytes(log));
+            if (!std::filesystem::exists(nearLink, ec) || !std::filesystem::exists(farLink, ec)) continue;
+            m_near = std::filesystem::read_symlink(nearLink, ec).string();
+            m_farFd = ::open(farLink.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         }
-        if (m_far.empty()) return;
-        m_farFd = ::open(m_far.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios t{};
         if (m_farFd >= 0 && ::tcgetattr(m_farFd, &t) == 0) {
             ::cfmakeraw(&t);
@@ -162,24 +180,9 @@ public:
     }
 
 private:
-    void ParseLog(const std::string& text)
-    {
-        // socat names the two ptys in its log: "... PTY is /dev/pts/N".
-        std::vector<std::string> names;
-        for (std::size_t at = text.find("PTY is "); at != std::string::npos; at = text.find("PTY is ", at)) {
-            at += 7;
-            std::size_t end = text.find('\n', at);
-            if (end == std::string::npos) return;
-            names.push_back(text.substr(at, end - at));
-        }
-        if (names.size() < 2) return;
-        m_near = names[0];
-        m_far = names[1];
-    }
-
     TempDir m_dir;
     pid_t m_pid = -1;
-    std::string m_near, m_far;
+    std::string m_near;
     int m_farFd = -1;
 };
 
@@ -244,7 +247,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_bytes.size();
     }
-    bool Accepted() const { return m_accepted.load(); }
     bool Paused() const { return m_paused.load(); }
 
 private:
@@ -261,7 +263,6 @@ private:
         if (!WaitReadable(m_listener)) return;
         int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
-        m_accepted.store(true);
         while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (m_mode == Mode::HalfCloseThenRecord) ::shutdown(fd, SHUT_WR);
         if (m_mode == Mode::ReadThenReset) {
@@ -325,7 +326,6 @@ private:
     int m_port = 0;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_accepted{false};
     std::atomic<bool> m_ended{false};
     std::atomic<bool> m_paused{false};
     std::mutex m_mutex;
@@ -333,12 +333,16 @@ private:
 };
 
 // The send worker on a thread of its own, as a Send runs it: its outcome, its
-// messages, the bytes it counted as sent, and when it ended.
+// messages, its percentages, the bytes it counted as sent, and when it ended.
 struct BackgroundSend {
     BackgroundSend(CCutter& cutter, std::int32_t linkType, const std::filesystem::path& file) : cutter(cutter)
     {
         StreamCallbacks callbacks;
-        callbacks.progress = [this](const SendProgress& p) { bytesSent.store(p.bytesSent); };
+        callbacks.progress = [this](const SendProgress& p) {
+            bytesSent.store(p.bytesSent);
+            std::lock_guard<std::mutex> lock(mutex);
+            percents.push_back(p.percent);
+        };
         callbacks.message = [this](const std::string& text, NotifyIcon) {
             std::lock_guard<std::mutex> lock(mutex);
             messages += text + "\n";
@@ -357,21 +361,21 @@ struct BackgroundSend {
     ~BackgroundSend()
     {
         cancel.store(1);
-        thread.join();
+        if (thread.joinable()) thread.join();
         // The cutter keeps the flag of its last write for its close; this one ends here.
         cutter.SetCancelFlag(nullptr);
     }
     void Wait()
     {
-        while (!ended.load()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (thread.joinable()) thread.join();
     }
-
     CCutter& cutter;
     std::atomic<int> cancel{0};
     std::atomic<std::uint64_t> bytesSent{0};
     std::atomic<bool> ended{false};
     std::mutex mutex;
     std::string messages;
+    std::vector<int> percents;
     SendOutcome outcome = SendOutcome::Failed;
     std::uint64_t confirmed = 0;  // what the link confirmed, once ended
     Clock::time_point endedAt;

@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
-#include <random>
 
 #include "platform/Notifier.h"
 #include "platform/SystemError.h"
@@ -26,19 +24,6 @@ using sendtest::Clock;
 using sendtest::ReaderPause;
 using sendtest::TcpPeer;
 constexpr auto NetworkSettings = sendtest::NetworkLink;
-
-std::string RandomJob(std::size_t size)
-{
-    std::mt19937 random(11);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
 
 // A listener the test serves itself: Open completes the handshake from the
 // backlog and the test accepts afterwards.
@@ -72,28 +57,6 @@ TEST_F(TcpLink, FailedConnectShowsTheSystemReasonAndLeavesTheCutterClosed)
     EXPECT_EQ(cutter.Write("PU0,0;", 6, &cancel, 1), 0);
 }
 
-TEST_F(TcpLink, PeerClosingMidJobIsReportedAndFailsTheSend)
-{
-    Listener listener;
-    ASSERT_EQ(cutter.Open(NetworkSettings(listener.port)), 1);
-    int peer = listener.Accept();
-    std::string chunk(512, 'D');
-    ASSERT_EQ(cutter.Write(chunk.data(), 512, &cancel, 1), 512);
-    EXPECT_EQ(sendtest::ReadUntilQuiet(peer, 2s, 50ms).size(), 512u);
-    ::close(peer);
-
-    int result = 512;
-    for (int i = 0; i < 200 && result == 512; ++i) {
-        std::this_thread::sleep_for(5ms);
-        result = cutter.Write(chunk.data(), 512, &cancel, 1);
-    }
-    EXPECT_EQ(result, -1);
-    // The reason depends on how far the peer's end had got: reset or broken pipe.
-    EXPECT_EQ(notes.messages.rfind("Socket Close!!!\nSendMsg Error!!!\nWarning: ", 0), 0u) << notes.messages;
-    cutter.Close();
-    EXPECT_EQ(cutter.IsOpen(), 0);
-}
-
 TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
 {
     Listener listener;
@@ -120,19 +83,6 @@ TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
     std::this_thread::sleep_for(20ms);
     cutter.Close();
     EXPECT_EQ(notes.messages, "Socket Close!!!\n");
-}
-
-TEST_F(TcpLink, OpeningAnOpenCutterClosesTheOldConnectionFirst)
-{
-    TcpPeer first;
-    TcpPeer second;
-    ASSERT_EQ(cutter.Open(NetworkSettings(first.Port())), 1);
-    ASSERT_EQ(cutter.Write("IN;", 3, &cancel, 1), 3);
-    ASSERT_EQ(cutter.Open(NetworkSettings(second.Port())), 1);
-    EXPECT_EQ(first.Received(), "IN;");  // returns once that connection has ended
-    ASSERT_EQ(cutter.Write("SP1;", 4, &cancel, 1), 4);
-    cutter.Close();
-    EXPECT_EQ(second.Received(), "SP1;");
 }
 
 // The rule that keeps a busy peer's closed window from the system's time-out,
@@ -167,14 +117,16 @@ TEST(TcpWindowWatch, AClosedWindowIsKeptAliveOnlyWhileThePeerAnswers)
     }
 }
 
-// A job sent to a peer that stops reading for a while, as a cutter does while
-// its buffer is full; reports what the link had queued during the pause.
-void SendThroughAPause(std::size_t jobBytes, ReaderPause pause, std::size_t honestWithin)
+// A peer with a receive buffer as small as an embedded cutter's stops reading
+// for longer than the link's time-out, as a cutter does while its buffer is
+// full: the send waits, counts no more than the system queued, and ends with
+// every byte delivered.
+TEST(TcpBusyCutter, ASmallBufferPeerThatStopsNinetySecondsWithAMegabyteLeftGetsEveryByte)
 {
     test::TempDir dir;
-    const std::string job = RandomJob(jobBytes);
+    const std::string job = sendtest::RandomBytes(2 << 20);
     test::WriteFileBytes(dir / "out.hb", job);
-    TcpPeer peer(TcpPeer::Mode::Record, pause);
+    TcpPeer peer(TcpPeer::Mode::Record, ReaderPause{1 << 20, 90s, 8192});
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
@@ -183,15 +135,9 @@ void SendThroughAPause(std::size_t jobBytes, ReaderPause pause, std::size_t hone
 
     for (auto until = Clock::now() + 30s; !peer.Paused() && Clock::now() < until;) std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(peer.Paused());
-    const auto pausedAt = Clock::now();
     std::this_thread::sleep_for(3s);  // every buffer on the way is full by now
-    const std::uint64_t counted = send.bytesSent.load();
-    const std::size_t taken = peer.ReceivedSoFar();
-    const long queued = cutter.Socket()->QueuedBytes();
-    const int sendBuffer = cutter.Socket()->SendBufferBytes();
-    EXPECT_LE(counted - taken, honestWithin) << "the send counts what the system queued";
+    EXPECT_LE(send.bytesSent.load() - peer.ReceivedSoFar(), 256u * 1024) << "the send counts what the system queued";
     send.Wait();
-    const auto pauseToEnd = send.endedAt - pausedAt;
     cutter.Close();
 
     EXPECT_EQ(send.outcome, SendOutcome::Finished) << send.messages << notes.messages;
@@ -199,21 +145,6 @@ void SendThroughAPause(std::size_t jobBytes, ReaderPause pause, std::size_t hone
     const std::string received = peer.Received();
     EXPECT_EQ(received.size(), job.size());
     EXPECT_TRUE(received == job);
-    std::cout << "measured: pause " << pause.pause.count() << " s, send ended " << Seconds(pauseToEnd)
-              << " s after it; counted " << counted << " B while the peer had " << taken << " B; queued " << queued
-              << " B; SO_SNDBUF " << sendBuffer << " B; delivered " << received.size() << " of " << job.size()
-              << " B\n";
-}
-
-TEST(TcpBusyCutter, ASmallBufferPeerThatStopsNinetySecondsWithAMegabyteLeftGetsEveryByte)
-{
-    SendThroughAPause(2 << 20, ReaderPause{1 << 20, 90s, 8192}, 256 * 1024);
-}
-
-TEST(TcpBusyCutter, APeerThatStopsAMinuteInTheMiddleGetsEveryByte)
-{
-    // The peer's own receive buffer grows as the system likes: its bytes count as taken.
-    SendThroughAPause(8 << 20, ReaderPause{4 << 20, 60s, 0}, SIZE_MAX);
 }
 
 // Brings up the loopback interface of a fresh network namespace.
@@ -247,7 +178,6 @@ void RunInANetworkNamespace(const char* testName)
     while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
     const int status = ::pclose(pipe);
     if (output.rfind("unshare:", 0) == 0) GTEST_SKIP() << "cannot make a network namespace: " << output;
-    std::cout << output;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
 }
 
@@ -256,7 +186,7 @@ TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
     if (std::getenv(kInNamespace) == nullptr) return RunInANetworkNamespace("TcpGoneCutter.*");
     ASSERT_TRUE(BringUpLoopback());
     test::TempDir dir;
-    test::WriteFileBytes(dir / "out.hb", RandomJob(32 << 20));
+    test::WriteFileBytes(dir / "out.hb", sendtest::RandomBytes(32 << 20));
     TcpPeer peer(TcpPeer::Mode::SlowRecord);
     RecordingNotifier notes;
     CHpglCutter cutter;
@@ -274,7 +204,6 @@ TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
         std::to_string(peer.Port()) + " drop";
     ASSERT_EQ(std::system(drop.c_str()), 0);
     const auto droppedAt = Clock::now();
-    const std::size_t delivered = peer.ReceivedSoFar();
     for (auto until = droppedAt + 120s; !send.ended.load() && Clock::now() < until;) std::this_thread::sleep_for(50ms);
     ASSERT_TRUE(send.ended.load()) << "still waiting for a peer that is gone";
     const auto took = send.endedAt - droppedAt;
@@ -284,8 +213,6 @@ TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
     EXPECT_EQ(notes.messages, "SendMsg Error!!!\nWarning: " + SystemErrorText(TimedOutErrorCode()) + "\n");
     EXPECT_EQ(send.messages.rfind("Warning: " + SystemErrorText(TimedOutErrorCode()) + "\nylen:", 0), 0u)
         << send.messages;
-    std::cout << "measured: drop to failure " << Seconds(took) << " s; the peer had " << delivered
-              << " B at the drop; messages: " << notes.messages;
 }
 
 }  // namespace

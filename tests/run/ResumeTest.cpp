@@ -40,15 +40,6 @@ CommandTexts Hpgl()
     return dialect;
 }
 
-// The objects of a stream as the layout cuts it, each as its bytes.
-std::vector<std::string> ObjectsOf(const std::string& stream, const OutputLayout& layout)
-{
-    std::vector<std::string> objects;
-    for (std::size_t k = 1; k <= layout.ObjectCount(); ++k)
-        objects.push_back(stream.substr(layout.StartOf(k), layout.StartOf(k + 1) - layout.StartOf(k)));
-    return objects;
-}
-
 struct LayoutCase {
     int cutOrder;
     bool compensate;
@@ -172,6 +163,7 @@ TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
     const std::string full = ReadFileBytes(dir / "whole.plt");
 
     std::string delivered;
+    const int descriptorsBefore = sendtest::OpenDescriptorCount();
     {
         SocatPtyPair pty;
         ASSERT_TRUE(pty.Ready());
@@ -191,8 +183,12 @@ TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
         cts.ctsOn.store(true);
         send.Wait();
         EXPECT_EQ(send.outcome, SendOutcome::Failed) << send.messages;
+        EXPECT_EQ(send.messages.rfind("Warning: ", 0), 0u) << send.messages;
+        EXPECT_NE(send.messages.find("\nylen:"), std::string::npos) << send.messages;
+        EXPECT_NE(send.messages.find("nWResult:-1\n"), std::string::npos) << send.messages;
         EXPECT_EQ(send.confirmed, delivered.size());
     }
+    EXPECT_EQ(sendtest::OpenDescriptorCount(), descriptorsBefore) << "the vanished port was not released";
     ASSERT_EQ(delivered, full.substr(0, delivered.size()));
     const std::size_t from = MakeResumeOffer(layout, 1, delivered.size()).firstUnconfirmed;
     EXPECT_LE(layout.StartOf(from), delivered.size());
@@ -211,10 +207,8 @@ TEST(ResumeSerial, APortThatVanishesMidJobIsResumedFromTheFirstObjectNotDrained)
     ASSERT_EQ(second, ReadFileBytes(dir / "resumed.plt"));
 
     const std::string joined = delivered.substr(0, layout.StartOf(from)) + second.substr(layout.headerBytes);
-    ASSERT_EQ(joined.size(), full.size());
-    const std::vector<std::string> cut = ObjectsOf(joined, layout), wanted = ObjectsOf(full, layout);
-    for (std::size_t k = 0; k < wanted.size(); ++k) ASSERT_EQ(cut[k], wanted[k]) << "object " << k + 1;
-    EXPECT_EQ(joined.substr(layout.tailStart), full.substr(layout.tailStart));
+    EXPECT_EQ(joined.size(), full.size());
+    EXPECT_TRUE(joined == full) << "an object is cut twice, not at all or changed";
 }
 
 }  // namespace
