@@ -140,6 +140,7 @@ inline void RunCases(const std::vector<StepsCase>& cases)
         } else {
             EXPECT_EQ(ElementTree(doc.Text(), doc.ElementIndex()), c.tree);
         }
+        if (c.expected == c.input) continue;  // unedited: nothing new to show xmllint
         const std::string complaint = XmllintComplaint(Saved(doc));
         if (!complaint.empty()) EXPECT_NE(XmllintComplaint(std::string(c.input)), "") << complaint;
     }
