@@ -148,14 +148,11 @@ TEST(ReduceFeedOrder, JobComputesTheOrderAfreshAfterEveryPlacement)
 {
     Job job;
     job.LoadJobText("PU0,0;PD100,0;PD100,100;PU500,0;PD600,0;PD600,100;SP0;");
-    EXPECT_FALSE(job.HasOrderedObjects());
     EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{1, 0}));
-    EXPECT_TRUE(job.HasOrderedObjects());
     job.ToggleMirror();
-    EXPECT_FALSE(job.HasOrderedObjects());
     EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{0, 1}));
     job.SetRotation(Rotation::Half);
-    EXPECT_FALSE(job.HasOrderedObjects());
+    EXPECT_EQ(job.OrderedObjects(), (ObjectOrder{1, 0}));
 }
 
 }  // namespace

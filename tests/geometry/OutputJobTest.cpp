@@ -90,6 +90,14 @@ TEST(OutputJob, StreamsOfSmallJobs)
          "IN;SP1;PU0,1100;PD0,1000;PD100,1000;PU0,100;PD0,0;PD100,0;PU100,0;PG;" + kFiller},
         {"reduce feed cuts the nearer object first", kTwoObjects, Settings(false, "0", false, 0, 1), hpgl,
          "IN;SP1;PU0,100;PD0,0;PD100,0;PU0,1100;PD0,1000;PD100,1000;PU100,0;PG;" + kFiller},
+        // A wide letter first in the file, its counter second, then a square beside them.
+        {"inside first cuts the counter before its letter",
+         "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;"
+         "PU1200,0;PD1300,0;PD1300,100;PD1200,100;PD1200,0;SP0;",
+         Settings(false, "0", false, 0, 2), hpgl,
+         "IN;SP1;PU0,100;PD0,0;PD100,0;PD100,100;PD0,100;PU20,1200;PD20,1100;PD80,1100;PD80,1200;PD20,1200;"
+         "PU0,1300;PD0,300;PD100,300;PD100,1300;PD0,1300;PU100,0;PG;" +
+             kFiller},
     };
     // One filter for all, as in the program: each assembly leaves it reset for the next.
     BladeCompensator compensator;

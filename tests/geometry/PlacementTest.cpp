@@ -3,23 +3,16 @@
 
 #include <climits>
 #include <cmath>
-#include <tuple>
 
 #include "geometry/Job.h"
 #include "geometry/PointList.h"
 #include "geometry/Transform.h"
+#include "support/GeometryText.h"
 
 namespace kerfmax {
 namespace {
 
-using Points = std::vector<std::pair<std::int32_t, std::int32_t>>;
-
-Points PenPoints(const Job& job)
-{
-    Points out;
-    for (const PointNode& n : job.Points()) out.emplace_back(n.x, n.y);
-    return out;
-}
+using test::NodesText;
 
 // A 1000 x 500 rectangle and a small mark inside it.
 Job RectangleJob()
@@ -32,67 +25,39 @@ Job RectangleJob()
 TEST(Placement, MirrorAndTurnsStartAtTheOriginWithinOneUnit)
 {
     const struct {
-        const char* what;
         bool mirror;
         Rotation rotation;
-        Points expected;
+        const char* expected;
         BoundBox box;
     } cases[] = {
-        {"mirror: x to width - x",
-         true,
-         Rotation::None,
-         {{1000, 0}, {0, 0}, {0, 500}, {1000, 500}, {1000, 0}, {750, 120}, {750, 120}},
-         {0, 1000, 500, 0}},
+        // mirror: x to width - x
+        {true, Rotation::None, "U1000,0 D0,0 D0,500 D1000,500 D1000,0 U750,120 D750,120", {0, 1000, 500, 0}},
         // Counter-clockwise with y up; sin(1.5707963) is a hair under 1, so some
         // coordinates land one unit short.
-        {"quarter turn",
-         false,
-         Rotation::Quarter,
-         {{499, 0}, {499, 999}, {0, 1000}, {0, 0}, {499, 0}, {380, 250}, {380, 250}},
-         {0, 499, 1000, 0}},
+        {false, Rotation::Quarter, "U499,0 D499,999 D0,1000 D0,0 D499,0 U380,250 D380,250", {0, 499, 1000, 0}},
         // (x, y) -> (w - x, h - y), one unit off where truncation bites.
-        {"half turn",
-         false,
-         Rotation::Half,
-         {{999, 499}, {0, 499}, {-1, 0}, {999, 0}, {999, 499}, {749, 380}, {749, 380}},
-         {-1, 999, 499, 0}},
-        {"three-quarter turn",
-         false,
-         Rotation::ThreeQuarter,
-         {{0, 999}, {0, 0}, {499, -1}, {499, 999}, {0, 999}, {119, 749}, {119, 749}},
-         {0, 499, 999, -1}},
+        {false, Rotation::Half, "U999,499 D0,499 D-1,0 D999,0 D999,499 U749,380 D749,380", {-1, 999, 499, 0}},
+        {false, Rotation::ThreeQuarter, "U0,999 D0,0 D499,-1 D499,999 D0,999 U119,749 D119,749", {0, 499, 999, -1}},
+        // A mirror pressed after a turn acts on the turned job as it lies;
+        // a rebuild then applies the mirror first.
+        {true, Rotation::Quarter, "U499,999 D499,0 D0,0 D0,1000 D499,999 U380,750 D380,750", {0, 499, 1000, 0}},
     };
     for (const auto& c : cases) {
         Job job = RectangleJob();
-        if (c.mirror) job.ToggleMirror();
+        const std::string loaded = NodesText(job.Points());
         job.SetRotation(c.rotation);
-        EXPECT_EQ(PenPoints(job), c.expected) << c.what;
-        EXPECT_EQ(job.Box(), c.box) << c.what;
+        if (c.mirror) job.ToggleMirror();
+        job.RebuildPlacement();
+        EXPECT_EQ(NodesText(job.Points()), c.expected);
+        EXPECT_EQ(job.Box(), c.box) << c.expected;
         // The art objects are rebuilt from the placed points.
         ASSERT_EQ(job.ArtObjects().size(), 2u);
-        EXPECT_EQ(job.ArtObjects()[1].xMin, c.expected[5].first) << c.what;
+        EXPECT_EQ(NodesText(job.ArtObjects()[1].points), NodesText(std::span(job.Points()).subspan(5)));
+        // Back to the file's placement, mirror first.
+        if (c.mirror) job.ToggleMirror();
+        job.SetRotation(Rotation::None);
+        EXPECT_EQ(NodesText(job.Points()), loaded) << c.expected;
     }
-}
-
-TEST(Placement, RotationIsRebuiltFromTheFileWithTheMirrorFirst)
-{
-    Job job = RectangleJob();
-    const Points loaded = PenPoints(job);
-    job.SetRotation(Rotation::Quarter);
-    job.SetRotation(Rotation::None);
-    EXPECT_EQ(PenPoints(job), loaded);
-    EXPECT_EQ(job.CurrentRotation(), Rotation::None);
-    job.ToggleMirror();
-    job.ToggleMirror();
-    EXPECT_EQ(PenPoints(job), loaded);
-    // A mirror pressed after a turn acts on the turned job as it lies; a rebuild
-    // then applies the mirror first.
-    job.ToggleMirror();
-    job.SetRotation(Rotation::Quarter);
-    job.ToggleMirror();
-    job.ToggleMirror();
-    job.RebuildPlacement();
-    EXPECT_EQ(PenPoints(job), (Points{{499, 999}, {499, 0}, {0, 0}, {0, 1000}, {499, 999}, {380, 750}, {380, 750}}));
     // Without a job nothing happens.
     Job empty;
     empty.ToggleMirror();
@@ -102,35 +67,28 @@ TEST(Placement, RotationIsRebuiltFromTheFileWithTheMirrorFirst)
     EXPECT_TRUE(empty.Points().empty());
 }
 
-TEST(Transforms, PlaceholdersStayAndBoxesKeepMinBeforeMax)
+TEST(Transforms, PlaceholdersStayBoxesKeepMinBeforeMaxAndExtremesNeitherOverflowNorTrap)
 {
-    PointList points{{KIND_PEN_UP, 10, 20}, {KIND_NONE, 0, 0}, {KIND_PEN_DOWN, -5, 7}};
+    PointList points = test::NodesFrom("U10,20 N D-5,7 U-2147483648,0");
     ApplyTransform(points, MirrorTransform());
-    EXPECT_EQ(std::make_tuple(points[0].x, points[1].kind, points[1].x, points[2].x),
-              std::make_tuple(-10, KIND_NONE, 0, 5));
+    // Mirroring the most negative coordinate saturates instead of overflowing.
+    EXPECT_EQ(NodesText(points), "U-10,20 N0,0 D5,7 U2147483647,0");
     BoundBox box{0, 1000, 500, 0};
     TransformBox(box, RotationTransform(kQuarterTurn));
     EXPECT_EQ(box, (BoundBox{-499, 0, 999, 0}));
     BoundBox shifted{0, 10, 10, 0};
     TransformBox(shifted, TranslationTransform(-3, 4));
     EXPECT_EQ(shifted, (BoundBox{-3, 7, 14, 4}));
-}
 
-TEST(Transforms, ExtremeCoordinatesNeitherOverflowNorTrap)
-{
     EXPECT_EQ(TruncateToInt32(-7.9), -7);
     EXPECT_EQ(TruncateToInt32(7.9), 7);
     EXPECT_EQ(TruncateToInt32(1e300), INT_MAX);
     EXPECT_EQ(TruncateToInt32(-1e300), INT_MIN);
     EXPECT_EQ(TruncateToInt32(std::nan("")), 0);
     // The translation wraps as 32-bit plotter arithmetic does.
-    PointList points{{KIND_PEN_DOWN, INT_MAX, INT_MIN}};
-    TranslatePoints(points, 1, -1);
-    EXPECT_EQ(std::make_pair(points[0].x, points[0].y), std::make_pair(INT_MIN, INT_MAX));
-    // Mirroring the most negative coordinate saturates instead of overflowing.
-    PointList lowest{{KIND_PEN_UP, INT_MIN, 0}};
-    ApplyTransform(lowest, MirrorTransform());
-    EXPECT_EQ(lowest[0].x, INT_MAX);
+    PointList corner = test::NodesFrom("D2147483647,-2147483648");
+    TranslatePoints(corner, 1, -1);
+    EXPECT_EQ(NodesText(corner), "D-2147483648,2147483647");
 }
 
 TEST(Placement, OnlyJobsThatStayInsideThe32BitRangeFit)

@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "geometry/PreviewGeometry.h"
+#include "support/GeometryText.h"
 
 namespace kerfmax {
 namespace {
 
-PointList Nodes(std::initializer_list<PointNode> nodes)
-{
-    return PointList(nodes);
-}
+using test::NodesFrom;
 
 TEST(PreviewGeometry, AWideJobFillsTheWidthAndIsCentredVertically)
 {
@@ -20,8 +18,7 @@ TEST(PreviewGeometry, AWideJobFillsTheWidthAndIsCentredVertically)
     EXPECT_EQ(m.y0, 76);  // truncate(95 - 23.75) + 5
 
     // y is turned: the job's bottom edge is the lower edge on the screen.
-    const PreviewPicture picture = BuildPreview(
-        Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 4000, 0}, {KIND_PEN_DOWN, 4000, 1000}}), box, {}, 200, 200);
+    const PreviewPicture picture = BuildPreview(NodesFrom("U0,0 D4000,0 D4000,1000"), box, {}, 200, 200);
     ASSERT_EQ(picture.paths.size(), 1u);
     EXPECT_EQ(picture.paths[0],
               (std::vector<ScreenPoint>{{5, 124}, {195, 124}, {195, 76}}));  // +0.55 before truncating
@@ -40,8 +37,7 @@ TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
     EXPECT_EQ(m.offY, 40);
     EXPECT_EQ(m.extentW, 4000 + 40 * 7);
     EXPECT_EQ(m.extentH, 4000 + 40 * 3);
-    const PreviewPicture picture =
-        BuildPreview(Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 10, 10}}), box, frame, 300, 300);
+    const PreviewPicture picture = BuildPreview(NodesFrom("U0,0 D10,10"), box, frame, 300, 300);
     ASSERT_TRUE(picture.frame.has_value());
     ASSERT_EQ(picture.frame->size(), 5u);
     EXPECT_EQ(picture.frame->front(), picture.frame->back());
@@ -54,12 +50,7 @@ TEST(PreviewGeometry, PathsFollowThePenAndOddJobsStayDrawable)
     // A pen-down before any pen-up starts at the area's corner; pen-ups break
     // the lines; placeholders are skipped.
     const BoundBox box{0, 100, 100, 0};
-    const PreviewPicture picture = BuildPreview(Nodes({{KIND_PEN_DOWN, 100, 100},
-                                                       {KIND_NONE, 0, 0},
-                                                       {KIND_PEN_UP, 0, 0},
-                                                       {KIND_PEN_UP, 50, 50},
-                                                       {KIND_PEN_DOWN, 100, 0}}),
-                                                box, {}, 110, 110);
+    const PreviewPicture picture = BuildPreview(NodesFrom("D100,100 N0,0 U0,0 U50,50 D100,0"), box, {}, 110, 110);
     ASSERT_EQ(picture.paths.size(), 2u);
     EXPECT_EQ(picture.paths[0].front(), (ScreenPoint{0, 0}));
     EXPECT_EQ(picture.paths[1].size(), 2u);
@@ -68,7 +59,7 @@ TEST(PreviewGeometry, PathsFollowThePenAndOddJobsStayDrawable)
     // A single point has no extent: a fixed scale, finite coordinates.
     const BoundBox point{0, 0, 0, 0};
     EXPECT_DOUBLE_EQ(FitPreview(point, {}, 100, 100).scale, kSinglePointScale);
-    const PreviewPicture dot = BuildPreview(Nodes({{KIND_PEN_UP, 0, 0}, {KIND_PEN_DOWN, 0, 0}}), point, {}, 100, 100);
+    const PreviewPicture dot = BuildPreview(NodesFrom("U0,0 D0,0"), point, {}, 100, 100);
     ASSERT_EQ(dot.paths.size(), 1u);
     EXPECT_EQ(dot.paths[0].back(), (ScreenPoint{50, 50}));
 
@@ -92,10 +83,7 @@ TEST(PreviewGeometry, ZoomKeepsThePointUnderTheCursorAndDrawsOnlyWhatShows)
     // A job of a billion units seen at the limit near one corner: lines are
     // clipped to the area, so every pixel is a real one near it.
     const BoundBox box{0, 1'000'000'000, 1'000'000'000, 0};
-    const PointList job = Nodes({{KIND_PEN_UP, 0, 0},
-                                 {KIND_PEN_DOWN, 1'000'000'000, 1'000'000'000},
-                                 {KIND_PEN_DOWN, 1'000'000'000, 0},
-                                 {KIND_PEN_DOWN, 0, 0}});
+    const PointList job = NodesFrom("U0,0 D1000000000,1000000000 D1000000000,0 D0,0");
     const PreviewFrame frame{true, 1, 1, 1, 1};
     const PreviewMapping map = FitPreview(box, frame, 200, 200);
     const double onLineX = map.FittedX(500'000'000 + map.offX), onLineY = map.FittedY(500'000'000 + map.offY);
@@ -113,8 +101,7 @@ TEST(PreviewGeometry, ZoomKeepsThePointUnderTheCursorAndDrawsOnlyWhatShows)
     // Panned so that the job lies beside the area: nothing to draw.
     EXPECT_TRUE(BuildPreview(job, box, {}, 200, 200, PreviewView{}.PannedBy(500, 0)).paths.empty());
     // A line crossing the area is cut at its edges, not dropped.
-    const PreviewPicture crossing = BuildPreview(Nodes({{KIND_PEN_UP, 0, 50}, {KIND_PEN_DOWN, 100, 50}}),
-                                                 BoundBox{0, 100, 100, 0}, {}, 110, 110,
+    const PreviewPicture crossing = BuildPreview(NodesFrom("U0,50 D100,50"), BoundBox{0, 100, 100, 0}, {}, 110, 110,
                                                  PreviewView{}.ZoomedAt(4.0, 55, 55));
     ASSERT_EQ(crossing.paths.size(), 1u);
     EXPECT_EQ(crossing.paths[0].front().x, -2);

@@ -81,81 +81,33 @@ TEST(XmlIllFormed, WellFormedMarkupOfEveryKindIsAccepted)
     EXPECT_TRUE(doc.FindSibling("n:s"));
 }
 
-TEST(XmlIllFormed, EditsWorkAroundAnUnendedElement)
+// An element without an end tag runs to the end of its parent's content;
+// edits inside and after it keep it so, line breaks included.
+TEST(XmlIllFormed, EditsWorkAroundAndInsideAnUnendedElement)
 {
-    XmlDocument doc = Loaded("<r>\n<a>\n<b/>\n</r>\n");
-    Descend(doc, {"r", "a"});  // <a> is never ended: it runs to </r> and holds <b/>
-    ASSERT_TRUE(doc.AppendElement("c"));
-    EXPECT_EQ(doc.Text(), "<r>\n<a>\n<b/>\n<c/>\r\n</r>\n");
-    doc.LeaveElement();
-    ASSERT_TRUE(doc.SetAttribute("k", "v"));
-    EXPECT_EQ(doc.Text(), "<r>\n<a k=\"v\">\n<b/>\n<c/>\r\n</r>\n");
-    doc.LeaveElement();
-    doc.EnterElement();  // back inside <r>, with <a> still its current child
-    doc.FindSibling("a");
-    ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<r>\n</r>\n");
-    EXPECT_INDEX_IN_STEP(doc);
-}
-
-// <b> has no end tag and ends where its parent's content ends; once <c> gained
-// a line break after it, removing a child of <b> takes white space only up
-// to the end of <b>, not the line break of <c>; an element appended there
-// stays inside <b> too.
-TEST(XmlIllFormed, EditsInsideAnUnendedElementStayInsideIt)
-{
-    XmlDocument doc = Loaded("<c><b>t");
-    Descend(doc, {"c"});
-    doc.FindSibling("b");
-    ASSERT_TRUE(doc.AppendElement("a"));
-    ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<c><b>t\r\n");
-    ASSERT_TRUE(doc.EnterElement());
-    ASSERT_TRUE(doc.AppendElement("x"));
-    EXPECT_EQ(doc.Text(), "<c><b>t<x/>\r\n\r\n");
-    ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<c><b>t\r\n");
-    ASSERT_TRUE(doc.AppendElement("y"));
-    EXPECT_EQ(doc.Text(), "<c><b>t<y/>\r\n\r\n");
-    EXPECT_EQ(doc.ElementIndex()[0].End(), doc.Text().size()) << "<c> runs to the end of the text";
-
-    // The same for an element added after the last child of <c>: it stays inside <c>.
-    XmlDocument outer = Loaded("<x><c><r/>");
-    Descend(outer, {"x"});
-    outer.FindSibling("c");
-    ASSERT_TRUE(outer.AppendElement("b"));
-    outer.LeaveElement();
-    outer.EnterElement();
-    Descend(outer, {"c"});
-    outer.FindSibling("r");
-    ASSERT_TRUE(outer.AppendElement("a"));
-    EXPECT_EQ(outer.Text(), "<x><c><r/><a/>\r\n\r\n<b/>");
-    EXPECT_EQ(outer.ElementIndex()[1].End(), 16u) << "<c> holds <a/> and its line break";
-}
-
-TEST(XmlIllFormed, AStraySlashInAnEmptyElementTagStaysApartFromTheNewClose)
-{
-    XmlDocument doc = Loaded("<r><p x=\"1\"//></r>");
-    Descend(doc, {"r"});
-    doc.FindSibling("p");
-    ASSERT_TRUE(doc.SetElementText("t"));
-    EXPECT_EQ(doc.Text(), "<r><p x=\"1\"/ >t</p></r>");
-    EXPECT_INDEX_IN_STEP(doc);
-}
-
-TEST(XmlIllFormed, AppendToAParentWhoseLastChildIsUnendedGoesAfterThatChild)
-{
-    // <b> is never ended and runs to the end of the text, white space included.
-    XmlDocument doc = Loaded("<r><a/><b x=\"1\">\n\n");
-    Descend(doc, {"r"});
-    ASSERT_TRUE(doc.AppendElement("c"));
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n<c/>");
-    ASSERT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.GetTagName(), "b");
-    ASSERT_TRUE(doc.AppendElement("d"));
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n<d/>");
-    EXPECT_TRUE(doc.RemoveElement());
-    EXPECT_EQ(doc.Text(), "<r><a/><b x=\"1\">\n\n");
+    RunCases({
+        {"<r>\n<a>\n<b/>\n</r>\n",
+         {">r", ">a", "+c", "#<r>\n<a>\n<b/>\n<c/>\r\n</r>\n", "<", "@k=v", "#<r>\n<a k=\"v\">\n<b/>\n<c/>\r\n</r>\n",
+          "<", ">", "?a", "-"},
+         "<r>\n</r>\n"},
+        // removing a child of <b> takes white space only up to the end of <b>,
+        // not the line break of <c>; what is appended there stays inside <b>
+        {"<c><b>t",
+         {">c", "?b", "+a", "-", "#<c><b>t\r\n", ">", "+x", "#<c><b>t<x/>\r\n\r\n", "-", "#<c><b>t\r\n", "+y"},
+         "<c><b>t<y/>\r\n\r\n",
+         "<c>@0+15/0f2{<b>@3+10/0f2{<y/>@7+4/0f1{}}}"},
+        // the same for an element added after the last child of <c>
+        {"<x><c><r/>",
+         {">x", "?c", "+b", "<", ">", ">c", "?r", "+a"},
+         "<x><c><r/><a/>\r\n\r\n<b/>",
+         "<x>@0+22/0f2{<c>@3+13/0f2{<r/>@6+4/0f1{}<a/>@10+4/0f1{}}<b/>@18+4/0f1{}}"},
+        // an unended last child runs to the end of the text, white space included
+        {"<r><a/><b x=\"1\">\n\n",
+         {">r", "+c", "#<r><a/><b x=\"1\">\n\n<c/>", "-", ":b", "+d", "#<r><a/><b x=\"1\">\n\n<d/>", "-"},
+         "<r><a/><b x=\"1\">\n\n"},
+        // a stray slash in an empty-element tag stays apart from the new close
+        {"<r><p x=\"1\"//></r>", {">r", "?p", "=t"}, "<r><p x=\"1\"/ >t</p></r>"},
+    });
 }
 
 }  // namespace

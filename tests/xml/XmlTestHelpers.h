@@ -2,9 +2,11 @@
 // Shared by the XML document tests: load text, walk in, edit, and look at the result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/TestSupport.h"
 #include "xml/XmlDocument.h"
@@ -30,8 +32,7 @@ inline std::string Saved(XmlDocument& document)
 inline bool Descend(XmlDocument& doc, std::initializer_list<std::string_view> names)
 {
     for (std::string_view name : names)
-        if (!doc.FindSibling(name) || !doc.EnterElement())
-            return false;
+        if (!doc.FindSibling(name) || !doc.EnterElement()) return false;
     return true;
 }
 
@@ -43,8 +44,7 @@ inline bool Contains(const std::string& text, std::string_view part)
 // Empty when xmllint accepts the bytes, else its complaint.
 inline std::string XmllintComplaint(const std::string& bytes)
 {
-    if (!HaveProgram("xmllint"))
-        return {};
+    if (!HaveProgram("xmllint")) return {};
     TempDir dir;
     WriteFileBytes(dir / "edited.xml", bytes);
     const ProcessResult result = RunProgram({"xmllint", "--noout", (dir / "edited.xml").string()});
@@ -82,8 +82,68 @@ inline std::string FreshElementTree(const std::string& text)
 }
 
 // The index kept through edits equals the index of the text parsed anew.
-#define EXPECT_INDEX_IN_STEP(doc)                                                \
+#define EXPECT_INDEX_IN_STEP(doc)                                               \
     EXPECT_EQ(::kerfmax::test::ElementTree((doc).Text(), (doc).ElementIndex()), \
               ::kerfmax::test::FreshElementTree((doc).Text()))
+
+// Runs steps on the document, each a word: "?name" FindSibling, ">" EnterElement
+// (">name" finds the element first), "<" LeaveElement, "+name" AppendElement, "^name" InsertElement, "-" RemoveElement,
+// "@key=value" SetAttribute, "=text" SetElementText; "$key=value" expects the
+// attribute's value, ":name" the current element's tag ("" for none), "#text"
+// the whole text. A leading "!" expects the step to fail.
+inline void RunSteps(XmlDocument& doc, const std::vector<std::string_view>& steps)
+{
+    for (std::string_view step : steps) {
+        const bool fails = step.starts_with('!');
+        step.remove_prefix(fails ? 1 : 0);
+        const std::string_view arg = step.substr(1), key = arg.substr(0, arg.rfind('='));
+        const std::string_view value = arg.substr(std::min(arg.size(), key.size() + 1));
+        bool done = true;
+        switch (step[0]) {
+        case '?': done = doc.FindSibling(arg); break;
+        case '>': done = (arg.empty() || doc.FindSibling(arg)) && doc.EnterElement(); break;
+        case '<': done = doc.LeaveElement(); break;
+        case '+': done = doc.AppendElement(arg); break;
+        case '^': done = doc.InsertElement(arg); break;
+        case '-': done = doc.RemoveElement(); break;
+        case '@': done = doc.SetAttribute(key, value); break;
+        case '=': done = doc.SetElementText(arg); break;
+        case '$': EXPECT_EQ(doc.GetAttribute(key), value) << step; break;
+        case ':': EXPECT_EQ(doc.GetTagName(), arg) << step; break;
+        case '#': EXPECT_EQ(doc.Text(), arg); break;
+        default: ADD_FAILURE() << "no such step: " << step;
+        }
+        EXPECT_EQ(done, !fails) << step << " in\n" << doc.Text();
+    }
+}
+
+struct StepsCase {
+    std::string_view input;
+    std::vector<std::string_view> steps;
+    std::string_view expected;  // the text after the steps
+    // The index as ElementTree writes it, where it cannot be that of the text
+    // parsed afresh: an edit beside an unended element keeps it unended.
+    std::string_view tree = {};
+};
+
+// Each case: the text, the index in step with it, and output that an
+// independent parser accepts when it accepted the input.
+inline void RunCases(const std::vector<StepsCase>& cases)
+{
+    for (const StepsCase& c : cases) {
+        SCOPED_TRACE(c.input);
+        XmlDocument doc = Loaded(c.input);
+        RunSteps(doc, c.steps);
+        EXPECT_EQ(doc.Text(), c.expected);
+        if (c.tree.empty()) {
+            EXPECT_INDEX_IN_STEP(doc);
+        } else {
+            EXPECT_EQ(ElementTree(doc.Text(), doc.ElementIndex()), c.tree);
+        }
+        if (c.expected == c.input) continue;  // unedited: nothing new to show xmllint
+        const std::string complaint = XmllintComplaint(Saved(doc));
+        if (!complaint.empty()) EXPECT_NE(XmllintComplaint(std::string(c.input)), "") << complaint;
+    }
+}
 
 }  // namespace kerfmax::test
