@@ -247,6 +247,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_bytes.size();
     }
+    bool Accepted() const { return m_accepted.load(); }
     bool Paused() const { return m_paused.load(); }
 
 private:
@@ -263,6 +264,7 @@ private:
         if (!WaitReadable(m_listener)) return;
         int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
+        m_accepted.store(true);
         while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (m_mode == Mode::HalfCloseThenRecord) ::shutdown(fd, SHUT_WR);
         if (m_mode == Mode::ReadThenReset) {
@@ -326,6 +328,7 @@ private:
     int m_port = 0;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_accepted{false};
     std::atomic<bool> m_ended{false};
     std::atomic<bool> m_paused{false};
     std::mutex m_mutex;

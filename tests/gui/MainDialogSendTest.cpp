@@ -91,8 +91,9 @@ TEST(MainDialog, WhileSendingOnlyCancelAndAboutStayUsableAndAStallIsShown)
     test::TempDir jobs;
     test::WriteFileBytes(jobs / "large.hb", LargeJob());
     Window w("[Offset]\nChkBladeOffset=1\nChkOverCut=0\n", {(jobs / "large.hb").string()});
-    // A cutter that takes nothing for 6 s, then everything.
-    TcpPeer peer(TcpPeer::Mode::Record, {.after = 0, .pause = 6s, .receiveBuffer = 4096});
+    // A cutter that takes nothing for 10 s (the stall shows after 3 s, later on a
+    // slow machine), then everything.
+    TcpPeer peer(TcpPeer::Mode::Record, {.after = 0, .pause = 10s, .receiveBuffer = 4096});
     w.SelectNetworkPort(peer.Port());
     w.dlg->OnSend();
     w.PumpUntil([&] { return peer.Accepted(); });
