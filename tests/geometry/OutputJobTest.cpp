@@ -76,10 +76,7 @@ TEST(OutputJob, StreamsOfSmallJobs)
         {"margins without the frame", kLine, marginsButNoFrame, hpgl, kLinePlain},
         {"only the last of several pen-ups moves; trailing ones do nothing",
          "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, hpgl, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
-        {"square", kSquare, kPlain, hpgl, kSquarePlain},
         {"last side drawn as a curve", kSquareEndingInCurve, kPlain, hpgl, kSquarePlain},
-        {"blade offset and over-cut", kSquare, Settings(true, "0.35", true), hpgl,
-         kSquareCompensated + "PD0,946;PU1000,0;PG;" + kFiller},
         // The trailing placeholder finishes the path; the final pen-up must not
         // recut the closing corner or cut back from the over-cut point.
         {"compensated job ending in a curve", kSquareEndingInCurve, Settings(true, "0.35", true), hpgl,

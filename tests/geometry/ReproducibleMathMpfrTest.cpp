@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
 #include <vector>
 
 #include "geometry/AccurateTrigonometry.h"
@@ -117,8 +116,6 @@ TEST(ReproducibleMathMpfr, EveryResultIsTheCorrectlyRoundedOneAndTheSlowPathIsRa
     ExpectAllEqual("acos", ReproducibleAcos, mpfr_acos, cosines);
     const ReproducibleMathSlowCalls after = ReproducibleMathSlowCallCounts();
     const std::uint64_t slow[3] = {after.sin - before.sin, after.cos - before.cos, after.acos - before.acos};
-    std::cout << count << " arguments per function; slow path: sin " << slow[0] << ", cos " << slow[1] << ", acos "
-              << slow[2] << "\n";
     for (std::uint64_t s : slow) EXPECT_LT(s, std::uint64_t(count / 1000 + 10));  // about one in 10^4
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iostream>
 #include <string>
 
 #include "XmlTestHelpers.h"
@@ -13,7 +12,7 @@ namespace {
 
 TEST(XmlSystemFiles, EveryXmlFileUnderUsrShareRoundTripsByteForByte)
 {
-    std::size_t checked = 0, refused = 0;
+    std::size_t checked = 0;
     std::error_code error;
     const auto options = std::filesystem::directory_options::skip_permission_denied;
     for (auto it = std::filesystem::recursive_directory_iterator("/usr/share", options, error);
@@ -26,13 +25,12 @@ TEST(XmlSystemFiles, EveryXmlFileUnderUsrShareRoundTripsByteForByte)
         const std::string original = ReadFileBytes(it->path());
         XmlDocument document;
         // A file an independent parser accepts must not be refused.
-        if (!document.LoadFile(it->path()) && ++refused && XmllintComplaint(original).empty())
+        if (!document.LoadFile(it->path()) && XmllintComplaint(original).empty())
             ADD_FAILURE() << "refused a well-formed file: " << it->path() << "\n" << document.ResultText();
         if (Saved(document) != original)
             ADD_FAILURE() << "not byte-identical after load and save: " << it->path() << "\n" << document.ResultText();
     }
     if (checked == 0) GTEST_SKIP() << "no *.xml files under /usr/share";
-    std::cout << "[ checked  ] " << checked << " files under /usr/share, " << refused << " refused as ill-formed\n";
 }
 
 }  // namespace

@@ -51,8 +51,6 @@ inline std::string XmllintComplaint(const std::string& bytes)
     return result.exitCode == 0 ? std::string() : result.err + result.out;
 }
 
-#define EXPECT_WELL_FORMED(bytes) EXPECT_EQ(::kerfmax::test::XmllintComplaint(bytes), "") << (bytes)
-
 // The element tree as positions and links, for comparing an edited index with
 // one built by parsing the edited text afresh.
 inline void DumpElements(const std::string& text, const XmlElementIndex& index, int32_t id, std::string* out)
