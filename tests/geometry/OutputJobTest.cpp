@@ -1,10 +1,13 @@
 // Assembly of the whole command stream, and the file it goes to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/JobSettings.h"
 #include "cutter/Dialect.h"
@@ -118,8 +121,10 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
                                    INT64_MAX, INT64_MIN, -1000000000, 2000000000};
     StringSink sink;
     std::string expected;
+    std::vector<std::uint64_t> penUps;
     {
         PenCommandWriter writer(odd, sink);
+        writer.RecordPenUpsInto(&penUps);
         for (std::int64_t v : values) {
             writer.Up(v, -(v / 3));
             expected += "X" + std::to_string(v) + ";Y" + std::to_string(-(v / 3));
@@ -127,13 +132,35 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
         writer.Write(PenCommand{});  // a placeholder writes nothing
         writer.Down(42, -7);
         expected += "   42|-7 ;";
-        // Enough commands to fill the writer's buffer more than once, in order.
+        // Enough commands for several blocks formatted on the writer's own thread, in order.
         for (int i = 0; i < 20000; ++i) {
             writer.Up(i, i);
             expected += "X" + std::to_string(i) + ";Y" + std::to_string(i);
         }
     }
     EXPECT_EQ(sink.Text(), expected);
+    ASSERT_EQ(penUps.size(), std::size(values) + 20000);
+    EXPECT_EQ(std::count_if(penUps.begin(), penUps.end(), [&](std::uint64_t at) { return sink.Text()[at] != 'X'; }), 0);
+}
+
+// A disk that fills after 100,000 bytes.
+class FillingSink final : public OutputSink {
+public:
+    void Write(std::string_view bytes) override { m_bytes += bytes.size(); }
+    bool Failed() const override { return m_bytes > 100000; }
+
+private:
+    std::size_t m_bytes = 0;
+};
+
+TEST(PenCommands, AWriterFormattingOnItsThreadSeesTheSinkFailWithinABlockOrTwo)
+{
+    FillingSink sink;
+    PenCommandWriter writer(CutterDialect{}, sink);
+    int written = 0;
+    for (; !writer.Failed() && written < 1000000; ++written) writer.Up(written, written);
+    EXPECT_TRUE(writer.Failed());
+    EXPECT_LT(written, 40000);
 }
 
 TEST(OutputJob, NothingToCutWritesNothing)
