@@ -99,7 +99,7 @@ TEST(TcpWindowWatch, AClosedWindowIsKeptAliveOnlyWhileThePeerAnswers)
 TEST(TcpBusyCutter, ASmallBufferPeerThatStopsNinetySecondsWithAMegabyteLeftGetsEveryByte)
 {
     test::TempDir dir;
-    const std::string job = sendtest::RandomBytes(2 << 20);
+    const std::string job = sendtest::Strokes(2 << 20);
     test::WriteFileBytes(dir / "out.hb", job);
     TcpPeer peer(TcpPeer::Mode::Record, ReaderPause{1 << 20, 90s, 8192});
     RecordingNotifier notes;
@@ -161,7 +161,7 @@ TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
     if (std::getenv(kInNamespace) == nullptr) return RunInANetworkNamespace("TcpGoneCutter.*");
     ASSERT_TRUE(BringUpLoopback());
     test::TempDir dir;
-    test::WriteFileBytes(dir / "out.hb", sendtest::RandomBytes(32 << 20));
+    test::WriteFileBytes(dir / "out.hb", sendtest::Strokes(32 << 20));
     TcpPeer peer(TcpPeer::Mode::SlowRecord);
     RecordingNotifier notes;
     CHpglCutter cutter;
