@@ -1,4 +1,4 @@
-// Building cutters, the connection rules every link shares, and the USB link.
+// The connection rules every link shares, and the USB link.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -10,61 +10,22 @@
 namespace kerfmax {
 namespace {
 
-TEST(CutterCreation, ManufacturerRowChoosesTheDialectAndUnknownTypesAreRefused)
-{
-    RecordingNotifier notes;
-    auto dmpl = CreateCutter(1, &notes);
-    ASSERT_NE(dmpl, nullptr);
-    EXPECT_EQ(dmpl->IsDmpl(), 1);
-    auto hpgl = CreateCutter(kDefaultManufacturerRow, &notes);
-    ASSERT_NE(hpgl, nullptr);
-    EXPECT_EQ(hpgl->IsDmpl(), 0);
-    EXPECT_EQ(notes.count, 0);
-
-    EXPECT_EQ(CreateCutterForType(3, &notes), nullptr);
-    EXPECT_EQ(CreateCutter(-1, &notes), nullptr);  // no row selected
-    EXPECT_EQ(notes.messages, "Unknow Cutter type!\nUnknow Cutter type!\n");
-}
-
-TEST(CutterConnection, NothingOpensForUnknownLinksAndAClosedOrFailingLinkWritesNothing)
-{
-    std::atomic<int> cancel{0};
-    CHpglCutter cutter;
-    LinkSettings settings;
-    settings.linkType = 7;
-    EXPECT_EQ(cutter.Open(settings), 0);
-    // An unmatched Port entry: serial port 0, which does not open.
-    EXPECT_EQ(cutter.Open(LinkSettings{}), 0);
-    EXPECT_EQ(cutter.IsOpen(), 0);
-    EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 0);
-
-    // /dev/full opens and then fails every write, as a USB device gone mid-job does.
-    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    settings.linkType = LINK_USB;
-    settings.usbDevicePath = "/dev/full";
-    ASSERT_EQ(cutter.Open(settings), 1);
-    EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), -1);
-    cutter.Close();
-    EXPECT_EQ(cutter.IsOpen(), 0);
-}
-
 // The USB link written to a FIFO standing in for the printer device node.
 TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
 {
     test::TempDir dir;
-    const std::string node = (dir / "lp0").string();
-    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    LinkSettings settings;
+    settings.linkType = LINK_USB;
+    settings.usbDevicePath = (dir / "lp0").string();
+    ASSERT_EQ(::mkfifo(settings.usbDevicePath.c_str(), 0600), 0);
     const std::string job = sendtest::Strokes(200'000);
     std::string received;
     std::thread reader([&] {
-        int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = ::open(settings.usbDevicePath.c_str(), O_RDONLY | O_CLOEXEC);
         received = sendtest::ReadUntilQuiet(fd, std::chrono::seconds(5), std::chrono::seconds(5));
         ::close(fd);
     });
     CHpglCutter cutter;
-    LinkSettings settings;
-    settings.linkType = LINK_USB;
-    settings.usbDevicePath = node;
     ASSERT_EQ(cutter.Open(settings), 1);
     std::atomic<int> cancel{0};
     for (std::size_t at = 0; at < job.size(); at += 512) {
@@ -78,6 +39,7 @@ TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
 
 // Every link opened, used and closed again and again, with opens that fail
 // among them, leaves no descriptor behind: an open closes the link before it.
+// A link that did not open, or whose writes fail, writes nothing.
 TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
 {
     test::TempDir dir;
@@ -106,6 +68,9 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
         link.tcpPort = refusingPort;
         EXPECT_EQ(cutter.Open(link), 0);
         EXPECT_EQ(peer.Received(), "IN;");
+        link.hostAddress = "cutter.local";  // not a dotted address
+        EXPECT_EQ(cutter.Open(link), 0);
+        EXPECT_EQ(cutter.Socket(), nullptr);
 
         link.linkType = LINK_USB;
         link.usbDevicePath = fifo;
@@ -114,6 +79,10 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
         EXPECT_EQ(sendtest::ReadUntilQuiet(fifoReader, std::chrono::seconds(1), {}), "IN;");
         link.usbDevicePath = (dir / "missing").string();
         EXPECT_EQ(cutter.Open(link), 0);
+        // /dev/full opens and then fails every write, as a USB device gone mid-job does.
+        link.usbDevicePath = "/dev/full";
+        ASSERT_EQ(cutter.Open(link), 1);
+        EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), -1);
 
         if (pair && pair->Ready()) {
             link = sendtest::SerialLink(pair->Near(), LINK_VCOM);
@@ -123,8 +92,14 @@ TEST(CutterConnection, RepeatedOpenSendCloseLeaksNoDescriptors)
             link.serialDevicePath = fifo;  // opens, but is no serial port
             EXPECT_EQ(cutter.Open(link), 0);
         }
+        link.linkType = 7;
+        EXPECT_EQ(cutter.Open(link), 0);
+        EXPECT_EQ(cutter.Open(LinkSettings{}), 0);  // an unmatched Port entry: serial port 0
+        EXPECT_EQ(cutter.IsOpen(), 0);
+        EXPECT_EQ(cutter.Write("IN;", 3, &cancel, 1), 0);
     }
     EXPECT_EQ(sendtest::OpenDescriptorCount(), before);
+    EXPECT_EQ(notes.messages.substr(0, 28), "Warning: Connection refused\n");
     ::close(fifoReader);
 }
 

@@ -38,7 +38,7 @@ TEST(PortEnumeration, ListsSerialTtysWithTheirDeviceStringsInNaturalOrder)
     tree.AddTty("ttyUSB1", tree.AddUsbDevice("1-2", "10c4", "ea60", "", "CP2102 Interface"));
     tree.AddTty("ttyUSB10", tree.AddUsbDevice("1-3", "1a86", "7523", "Bad<name>\x01"));
     tree.AddTty("ttyACM0", tree.AddUsbDevice("1-4", "2341", "0043", ""), "166:0");
-    tree.AddUdevModel("166:0", "E:ID_MODEL=Uno_R3\nE:ID_MODEL_ENC=Uno\\x20R3\\x20board\n");
+    test::WriteFileBytes(tree.Roots().udevData / "c166:0", "E:ID_MODEL=Uno_R3\nE:ID_MODEL_ENC=Uno\\x20R3\\x20board\n");
     tree.AddLegacyTty("ttyS0", 4);
     tree.AddLegacyTty("ttyS1", 0);  // no UART behind it
     tree.AddTty("tty0", {});  // virtual console: no device, wrong name

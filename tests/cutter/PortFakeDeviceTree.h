@@ -12,7 +12,7 @@ namespace kerfmax::test {
 
 class FakeDeviceTree {
 public:
-    explicit FakeDeviceTree(const std::filesystem::path& root) : m_root(root), m_roots(DeviceTreeRootsUnder(root))
+    explicit FakeDeviceTree(const std::filesystem::path& root) : m_roots(DeviceTreeRootsUnder(root))
     {
         for (const auto& p : {m_roots.sysfs / "class" / "tty", m_roots.sysfs / "class" / "usbmisc", m_roots.dev / "usb",
                               m_roots.udevData})
@@ -56,11 +56,6 @@ public:
         WriteFileBytes(m_roots.sysfs / "class" / "tty" / name / "type", std::to_string(type) + "\n");
     }
 
-    void AddUdevModel(const std::string& devNumbers, const std::string& lines)
-    {
-        WriteFileBytes(m_roots.udevData / ("c" + devNumbers), lines);
-    }
-
     // A usblp printer device lpN on the given USB interface.
     void AddUsbPrinter(const std::string& lpName, const std::filesystem::path& interface)
     {
@@ -79,7 +74,6 @@ public:
     }
 
 private:
-    std::filesystem::path m_root;
     DeviceTreeRoots m_roots;
 };
 

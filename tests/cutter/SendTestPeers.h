@@ -23,7 +23,6 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,15 +79,6 @@ inline std::string ReadUntilQuiet(int fd, std::chrono::milliseconds first, std::
         bytes.append(buffer, static_cast<size_t>(n));
         wait = quiet;
     }
-}
-
-// `size` bytes of noise, the same every time.
-inline std::string RandomBytes(std::size_t size)
-{
-    std::mt19937 random(7);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
 }
 
 // Pen-downs "PDi,-i;" until the text holds `bytes` bytes or more.

@@ -70,14 +70,14 @@ TEST(SendWorker, SerialSendHandshakesBeforeEveryChunkAndDeliversTheBytesSplitAsC
 
 TEST(SendWorker, NetworkSendGoesOutInBlocksWithTruncatedPercentagesAndAMissingFileFails)
 {
-    const std::string noise = sendtest::RandomBytes(1300);
+    const std::string text = sendtest::Strokes(1300).substr(0, 1300);
     const struct {
         std::optional<std::string> text;
         SendOutcome outcome;
         std::vector<int> percents;
         std::string messages;
     } cases[] = {
-        {noise, SendOutcome::Finished, {39, 78, 100}, ""},
+        {text, SendOutcome::Finished, {39, 78, 100}, ""},
         {"", SendOutcome::Finished, {100}, ""},
         {std::nullopt, SendOutcome::Failed, {}, "Open temp file fail!\n"},
     };

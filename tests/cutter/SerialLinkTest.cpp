@@ -140,24 +140,6 @@ TEST_F(SerialLink, AReaderThatPausesAMinuteGetsEveryByteAndTheSendSucceeds)
     EXPECT_TRUE(received == job);
 }
 
-TEST_F(SerialLink, EchoReadWritesEveryByteBackAndAPtyCountsAsCtsOn)
-{
-    CRS232 link;
-    link.m_strDevicePath = pair.Near();
-    link.echoRead = 1;
-    ASSERT_EQ(link.Open(), 1);
-    ASSERT_EQ(::write(pair.FarFd(), "HELLO", 5), 5);
-    char buffer[5] = {};
-    EXPECT_EQ(link.Read(buffer, 5), 5);
-    EXPECT_EQ(std::string(buffer, 5), "HELLO");
-    EXPECT_EQ(pair.ReadFar(), "HELLO");
-    EXPECT_EQ(link.Read(nullptr, 5), 0);
-    bool ctsOn = false;
-    int error = 0;
-    EXPECT_TRUE(link.ReadCts(ctsOn, error));
-    EXPECT_TRUE(ctsOn);
-}
-
 TEST(SerialLinkSettings, EachInvalidFieldFailsTheOpen)
 {
     auto opensWith = [](auto change) {

@@ -21,47 +21,21 @@ namespace {
 using namespace std::chrono_literals;
 using sendtest::BackgroundSend;
 using sendtest::Clock;
+using sendtest::NetworkLink;
 using sendtest::ReaderPause;
 using sendtest::TcpPeer;
-constexpr auto NetworkSettings = sendtest::NetworkLink;
 
-// A listener the test serves itself: Open completes the handshake from the
-// backlog and the test accepts afterwards.
-struct Listener {
-    Listener() : fd(sendtest::ListenOnLoopback(port)) {}
-    ~Listener() { ::close(fd); }
-    int Accept() { return ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC); }
-    int port = 0;
-    int fd = -1;
-};
-
-class TcpLink : public ::testing::Test {
-protected:
-    void SetUp() override { cutter.SetNotifier(&notes); }
+// Open completes the handshake from the backlog; the test accepts afterwards.
+TEST(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
+{
     RecordingNotifier notes;
     CHpglCutter cutter;
+    cutter.SetNotifier(&notes);
     std::atomic<int> cancel{0};
-};
-
-TEST_F(TcpLink, FailedConnectShowsTheSystemReasonAndLeavesTheCutterClosed)
-{
-    int port = Listener().port;  // bound, then released: nothing listens there
-    EXPECT_EQ(cutter.Open(NetworkSettings(port)), 0);
-    EXPECT_EQ(notes.messages, "Warning: Connection refused\n");
-    LinkSettings named = NetworkSettings(5000);
-    named.hostAddress = "cutter.local";  // not a dotted address
-    EXPECT_EQ(cutter.Open(named), 0);
-    EXPECT_EQ(notes.count, 2);
-    EXPECT_EQ(cutter.IsOpen(), 0);
-    EXPECT_EQ(cutter.Socket(), nullptr);
-    EXPECT_EQ(cutter.Write("PU0,0;", 6, &cancel, 1), 0);
-}
-
-TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
-{
-    Listener listener;
-    ASSERT_EQ(cutter.Open(NetworkSettings(listener.port)), 1);
-    int peer = listener.Accept();
+    int port = 0;
+    const int listener = sendtest::ListenOnLoopback(port);
+    ASSERT_EQ(cutter.Open(NetworkLink(port)), 1);
+    int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     CSocketX* socket = cutter.Socket();
     ASSERT_NE(socket, nullptr);
     auto arrived = [&](const char* text, std::size_t length) {
@@ -82,6 +56,7 @@ TEST_F(TcpLink, EachArrivalReplacesTheReceivedTextAndALateCloseIsReported)
     ::close(peer);  // the peer goes first, after a job that went through
     std::this_thread::sleep_for(20ms);
     cutter.Close();
+    ::close(listener);
     EXPECT_EQ(notes.messages, "Socket Close!!!\n");
 }
 
@@ -124,13 +99,13 @@ TEST(TcpWindowWatch, AClosedWindowIsKeptAliveOnlyWhileThePeerAnswers)
 TEST(TcpBusyCutter, ASmallBufferPeerThatStopsNinetySecondsWithAMegabyteLeftGetsEveryByte)
 {
     test::TempDir dir;
-    const std::string job = sendtest::RandomBytes(2 << 20);
+    const std::string job = sendtest::Strokes(2 << 20);
     test::WriteFileBytes(dir / "out.hb", job);
     TcpPeer peer(TcpPeer::Mode::Record, ReaderPause{1 << 20, 90s, 8192});
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
-    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
     BackgroundSend send(cutter, LINK_NETWORK, dir / "out.hb");
 
     for (auto until = Clock::now() + 30s; !peer.Paused() && Clock::now() < until;) std::this_thread::sleep_for(10ms);
@@ -186,12 +161,12 @@ TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)
     if (std::getenv(kInNamespace) == nullptr) return RunInANetworkNamespace("TcpGoneCutter.*");
     ASSERT_TRUE(BringUpLoopback());
     test::TempDir dir;
-    test::WriteFileBytes(dir / "out.hb", sendtest::RandomBytes(32 << 20));
+    test::WriteFileBytes(dir / "out.hb", sendtest::Strokes(32 << 20));
     TcpPeer peer(TcpPeer::Mode::SlowRecord);
     RecordingNotifier notes;
     CHpglCutter cutter;
     cutter.SetNotifier(&notes);
-    ASSERT_EQ(cutter.Open(NetworkSettings(peer.Port())), 1);
+    ASSERT_EQ(cutter.Open(NetworkLink(peer.Port())), 1);
     BackgroundSend send(cutter, LINK_NETWORK, dir / "out.hb");
     for (auto until = Clock::now() + 10s; peer.ReceivedSoFar() < (256 << 10) && Clock::now() < until;)
         std::this_thread::sleep_for(5ms);

@@ -133,8 +133,6 @@ TEST(JobEstimate, TextsAndTheSpeedSetting)
         if (stored) ini.WriteString("Device", "Speed", stored);
         EXPECT_EQ(ReadJobSettings(ini).cuttingSpeed, speed) << (stored ? stored : "missing");
     }
-    SaveCuttingSpeed(ini, 120);
-    EXPECT_EQ(ReadCuttingSpeed(ini), 120);
 }
 
 TEST(SaveTarget, TheJobsNameInTheLastFolderElseTheJobsOwn)
