@@ -52,39 +52,36 @@ std::string HostItems(const std::string& xml)
     return list;
 }
 
-TEST(ToolbarEdit, AddPutsEveryEntryInPlaceWithItsAttributesInOrder)
+// Ours last among the floating bars, the definitions and the commands; the
+// host toolbar's right before ours; attributes in the host's order.
+TEST(ToolbarEdit, AddPutsEveryEntryInPlaceInTheElementKindsOfTheHostVersion)
 {
-    std::string xml = Edited(WorkspaceXml({.corelVersion = 16}), 16);
-    for (const std::string& text :
-         Strings{"<commandBar guidRef=\"" + kToolbar + "\" floatX=\"200\" floatY=\"200\" visible=\"true\"/>",
-                 "<commandBarData guid=\"" + kToolbar +
-                     "\" type=\"toolbar\" nonLocalizableName=\"Kerfmax\" userCaption=\"Kerfmax\" userCreated=\"true\">",
-                 "<itemData guid=\"" + kItem + "\" dynamicCommand=\"Kerfmax.Cutter.Cutting\" dynamicCategory=\"" +
-                     std::string(CATEGORY_GUID) + "\" userCaption=\"Cutting\" userToolTip=\"Cutting\">",
-                 "<userSmallBitmap xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\">" +
-                     ButtonBitmapBlob() + "</userSmallBitmap>"})
-        EXPECT_NE(xml.find(text), std::string::npos) << text;
-    // Ours last among the floating bars, the definitions and the commands; the host toolbar's right before ours.
-    EXPECT_EQ(XPaths(xml, {"string(" + kFloatLane + "/commandBar[last()]/@guidRef)",
-                           "string(" + kBars + "[@guid='bar-1']/container/item[1]/@guidRef)",
-                           "string(" + kBars + "[@guid='" + kHost + "']/following-sibling::commandBarData[1]/@guid)",
-                           "string(/uiConfig/items/itemData[last()]/@guid)"}),
-              (Strings{kToolbar, "x1", kToolbar, kItem}));
-}
-
-TEST(ToolbarEdit, ElementKindsFollowTheHostVersion)
-{
+    const Strings texts{
+        "<commandBar guidRef=\"" + kToolbar + "\" floatX=\"200\" floatY=\"200\" visible=\"true\"/>",
+        "<commandBarData guid=\"" + kToolbar +
+            "\" type=\"toolbar\" nonLocalizableName=\"Kerfmax\" userCaption=\"Kerfmax\" userCreated=\"true\">",
+        "<itemData guid=\"" + kItem + "\" dynamicCommand=\"Kerfmax.Cutter.Cutting\" dynamicCategory=\"" +
+            std::string(CATEGORY_GUID) + "\" userCaption=\"Cutting\" userToolTip=\"Cutting\">",
+        "<userSmallBitmap xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\">" + ButtonBitmapBlob() +
+            "</userSmallBitmap>"};
     for (int version : {12, 16, 17, 18, 21}) {
         SCOPED_TRACE(version);
         const bool container = version < 17, bitmap = version < 18;
         std::string xml = Edited(WorkspaceXml({.corelVersion = version}), version);
-        EXPECT_EQ(XPaths(xml, {"count(" + kOwnBar + "/container[@floatWidth='30']/item[@guidRef='" + kItem + "'])",
-                               "count(" + kOwnBar + "/toolbar/item[@guidRef='" + kItem + "'])",
-                               "count(" + kOwnBar + "/toolbar/@*)", "count(" + kOwnItem + "/userSmallBitmap)",
-                               "count(" + kOwnItem + "/@userCaption)", "count(" + kOwnItem + "/@icon)",
-                               "count(" + kOwnItem + "[@icon='" + std::string(ICON_GUID_REF) + "'])"}),
-                  (Strings{container ? "1" : "0", container ? "0" : "1", "0", bitmap ? "1" : "0", bitmap ? "1" : "0",
-                           bitmap ? "0" : "1", bitmap ? "0" : "1"}));
+        for (const std::string& text : texts)
+            EXPECT_EQ(xml.find(text) != std::string::npos, bitmap || text == texts[0] || text == texts[1]) << text;
+        EXPECT_EQ(
+            XPaths(xml, {"string(" + kFloatLane + "/commandBar[last()]/@guidRef)",
+                         "string(" + kBars + "[@guid='bar-1']/*/item[1]/@guidRef)",
+                         "string(" + kBars + "[@guid='" + kHost + "']/following-sibling::commandBarData[1]/@guid)",
+                         "string(/uiConfig/items/itemData[last()]/@guid)",
+                         "count(" + kOwnBar + "/container[@floatWidth='30']/item[@guidRef='" + kItem + "'])",
+                         "count(" + kOwnBar + "/toolbar/item[@guidRef='" + kItem + "'])",
+                         "count(" + kOwnBar + "/toolbar/@*)", "count(" + kOwnItem + "/userSmallBitmap)",
+                         "count(" + kOwnItem + "/@userCaption)", "count(" + kOwnItem + "/@icon)",
+                         "count(" + kOwnItem + "[@icon='" + std::string(ICON_GUID_REF) + "'])"}),
+            (Strings{kToolbar, "x1", kToolbar, kItem, container ? "1" : "0", container ? "0" : "1", "0",
+                     bitmap ? "1" : "0", bitmap ? "1" : "0", bitmap ? "0" : "1", bitmap ? "0" : "1"}));
         EXPECT_EQ(HostItems(xml), kItem + " " + kSecond + " y1 y2");
     }
 }
