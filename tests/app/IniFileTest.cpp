@@ -106,34 +106,27 @@ TEST_F(IniFileTest, WriteReadsTheFileAfreshSoAnotherProgramsChangeIsKept)
 // as two sends of the window and kerfmax-cli do: neither loses the other's key.
 TEST_F(IniFileTest, ConcurrentSavesOfTwoProcessesLoseNoKey)
 {
-    int barrier[2];
-    auto saveInChild = [&](auto save) {
-        const pid_t pid = ::fork();
-        if (pid != 0) return pid;
-        ::close(barrier[1]);
-        CIniFile ini(Ini(), &m_notes);
-        ini.ReadInt("Device", "Langage", 0);  // the read at the start of the program
-        char go;
-        const bool released = ::read(barrier[0], &go, 1) == 0;  // both start when the pipe closes
-        ::_exit(released && save(ini) ? 0 : 1);
-    };
     for (int pair = 0; pair < 20; ++pair) {
         WriteFileBytes(Ini(), "[Device]\r\nLangage=1\r\n");
+        int barrier[2];
         ASSERT_EQ(::pipe(barrier), 0);
-        JobSettings network, serial;
+        JobSettings network;
         network.networkAddress = "10.0.0." + std::to_string(pair + 1);
-        serial.portText = "ttyS0";
-        const pid_t a = saveInChild([&](CIniFile& ini) {
-            SaveSettings(ini, network, true);
-            return true;
-        });
-        const pid_t b = saveInChild([&](CIniFile& ini) {
-            SaveSettings(ini, serial, false);
-            return ini.WriteInt("Offset", "CutOrder", 1);
-        });
+        pid_t children[2];
+        for (int child = 0; child < 2; ++child) {
+            if ((children[child] = ::fork()) != 0) continue;
+            ::close(barrier[1]);
+            CIniFile ini(Ini(), &m_notes);
+            ini.ReadInt("Device", "Langage", 0);  // the read at the start of the program
+            char go;
+            const bool released = ::read(barrier[0], &go, 1) == 0;  // both start when the pipe closes
+            if (child == 0) SaveSettings(ini, network, true);
+            else SaveSettings(ini, JobSettings{.portText = "ttyS0"}, false);
+            ::_exit(released && (child == 0 || ini.WriteInt("Offset", "CutOrder", 1)) ? 0 : 1);
+        }
         ::close(barrier[0]);
         ::close(barrier[1]);
-        for (pid_t child : {a, b}) {
+        for (pid_t child : children) {
             int status = -1;
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             EXPECT_EQ(status, 0);
