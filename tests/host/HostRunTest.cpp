@@ -126,21 +126,6 @@ TEST_F(HostRunTest, VersionsAreListedByTheirMacroFolderAndFailuresAreNamed)
     EXPECT_NE(cli.err.find("Kerfmax.dll"), std::string::npos) << cli.err;
 }
 
-TEST_F(HostRunTest, ExistingFolderUnderTheWorkingNameIsLeftAlone)
-{
-    m_host.Install({18});
-    auto occupied = m_host.WorkspacePath(18).parent_path() / "Mine";
-    std::filesystem::create_directories(occupied / "nested");
-    WriteFileBytes(occupied / "nested" / "keep.txt", "user data");
-
-    EXPECT_FALSE(m_host.Run(true).failed);
-    EXPECT_EQ(ReadFileBytes(occupied / "nested" / "keep.txt"), "user data");
-    EXPECT_EQ(FolderListing(occupied.parent_path()), (Strings{"Mine", "Mine.cdws", "Mine.cdws.kerfmax.bak"}));
-    auto files = m_host.PackageFiles(18);
-    EXPECT_EQ(Occurrences(files["content/workspace.xml"]), "1");
-    EXPECT_EQ(files.count("nested/keep.txt"), 0u);
-}
-
 // A workspace path that is a folder, a package that is no zip archive, and
 // packages without the archive tool: each is named as failed and stays as it was.
 TEST_F(HostRunTest, WorkspacesThatCannotBeHandledStayUntouchedAndAreNamed)
@@ -252,7 +237,8 @@ TEST_F(HostRunTest, LinkedWorkspacesAreEditedThroughTheLinkWithTheirModeKept)
 }
 
 // The pass is killed while 7-Zip repacks: its working folder and package copy
-// stay behind. The next pass removes them, and nothing that only looks alike.
+// stay behind. The next pass removes them, and nothing that only looks alike:
+// a user's folder under the package's own name keeps what it holds.
 TEST_F(HostRunTest, LeftoversOfAKilledPassAreRemovedByTheNextPass)
 {
     m_host.Install({16, 18});
@@ -270,16 +256,21 @@ TEST_F(HostRunTest, LeftoversOfAKilledPassAreRemovedByTheNextPass)
     EXPECT_EQ(litter[0].rfind(".Mine.cdws.kerfmax-tmp-", 0), 0u);
     EXPECT_EQ(litter[2], "Mine.cdws.kerfmax-work");
     // Names a pass never makes, and a link where a working folder could be.
+    std::filesystem::create_directories(folder / "Mine" / "nested");
+    WriteFileBytes(folder / "Mine" / "nested" / "keep.txt", "user data");
     std::filesystem::create_directory(folder / "Mine.cdws.kerfmax-workshop");
     WriteFileBytes(folder / ".Mine.cdws.tmp1-2", "user file");
     std::filesystem::create_directory_symlink(m_host.ProgramFolder(), folder / "Mine.cdws.kerfmax-work-2");
 
     auto report = m_host.Run(true);
     EXPECT_EQ(report.closingMessage, "Install CorelDraw X6 X8 Success !");
-    EXPECT_EQ(FolderListing(folder), (Strings{".Mine.cdws.tmp1-2", "Mine.cdws", "Mine.cdws.kerfmax-work-2",
+    EXPECT_EQ(FolderListing(folder), (Strings{".Mine.cdws.tmp1-2", "Mine", "Mine.cdws", "Mine.cdws.kerfmax-work-2",
                                               "Mine.cdws.kerfmax-workshop", "Mine.cdws.kerfmax.bak"}));
+    EXPECT_EQ(ReadFileBytes(folder / "Mine" / "nested" / "keep.txt"), "user data");
     EXPECT_TRUE(std::filesystem::exists(m_host.ProgramFolder() / "Kerfmax.dll"));
-    EXPECT_EQ(Occurrences(m_host.CurrentXml(18)), "1");
+    auto files = m_host.PackageFiles(18);
+    EXPECT_EQ(Occurrences(files["content/workspace.xml"]), "1");
+    EXPECT_EQ(files.count("nested/keep.txt"), 0u);
     EXPECT_EQ(Occurrences(m_host.CurrentXml(16)), "2") << "16 was done before the kill";
 }
 
