@@ -19,7 +19,7 @@ TEST(CodePageWin32, GbkGoesBothWaysAndWhatCannotBeConvertedIsReplacedAndCounted)
     const Case cases[] = {{true, "\xD6\xD0\xCE\xC4 ok", "GBK", "中文 ok", 0},
                           {false, "中文 ok", "gb2312", "\xD6\xD0\xCE\xC4 ok", 0},
                           {true, "ab\xD6", "GBK", "ab\xEF\xBF\xBD", 1},
-                          {false, "a中\xFF" "b", "windows-1252", "a??b", 2}};
+                          {false, std::string("a中\xFF") + "b", "windows-1252", "a??b", 2}};
     for (const Case& c : cases) {
         std::string output;
         CodePageConversion conversion = c.toUtf8 ? converter.ToUtf8(c.input, c.codePage, &output)
