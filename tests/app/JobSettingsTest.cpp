@@ -17,26 +17,14 @@ using test::ReadFileBytes;
 
 TEST(LengthTextToUnits, LeadingNumberTimesFortyTruncatedTowardZeroAndClamped)
 {
-    const std::pair<const char*, std::int32_t> cases[] = {{"0.35", 14},
-                                                          {"1.0", 40},
-                                                          {"abc", 0},
-                                                          {"", 0},
-                                                          {"nan", 0},
-                                                          {"-0.3", -12},
-                                                          {"-0.01", 0},
-                                                          {" 2.5mm", 100},
-                                                          {".5", 20},
-                                                          {"0x10", 640},  // hexadecimal, as the C library reads it
-                                                          {"12345678.9", 493827120},  // only "12345678." is read
-                                                          {"999999999", 2147483647},
-                                                          {"-99999999", -2147483647 - 1},
-                                                          {"1e999", 2147483647},
-                                                          {"-inf", -2147483647 - 1},
-                                                          {"1e-999", 0},
-                                                          {"+-1", 0},  // one sign at most, as strtod reads it
-                                                          {"--1", 0},
-                                                          {"-+1", 0},
-                                                          {"+1.5", 60}};
+    // Hexadecimal and one sign at most, as strtod reads them; of "12345678.9" only "12345678." is read.
+    // clang-format off
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"0.35", 14}, {"1.0", 40}, {"abc", 0}, {"", 0}, {"nan", 0}, {"-0.3", -12}, {"-0.01", 0}, {" 2.5mm", 100},
+        {".5", 20}, {"0x10", 640}, {"12345678.9", 493827120}, {"999999999", 2147483647},
+        {"-99999999", -2147483647 - 1}, {"1e999", 2147483647}, {"-inf", -2147483647 - 1}, {"1e-999", 0},
+        {"+-1", 0}, {"--1", 0}, {"-+1", 0}, {"+1.5", 60}};
+    // clang-format on
     for (auto [text, units] : cases) EXPECT_EQ(LengthTextToUnits(text), units) << text;
 }
 
@@ -90,25 +78,10 @@ protected:
     CIniFile m_ini{m_dir / "Kerfmax.ini", &m_notes};
 };
 
-TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValuesAndLengthsCountOnlyWhenTicked)
-{
-    JobSettings settings = ReadJobSettings(m_ini);
-    EXPECT_EQ(settings.language + settings.portIndex + settings.cutOrder, 0);
-    EXPECT_EQ(settings.portText, "");
-    EXPECT_EQ(settings.networkAddress, "127.0.0.1");
-    EXPECT_FALSE(settings.virtualCom || settings.overCutOn);
-    EXPECT_TRUE(settings.bladeOffsetOn);
-    EXPECT_EQ(settings.bladeOffsetText + "|" + settings.overCutText, "0.35|1.0");
-    EXPECT_EQ(settings.manufacturerRow, 3);
-    EXPECT_EQ(settings.BladeOffsetUnits(), 14);
-    EXPECT_EQ(settings.OverCutUnits(), 0);  // not ticked
-    EXPECT_EQ(FileText(), "");  // reads never write
-}
-
 TEST_F(JobSettingsFileTest, LanguageFollowsTheSystemLocaleUntilOneIsStored)
 {
-    const std::tuple<const char*, const char*, int> cases[] = {// LC_ALL comes first
-                                                               {nullptr, "zh_CN.UTF-8", 1},
+    // LC_ALL comes first.
+    const std::tuple<const char*, const char*, int> cases[] = {{nullptr, "zh_CN.UTF-8", 1},
                                                                {nullptr, "zh_TW.UTF-8", 0},
                                                                {"zh_CN.GB2312", "en_GB.UTF-8", 1},
                                                                {"en_GB.UTF-8", "zh_CN.UTF-8", 0}};
@@ -122,9 +95,17 @@ TEST_F(JobSettingsFileTest, LanguageFollowsTheSystemLocaleUntilOneIsStored)
     EXPECT_STREQ(Text(TextId::SendButton, 7), "Send");
 }
 
-TEST_F(JobSettingsFileTest, SaveWritesItsKeysInOrderAndTheAddressOnlyAfterANetworkLink)
+TEST_F(JobSettingsFileTest, FreshFileGivesTheStartValuesAndSaveWritesKeysInOrderWithTheAddressAfterANetworkLink)
 {
-    JobSettings settings;
+    JobSettings settings = ReadJobSettings(m_ini);
+    EXPECT_EQ(settings.language + settings.portIndex + settings.cutOrder, 0);
+    EXPECT_EQ(settings.portText + "|" + settings.networkAddress, "|127.0.0.1");
+    EXPECT_FALSE(settings.virtualCom || settings.overCutOn || !settings.bladeOffsetOn);
+    EXPECT_EQ(settings.bladeOffsetText + "|" + settings.overCutText, "0.35|1.0");
+    EXPECT_EQ(settings.manufacturerRow, 3);
+    EXPECT_EQ(settings.BladeOffsetUnits() + settings.OverCutUnits(), 14);  // the over-cut is not ticked
+    EXPECT_EQ(FileText(), "");  // reads never write
+
     settings.portIndex = 2;
     settings.portText = "COM7<USB Serial Port>";
     settings.bladeOffsetOn = false;
@@ -132,7 +113,6 @@ TEST_F(JobSettingsFileTest, SaveWritesItsKeysInOrderAndTheAddressOnlyAfterANetwo
     settings.bladeOffsetText = "abc";
     settings.overCutText = "2.5";
     settings.networkAddress = "192.168.1.20";
-    ReadJobSettings(m_ini);
     const std::string device = "[Device]\r\nType=3\r\nPort=2\r\nPortS=COM7<USB Serial Port>\r\n";
     const std::string offset = "[Offset]\r\nChkBladeOffset=0\r\nChkOverCut=1\r\nBladeOffset=abc\r\nOverCut=2.5\r\n";
     SaveSettings(m_ini, settings, false);

@@ -13,17 +13,14 @@ TEST(JobSize, ExtentsInMillimetresWithTheFrameMargins)
 {
     JobSettings settings;
     const BoundBox box{0, 4001, 1234, 0};
-    JobSizeTexts size = JobSizeFor(box, settings);
-    EXPECT_EQ(size.width, "100.03");
-    EXPECT_EQ(size.height, "30.85");
+    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "100.03 x 30.85");
     settings.frameEnabled = 1;
     settings.marginBottom = 2;
     settings.marginTop = 3;
     settings.marginLeft = 10;
     settings.marginRight = 20;
-    size = JobSizeFor(box, settings);
-    EXPECT_EQ(size.width, "105.03");  // x gets the bottom and top margins
-    EXPECT_EQ(size.height, "60.85");  // y the left and right ones
+    // x gets the bottom and top margins, y the left and right ones.
+    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "105.03 x 60.85");
 }
 
 TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)

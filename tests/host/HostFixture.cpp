@@ -87,13 +87,18 @@ void HostFixture::WriteRegistry() const
 
 void HostFixture::MakePackage(int major, const std::string& xml) const
 {
-    auto stage = m_root / ("stage-" + std::to_string(major));
-    std::filesystem::create_directories(stage / "content" / "other");
-    WriteFileBytes(stage / "content" / "workspace.xml", xml);
-    WriteFileBytes(stage / "content" / "other" / "notes.txt", "host notes");
-    WriteFileBytes(stage / "top.txt", "top level");
-    Run7z({"7z", "a", "-tzip", "-r", WorkspacePath(major).string(), (stage / "*").string()});
-    std::filesystem::remove_all(stage);
+    // One package per workspace text for the whole program: 7z is slow to start.
+    static std::map<std::string, std::string> made;
+    if (!made.count(xml)) {
+        TempDir stage, out;
+        std::filesystem::create_directories(stage / "content" / "other");
+        WriteFileBytes(stage / "content" / "workspace.xml", xml);
+        WriteFileBytes(stage / "content" / "other" / "notes.txt", "host notes");
+        WriteFileBytes(stage / "top.txt", "top level");
+        Run7z({"7z", "a", "-tzip", "-r", (out / "p.zip").string(), (stage / "*").string()});
+        made[xml] = ReadFileBytes(out / "p.zip");
+    }
+    WriteFileBytes(WorkspacePath(major), made[xml]);
 }
 
 std::map<std::string, std::string> HostFixture::PackageFiles(int major) const

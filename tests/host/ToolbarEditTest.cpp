@@ -11,17 +11,19 @@
 namespace kerfmax {
 namespace {
 
-using test::WellFormed;
+using Strings = std::vector<std::string>;
 using test::WorkspaceXml;
-using test::XPath;
+using test::XPaths;
 
 const std::string kItem(ITEM_GUID);
 const std::string kToolbar(TOOLBAR_GUID);
-const std::string kHost(HOST_TOOLBAR_GUID);
 const std::string kSecond(SECOND_ITEM_GUID);
-const std::string kOwnBar = "/uiConfig/commandBars/commandBarData[@guid='" + kToolbar + "']";
+const std::string kHost(HOST_TOOLBAR_GUID);
+const std::string kBars = "/uiConfig/commandBars/commandBarData";
+const std::string kOwnBar = kBars + "[@guid='" + kToolbar + "']";
 const std::string kOwnItem = "/uiConfig/items/itemData[@guid='" + kItem + "']";
-const std::string kDockEntry = "//commandBar[@guidRef='" + kToolbar + "']";
+const std::string kFloatLane = "/uiConfig/frame/dockBar[@position='float']/cmdBarLane";
+const std::string kDockEntry = "count(//commandBar[@guidRef='" + kToolbar + "'])";
 
 // Adds for the version, or removes when corelVersion is 0.
 std::string Edited(const std::string& xml, int corelVersion, bool* changed = nullptr)
@@ -39,84 +41,68 @@ std::string Removed(const std::string& xml, bool* changed = nullptr)
     return Edited(xml, 0, changed);
 }
 
-std::string Count(const std::string& xml, const std::string& path)
+// The host toolbar's item references, blank-separated (the first six).
+std::string HostItems(const std::string& xml)
 {
-    return XPath(xml, "count(" + path + ")");
-}
-
-std::string HostItemList(const std::string& xml)
-{
+    Strings items;
+    for (int i = 1; i <= 6; ++i)
+        items.push_back("string(" + kBars + "[@guid='" + kHost + "']/*/item[" + std::to_string(i) + "]/@guidRef)");
     std::string list;
-    for (int i = 1;; ++i) {
-        std::string guid = XPath(xml, "string(/uiConfig/commandBars/commandBarData[@guid='" + kHost + "']/*/item[" +
-                                          std::to_string(i) + "]/@guidRef)");
-        if (guid.empty()) return list;
-        list += (list.empty() ? "" : ",") + guid;
-    }
+    for (const std::string& item : XPaths(xml, items)) list += item.empty() ? "" : (list.empty() ? "" : " ") + item;
+    return list;
 }
 
-TEST(ToolbarEdit, AddPutsEveryEntryInPlaceWithItsAttributesInOrder)
+// Ours last among the floating bars, the definitions and the commands; the
+// host toolbar's right before ours; attributes in the host's order.
+TEST(ToolbarEdit, AddPutsEveryEntryInPlaceInTheElementKindsOfTheHostVersion)
 {
-    std::string xml = Edited(WorkspaceXml({.corelVersion = 16}), 16);
-    ASSERT_TRUE(WellFormed(xml));
-    auto contains = [&](const std::string& text) { return xml.find(text) != std::string::npos; };
-
-    EXPECT_TRUE(contains("<commandBar guidRef=\"" + kToolbar + "\" floatX=\"200\" floatY=\"200\" visible=\"true\"/>"));
-    EXPECT_EQ(XPath(xml, "string(/uiConfig/frame/dockBar[@position='float']/cmdBarLane/commandBar[last()]/@guidRef)"),
-              kToolbar);
-    EXPECT_EQ(XPath(xml, "string(/uiConfig/commandBars/commandBarData[@guid='bar-1']/container/item[1]/@guidRef)"),
-              "x1");
-    EXPECT_TRUE(contains("<commandBarData guid=\"" + kToolbar +
-                         "\" type=\"toolbar\" nonLocalizableName=\"Kerfmax\" userCaption=\"Kerfmax\" "
-                         "userCreated=\"true\">"));
-    EXPECT_EQ(XPath(xml, "string(/uiConfig/commandBars/commandBarData[@guid='" + kHost +
-                             "']/following-sibling::commandBarData[1]/@guid)"),
-              kToolbar);
-    EXPECT_TRUE(contains("<itemData guid=\"" + kItem +
-                         "\" dynamicCommand=\"Kerfmax.Cutter.Cutting\" dynamicCategory=\"" +
-                         std::string(CATEGORY_GUID) + "\" userCaption=\"Cutting\" userToolTip=\"Cutting\">"));
-    EXPECT_EQ(XPath(xml, "string(/uiConfig/items/itemData[last()]/@guid)"), kItem);
-    EXPECT_TRUE(contains("<userSmallBitmap xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\">" +
-                         ButtonBitmapBlob() + "</userSmallBitmap>"));
-}
-
-TEST(ToolbarEdit, ElementKindsFollowTheHostVersion)
-{
-    for (int version = 12; version <= 21; ++version) {
+    const Strings texts{
+        "<commandBar guidRef=\"" + kToolbar + "\" floatX=\"200\" floatY=\"200\" visible=\"true\"/>",
+        "<commandBarData guid=\"" + kToolbar +
+            "\" type=\"toolbar\" nonLocalizableName=\"Kerfmax\" userCaption=\"Kerfmax\" userCreated=\"true\">",
+        "<itemData guid=\"" + kItem + "\" dynamicCommand=\"Kerfmax.Cutter.Cutting\" dynamicCategory=\"" +
+            std::string(CATEGORY_GUID) + "\" userCaption=\"Cutting\" userToolTip=\"Cutting\">",
+        "<userSmallBitmap xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\">" + ButtonBitmapBlob() +
+            "</userSmallBitmap>"};
+    for (int version : {12, 16, 17, 18, 21}) {
         SCOPED_TRACE(version);
+        const bool container = version < 17, bitmap = version < 18;
         std::string xml = Edited(WorkspaceXml({.corelVersion = version}), version);
-        ASSERT_TRUE(WellFormed(xml));
-        EXPECT_EQ(Count(xml, kOwnBar + "/container[@floatWidth='30']/item[@guidRef='" + kItem + "']"),
-                  version < 17 ? "1" : "0");
-        EXPECT_EQ(Count(xml, kOwnBar + "/toolbar/item[@guidRef='" + kItem + "']"), version < 17 ? "0" : "1");
-        EXPECT_EQ(Count(xml, kOwnBar + "/toolbar/@*"), "0");
-        EXPECT_EQ(Count(xml, kOwnItem + "/userSmallBitmap"), version < 18 ? "1" : "0");
-        EXPECT_EQ(Count(xml, kOwnItem + "/@userCaption"), version < 18 ? "1" : "0");
-        EXPECT_EQ(XPath(xml, "string(" + kOwnItem + "/@icon)"), version < 18 ? "" : std::string(ICON_GUID_REF));
-        EXPECT_EQ(HostItemList(xml), kItem + "," + kSecond + ",y1,y2");
+        for (const std::string& text : texts)
+            EXPECT_EQ(xml.find(text) != std::string::npos, bitmap || text == texts[0] || text == texts[1]) << text;
+        EXPECT_EQ(
+            XPaths(xml, {"string(" + kFloatLane + "/commandBar[last()]/@guidRef)",
+                         "string(" + kBars + "[@guid='bar-1']/*/item[1]/@guidRef)",
+                         "string(" + kBars + "[@guid='" + kHost + "']/following-sibling::commandBarData[1]/@guid)",
+                         "string(/uiConfig/items/itemData[last()]/@guid)",
+                         "count(" + kOwnBar + "/container[@floatWidth='30']/item[@guidRef='" + kItem + "'])",
+                         "count(" + kOwnBar + "/toolbar/item[@guidRef='" + kItem + "'])",
+                         "count(" + kOwnBar + "/toolbar/@*)", "count(" + kOwnItem + "/userSmallBitmap)",
+                         "count(" + kOwnItem + "/@userCaption)", "count(" + kOwnItem + "/@icon)",
+                         "count(" + kOwnItem + "[@icon='" + std::string(ICON_GUID_REF) + "'])"}),
+            (Strings{kToolbar, "x1", kToolbar, kItem, container ? "1" : "0", container ? "0" : "1", "0",
+                     bitmap ? "1" : "0", bitmap ? "1" : "0", bitmap ? "0" : "1", bitmap ? "0" : "1"}));
+        EXPECT_EQ(HostItems(xml), kItem + " " + kSecond + " y1 y2");
     }
 }
 
 TEST(ToolbarEdit, UnusualHostFilesGetWhatFitsThem)
 {
     // The floating dock bar counts only among the first five; the other entries still go in.
-    EXPECT_EQ(Count(Edited(WorkspaceXml({.dockBarsBeforeFloat = 4}), 18), kDockEntry), "1");
+    EXPECT_EQ(XPaths(Edited(WorkspaceXml({.dockBarsBeforeFloat = 4}), 18), {kDockEntry}), Strings{"1"});
     bool changed = false;
     std::string sixth = Edited(WorkspaceXml({.dockBarsBeforeFloat = 5}), 18, &changed);
-    EXPECT_EQ(Count(sixth, kDockEntry), "0");
     EXPECT_TRUE(changed);
-    EXPECT_EQ(Count(sixth, kOwnItem), "1");
+    EXPECT_EQ(XPaths(sixth, {kDockEntry, "count(" + kOwnItem + ")"}), (Strings{"0", "1"}));
 
     std::string noLane = Edited(WorkspaceXml({.floatLane = false}), 18);
-    ASSERT_TRUE(WellFormed(noLane));
-    EXPECT_EQ(Count(noLane, "/uiConfig/frame/dockBar[@position='float']/cmdBarLane" + kDockEntry.substr(1)), "1");
+    EXPECT_EQ(XPaths(noLane, {"count(" + kFloatLane + "/commandBar[@guidRef='" + kToolbar + "'])"}), Strings{"1"});
 
     // Without the host toolbar our definition goes last and holds the only item.
     std::string noHost = Edited(WorkspaceXml({.hostToolbar = false}), 18);
-    ASSERT_TRUE(WellFormed(noHost));
-    EXPECT_EQ(XPath(noHost, "string(/uiConfig/commandBars/commandBarData[last()]/@guid)"), kToolbar);
-    EXPECT_EQ(Count(noHost, "//item[@guidRef='" + kItem + "']"), "1");
-    EXPECT_EQ(Count(noHost, "//item[@guidRef='" + kSecond + "']"), "0");
+    EXPECT_EQ(XPaths(noHost, {"string(" + kBars + "[last()]/@guid)", "count(//item[@guidRef='" + kItem + "'])",
+                              "count(//item[@guidRef='" + kSecond + "'])"}),
+              (Strings{kToolbar, "1", "0"}));
 
     const std::string foreign = "<?xml version=\"1.0\"?>\n<other><items/><commandBars/></other>\n";
     EXPECT_EQ(Edited(foreign, 18, &changed), foreign);
@@ -125,17 +111,16 @@ TEST(ToolbarEdit, UnusualHostFilesGetWhatFitsThem)
     EXPECT_FALSE(changed);
 }
 
-TEST(ToolbarEdit, RemoveAfterOneAddGivesBackTheOriginal)
+TEST(ToolbarEdit, RemoveAfterAddsGivesBackTheOriginal)
 {
     for (int version : {16, 17, 18}) {
         SCOPED_TRACE(version);
-        // One element per line: the very bytes come back.
-        std::string flat = WorkspaceXml({.corelVersion = version, .indented = false});
+        // One element per line, or no white space between the elements at all: the very bytes come back.
+        const std::string flat = WorkspaceXml({.corelVersion = version, .indented = false});
+        const std::string packed = test::WithoutIndentation(flat);
         bool changed = false;
         EXPECT_EQ(Removed(Edited(flat, version), &changed), flat);
         EXPECT_TRUE(changed);
-        // No white space between the elements at all: still the very bytes.
-        std::string packed = test::WithoutIndentation(flat);
         EXPECT_EQ(Removed(Edited(packed, version)), packed);
         // Many registrations, one removal: every copy goes in the one pass.
         std::string many = flat;
@@ -150,16 +135,15 @@ TEST(ToolbarEdit, RemoveAfterOneAddGivesBackTheOriginal)
 TEST(ToolbarEdit, AddTwiceRemoveOnceTakesOutEveryCopy)
 {
     std::string twice = Edited(Edited(WorkspaceXml({.corelVersion = 17}), 17), 17);
-    EXPECT_EQ(Count(twice, kDockEntry), "2");
-    EXPECT_EQ(Count(twice, kOwnBar), "2");
-    EXPECT_EQ(Count(twice, kOwnItem), "2");
-    EXPECT_EQ(HostItemList(twice), kItem + "," + kSecond + "," + kItem + "," + kSecond + ",y1,y2");
+    EXPECT_EQ(XPaths(twice, {kDockEntry, "count(" + kOwnBar + ")", "count(" + kOwnItem + ")"}),
+              (Strings{"2", "2", "2"}));
+    EXPECT_EQ(HostItems(twice), kItem + " " + kSecond + " " + kItem + " " + kSecond + " y1 y2");
 
     std::string removed = Removed(twice);
-    ASSERT_TRUE(WellFormed(removed));
-    EXPECT_EQ(Count(removed, "//*[@guidRef='" + kToolbar + "' or @guid='" + kToolbar + "']"), "0");
-    EXPECT_EQ(Count(removed, "//*[@guidRef='" + kItem + "' or @guid='" + kItem + "']"), "0");
-    EXPECT_EQ(HostItemList(removed), "y1,y2");
+    EXPECT_EQ(XPaths(removed, {"count(//*[@guidRef='" + kToolbar + "' or @guid='" + kToolbar + "'])",
+                               "count(//*[@guidRef='" + kItem + "' or @guid='" + kItem + "'])"}),
+              (Strings{"0", "0"}));
+    EXPECT_EQ(HostItems(removed), "y1 y2");
 }
 
 TEST(ToolbarEdit, DefinitionBetweenHostAndOursKeepsTheSecondItem)
@@ -170,12 +154,12 @@ TEST(ToolbarEdit, DefinitionBetweenHostAndOursKeepsTheSecondItem)
     const std::string other = "<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n\t\t";
     xml.erase(xml.find(other), other.size());
     xml.insert(xml.find("<commandBarData guid=\"" + kToolbar), other);
-    ASSERT_EQ(XPath(xml, "string(//commandBarData[@guid='bar-2']/following-sibling::commandBarData[1]/@guid)"),
-              kToolbar);
+    ASSERT_EQ(XPaths(xml, {"string(//commandBarData[@guid='bar-2']/following-sibling::commandBarData[1]/@guid)"}),
+              Strings{kToolbar});
 
     std::string removed = Removed(xml);
-    EXPECT_EQ(HostItemList(removed), kSecond + ",y1,y2");
-    EXPECT_EQ(Count(removed, kOwnBar), "0");
+    EXPECT_EQ(HostItems(removed), kSecond + " y1 y2");
+    EXPECT_EQ(XPaths(removed, {"count(" + kOwnBar + ")"}), Strings{"0"});
 }
 
 }  // namespace

@@ -93,10 +93,14 @@ TEST_F(WineRegistryTest, MissingForeignOrDamagedFilesAreReadWithoutHarm)
     }
 }
 
-TEST_F(WineRegistryTest, MapsDrivesIntoThePrefix)
+TEST_F(WineRegistryTest, TheCurrentUsersRegistryMapsDrivesIntoItsWinePrefix)
 {
     std::filesystem::create_directories(m_prefix / "drive_c/users/Me/Work");
-    auto registry = Open(kUserReg);
+    Open(kUserReg);
+    test::ScopedEnvironment env;
+    env.Set("WINEPREFIX", m_prefix.Path().string());
+    auto registry = OpenCurrentUserRegistry();
+    EXPECT_EQ(registry->ReadString(kKey, "Bin"), "ABC");
     // Existing components are found whatever their case; new ones keep theirs.
     EXPECT_EQ(registry->ToLocalPath("C:\\USERS\\me\\work\\New.xml"), m_prefix / "drive_c/users/Me/Work/New.xml");
     EXPECT_EQ(registry->ToLocalPath("c:/users/me"), m_prefix / "drive_c/users/Me");
@@ -105,14 +109,6 @@ TEST_F(WineRegistryTest, MapsDrivesIntoThePrefix)
     EXPECT_EQ(registry->ToLocalPath("C:\\..\\..\\etc\\passwd"), m_prefix / "drive_c/etc/passwd");
     EXPECT_EQ(registry->ToLocalPath("\\\\server\\share\\x"), std::nullopt);
     EXPECT_EQ(registry->ToLocalPath("relative\\x"), std::nullopt);
-}
-
-TEST_F(WineRegistryTest, CurrentUserRegistryFollowsWinePrefix)
-{
-    Open(kUserReg);
-    test::ScopedEnvironment env;
-    env.Set("WINEPREFIX", m_prefix.Path().string());
-    EXPECT_EQ(OpenCurrentUserRegistry()->ReadString(kKey, "Bin"), "ABC");
 }
 
 }  // namespace

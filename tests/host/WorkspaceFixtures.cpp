@@ -1,6 +1,7 @@
 #include "WorkspaceFixtures.h"
 
 #include <regex>
+#include <sstream>
 
 #include "host/HostIdentifiers.h"
 #include "support/TestSupport.h"
@@ -26,34 +27,34 @@ std::string WorkspaceXml(const WorkspaceShape& shape)
         xml += "\t\t<commandBarData guid=\"" + std::string(HOST_TOOLBAR_GUID) + "\" type=\"toolbar\">\r\n\t\t\t<" +
                group + ">\r\n\t\t\t\t<item guidRef=\"y1\"/>\r\n\t\t\t\t<item guidRef=\"y2\"/>\r\n\t\t\t</" + group +
                ">\r\n\t\t</commandBarData>\r\n";
-    if (shape.otherBarAfterHost)
-        xml += "\t\t<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n";
+    if (shape.otherBarAfterHost) xml += "\t\t<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n";
     xml += "\t\t<commandBarData guid=\"bar-3\" type=\"menu\"/>\r\n\t</commandBars>\r\n";
     xml += "\t<items>\r\n\t\t<itemData guid=\"i1\" dynamicCommand=\"A.B.C\"/>\r\n\t</items>\r\n</uiConfig>\r\n";
     if (!shape.indented) std::erase(xml, '\t');
     return xml;
 }
 
-std::string XPath(const std::string& xml, const std::string& expression)
+std::vector<std::string> XPaths(const std::string& xml, const std::vector<std::string>& expressions)
 {
     TempDir dir;
     WriteFileBytes(dir / "w.xml", xml);
-    auto result = RunProgram({"xmllint", "--xpath", expression, (dir / "w.xml").string()});
-    std::string out = result.out;
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
+    std::string commands;
+    for (const std::string& expression : expressions) commands += "xpath " + expression + "\n";
+    WriteFileBytes(dir / "commands", commands);
+    // The shell answers each command with a line "/ > Object is a number : 2".
+    auto run = RunProgram(
+        {"sh", "-c", "xmllint --shell \"$0\" < \"$1\"", (dir / "w.xml").string(), (dir / "commands").string()});
+    std::vector<std::string> values;
+    std::istringstream lines(run.out);
+    for (std::string line; run.exitCode == 0 && std::getline(lines, line);)
+        if (auto colon = line.find(" : "); line.rfind("/ > Object is a ", 0) == 0 && colon != std::string::npos)
+            values.push_back(line.substr(colon + 3));
+    return values;
 }
 
 std::string WithoutIndentation(const std::string& xml)
 {
     return std::regex_replace(xml, std::regex(">[ \t\r\n]+<"), "><");
-}
-
-bool WellFormed(const std::string& xml)
-{
-    TempDir dir;
-    WriteFileBytes(dir / "w.xml", xml);
-    return RunProgram({"xmllint", "--noout", (dir / "w.xml").string()}).exitCode == 0;
 }
 
 }  // namespace kerfmax::test

@@ -3,6 +3,7 @@
 // tests, plus xmllint queries to check the edited files.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kerfmax::test {
 
@@ -18,11 +19,11 @@ struct WorkspaceShape {
 // A host workspace file with CRLF line ends and tab indentation.
 std::string WorkspaceXml(const WorkspaceShape& shape = {});
 
-// xmllint --xpath on the text; the result without a trailing line feed.
-std::string XPath(const std::string& xml, const std::string& expression);
+// The value of each XPath expression (a count or a string) on the text, from
+// one xmllint run; empty when xmllint refuses the text as ill-formed. Strings
+// of more than 40 characters come back cut short: compare those in a count.
+std::vector<std::string> XPaths(const std::string& xml, const std::vector<std::string>& expressions);
 // The text without the white space between tags, to compare element structure.
 std::string WithoutIndentation(const std::string& xml);
-// True when xmllint --noout accepts the text.
-bool WellFormed(const std::string& xml);
 
 }  // namespace kerfmax::test

@@ -1,12 +1,10 @@
 #include "support/TestSupport.h"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
 
 extern char** environ;
 
@@ -14,39 +12,25 @@ namespace kerfmax::test {
 
 namespace {
 
-// Reads both pipes until the child closes them, so a chatty child never blocks.
-void DrainPipes(int outFd, int errFd, std::string& out, std::string& err)
+// The whole content of an anonymous file the child wrote.
+std::string ReadBack(int fd)
 {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    int open = 2;
+    std::string text;
     char buf[65536];
-    while (open > 0) {
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                (i == 0 ? out : err).append(buf, static_cast<size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
+    ssize_t n;
+    ::lseek(fd, 0, SEEK_SET);
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return text;
 }
 
 }  // namespace
 
+// The child writes into anonymous files rather than pipes: however much it
+// writes, it never blocks on a reader.
 ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
 {
     ProcessResult result;
-    int outPipe[2], errPipe[2];
-    // Close-on-exec, so a child started by another thread cannot hold our pipes open.
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return result;
-
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
     for (const auto& extra : extraEnv) {
@@ -61,26 +45,21 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector
     for (auto& a : argCopy) args.push_back(a.data());
     args.push_back(nullptr);
 
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int devNull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devNull, 0);
-        ::dup2(outPipe[1], 1);
-        ::dup2(errPipe[1], 2);
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        environ = envp.data();
-        ::execvp(args[0], args.data());
-        _exit(127);
-    }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    DrainPipes(outPipe[0], errPipe[0], result.out, result.err);
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
+    // Close-on-exec, so a child started by another thread cannot hold them.
+    const int outFd = ::memfd_create("out", MFD_CLOEXEC), errFd = ::memfd_create("err", MFD_CLOEXEC);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (spawned == 0) ::waitpid(pid, &status, 0);
+    result.exitCode = spawned != 0 ? 127 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = ReadBack(outFd);
+    result.err = ReadBack(errFd);
     return result;
 }
 

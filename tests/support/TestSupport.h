@@ -37,7 +37,7 @@ struct ProcessResult {
 // closed, and collects its output. Extra environment entries are "NAME=value".
 ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
 
-// Runs any program by path or name (searched on PATH) the same way.
+// Runs any program by path or name (searched on the test's own PATH) the same way.
 ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
 
 // True when a program is found on PATH.

@@ -7,37 +7,30 @@
 namespace kerfmax {
 namespace {
 
-TEST(CodePageWin32, GbkGoesBothWays)
+TEST(CodePageWin32, GbkGoesBothWaysAndWhatCannotBeConvertedIsReplacedAndCounted)
 {
     const CodePageConverter& converter = SystemCodePageConverter();
+    struct Case {
+        bool toUtf8;
+        std::string input, codePage, output;
+        std::size_t lost;
+    };
+    // A lead byte with nothing after it; characters the page lacks and a byte that is no UTF-8.
+    const Case cases[] = {{true, "\xD6\xD0\xCE\xC4 ok", "GBK", "中文 ok", 0},
+                          {false, "中文 ok", "gb2312", "\xD6\xD0\xCE\xC4 ok", 0},
+                          {true, "ab\xD6", "GBK", "ab\xEF\xBF\xBD", 1},
+                          {false, std::string("a中\xFF") + "b", "windows-1252", "a??b", 2}};
+    for (const Case& c : cases) {
+        std::string output;
+        CodePageConversion conversion = c.toUtf8 ? converter.ToUtf8(c.input, c.codePage, &output)
+                                                 : converter.FromUtf8(c.input, c.codePage, &output);
+        EXPECT_TRUE(conversion.supported) << c.input;
+        EXPECT_EQ(output, c.output);
+        EXPECT_EQ(conversion.lost, c.lost) << c.input;
+    }
     std::string text;
-    CodePageConversion in = converter.ToUtf8("\xD6\xD0\xCE\xC4 ok", "GBK", &text);
-    EXPECT_TRUE(in.supported);
-    EXPECT_EQ(in.lost, 0u);
-    EXPECT_EQ(text, "中文 ok");
-    std::string bytes;
-    CodePageConversion out = converter.FromUtf8(text, "gb2312", &bytes);
-    EXPECT_TRUE(out.supported);
-    EXPECT_EQ(bytes, "\xD6\xD0\xCE\xC4 ok");
-}
-
-TEST(CodePageWin32, WhatCannotBeConvertedIsReplacedAndCounted)
-{
-    const CodePageConverter& converter = SystemCodePageConverter();
-    std::string text;
-    // A lead byte with nothing after it.
-    CodePageConversion in = converter.ToUtf8("ab\xD6", "GBK", &text);
-    EXPECT_EQ(text, "ab\xEF\xBF\xBD");
-    EXPECT_EQ(in.lost, 1u);
-    std::string bytes;
-    CodePageConversion out = converter.FromUtf8(
-        "a中\xFF"
-        "b",
-        "windows-1252", &bytes);
-    EXPECT_EQ(bytes, "a??b");
-    EXPECT_EQ(out.lost, 2u);
     EXPECT_FALSE(converter.ToUtf8("x", "no-such-encoding", &text).supported);
-    EXPECT_FALSE(converter.FromUtf8("x", "UTF-8", &bytes).supported);
+    EXPECT_FALSE(converter.FromUtf8("x", "UTF-8", &text).supported);
 }
 
 }  // namespace

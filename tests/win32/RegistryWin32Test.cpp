@@ -3,78 +3,72 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
-#include "platform/Registry.h"
 #include "platform/PathText.h"
+#include "platform/Registry.h"
 #include "platform/win32/Win32Text.h"
 
 namespace kerfmax {
 namespace {
 
-class RegistryWin32Test : public ::testing::Test {
-protected:
-    // A key of its own per test, removed with everything below it.
-    void SetUp() override
+const std::string kKeyPath = "Software\\KerfmaxTest\\Values";
+
+// The test's own key, removed with everything below it.
+struct TestKey {
+    TestKey()
     {
-        m_keyPath =
-            "Software\\KerfmaxTest\\" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, win32::Utf8ToWide(m_keyPath).c_str(), 0, nullptr, 0,
-                                    KEY_ALL_ACCESS, nullptr, &m_key, nullptr),
-                  ERROR_SUCCESS);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, win32::Utf8ToWide(kKeyPath).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, &key, nullptr);
     }
-    void TearDown() override
+    ~TestKey()
     {
-        if (m_key) ::RegCloseKey(m_key);
+        ::RegCloseKey(key);
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KerfmaxTest");
     }
-    void SetText(const std::string& name, const std::string& value, DWORD type = REG_SZ)
+    LSTATUS Set(const std::string& name, DWORD type, const void* bytes, std::size_t size)
+    {
+        return ::RegSetValueExW(key, win32::Utf8ToWide(name).c_str(), 0, type, static_cast<const BYTE*>(bytes),
+                                static_cast<DWORD>(size));
+    }
+    LSTATUS SetText(const std::string& name, const std::string& value, DWORD type = REG_SZ)
     {
         const std::wstring wide = win32::Utf8ToWide(value);
-        ASSERT_EQ(::RegSetValueExW(m_key, win32::Utf8ToWide(name).c_str(), 0, type,
-                                   reinterpret_cast<const BYTE*>(wide.c_str()),
-                                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
+        return Set(name, type, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     }
-
-    std::string m_keyPath;
-    HKEY m_key = nullptr;
+    HKEY key = nullptr;
 };
 
-TEST_F(RegistryWin32Test, ReadsTextValuesWithCaseFreeNamesAndChineseText)
+TEST(RegistryWin32, ReadsTextAsStoredWithCaseFreeNamesAndWhatIsMissingOrTooLongIsAbsent)
 {
-    SetText("LastCorelWorkspaceUsed", "C:\\Users\\me\\Workspace\\我的.cdws");
-    SetText("", "default");
-    SetText("EmbedObjDir", "%USERPROFILE%\\Corel\\", REG_EXPAND_SZ);
+    TestKey values;
+    const std::string workspace = "C:\\Users\\me\\Workspace\\我的.cdws";
+    const std::string fits(kRegistryValueBufferSize - 1, 'a');
+    const DWORD number = 0x00434241;  // "ABC" then a zero byte: read as its bytes up to the zero
+    ASSERT_EQ(values.SetText("LastCorelWorkspaceUsed", workspace), ERROR_SUCCESS);
+    ASSERT_EQ(values.SetText("", "default"), ERROR_SUCCESS);
+    // Taken as stored: the host's readers do not expand it either.
+    ASSERT_EQ(values.SetText("EmbedObjDir", "%USERPROFILE%\\Corel\\", REG_EXPAND_SZ), ERROR_SUCCESS);
+    ASSERT_EQ(values.SetText("Fits", fits), ERROR_SUCCESS);
+    ASSERT_EQ(values.SetText("TooLong", fits + "a"), ERROR_SUCCESS);
+    ASSERT_EQ(values.Set("Number", REG_DWORD, &number, sizeof number), ERROR_SUCCESS);
+
     auto registry = OpenCurrentUserRegistry();
     EXPECT_EQ(registry->LoadProblem(), "");
-    EXPECT_EQ(registry->ReadString(m_keyPath, "lastcorelworkspaceused"), "C:\\Users\\me\\Workspace\\我的.cdws");
-    EXPECT_EQ(registry->ReadString("SOFTWARE\\kerfmaxtest\\" + m_keyPath.substr(21), "LastCorelWorkspaceUsed"),
-              "C:\\Users\\me\\Workspace\\我的.cdws");
-    EXPECT_EQ(registry->ReadString(m_keyPath, ""), "default");
-    // Taken as stored: the host's readers do not expand it either.
-    EXPECT_EQ(registry->ReadString(m_keyPath, "EmbedObjDir"), "%USERPROFILE%\\Corel\\");
+    const std::tuple<std::string, const char*, std::optional<std::string>> cases[] = {
+        {kKeyPath, "lastcorelworkspaceused", workspace},
+        {"SOFTWARE\\kerfmaxtest\\VALUES", "LastCorelWorkspaceUsed", workspace},
+        {kKeyPath, "", "default"},
+        {kKeyPath, "EmbedObjDir", "%USERPROFILE%\\Corel\\"},
+        {kKeyPath, "Fits", fits},
+        {kKeyPath, "Number", "ABC"},
+        {kKeyPath, "TooLong", std::nullopt},
+        {kKeyPath, "Missing", std::nullopt},
+        {kKeyPath + "\\Nowhere", "Fits", std::nullopt}};
+    for (const auto& [key, name, value] : cases) EXPECT_EQ(registry->ReadString(key, name), value) << key << name;
 }
 
-TEST_F(RegistryWin32Test, MissingKeysValuesAndValuesBeyondTheBufferAreAbsent)
-{
-    SetText("Fits", std::string(kRegistryValueBufferSize - 1, 'a'));
-    SetText("TooLong", std::string(kRegistryValueBufferSize, 'a'));
-    auto registry = OpenCurrentUserRegistry();
-    EXPECT_EQ(registry->ReadString(m_keyPath, "Fits"), std::string(kRegistryValueBufferSize - 1, 'a'));
-    EXPECT_EQ(registry->ReadString(m_keyPath, "TooLong"), std::nullopt);
-    EXPECT_EQ(registry->ReadString(m_keyPath, "Missing"), std::nullopt);
-    EXPECT_EQ(registry->ReadString(m_keyPath + "\\Nowhere", "Fits"), std::nullopt);
-}
-
-TEST_F(RegistryWin32Test, NumbersReadAsTheirBytesUpToTheFirstZero)
-{
-    const DWORD number = 0x00434241;  // "ABC" then a zero byte
-    ASSERT_EQ(::RegSetValueExW(m_key, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
-              ERROR_SUCCESS);
-    EXPECT_EQ(OpenCurrentUserRegistry()->ReadString(m_keyPath, "Number"), "ABC");
-}
-
-TEST(RegistryWin32Paths, StoredPathsAreThisSystemsOwnAndRelativeOnesAreRefused)
+TEST(RegistryWin32, StoredPathsAreThisSystemsOwnAndRelativeOnesAreRefused)
 {
     auto registry = OpenCurrentUserRegistry();
     EXPECT_EQ(registry->ToLocalPath("C:\\Users\\我\\a.xml"), PathFromUtf8("C:\\Users\\我\\a.xml"));
