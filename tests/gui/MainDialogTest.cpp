@@ -142,35 +142,6 @@ TEST(MainDialog, MirrorAndRotateChangeSizesAndPreviewAndDefaultUndoesTheTurn)
     EXPECT_EQ(w.dlg->RotationMenu().actions().at(1)->text(), "Rotation 180 Degree");
 }
 
-// Pictures of the windows for a person to look at: runs only when
-// KERFMAX_SCREENSHOT_DIR names a folder (scripts/screenshots.sh sets it and a
-// real X server under xvfb-run). The main window with a job and the
-// cutting-order and Feature dialogs as the main window opens them, each in
-// English and Chinese.
-TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
-{
-    const QString folder = qEnvironmentVariable("KERFMAX_SCREENSHOT_DIR");
-    if (folder.isEmpty()) GTEST_SKIP() << "KERFMAX_SCREENSHOT_DIR not set";
-    const auto save = [&](QWidget& window, const QString& name, int language) {
-        window.show();
-        PumpUntil([] { return false; }, 300ms);
-        const QString file = folder + "/" + name + (language == 1 ? "-zh.png" : "-en.png");
-        EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
-    };
-    for (int language : {0, 1}) {
-        Window w("[Device]\nPortS=Network Port\nLangage=" + std::to_string(language) + "\n");
-        save(*w.dlg, "main-window", language);
-        w.dlg->sideDialogRunner = [&](QDialog& dialog) {
-            save(dialog, dialog.objectName() == "149" ? "feature-dialog" : "cutting-order-dialog", language);
-            dialog.reject();
-        };
-        w.dlg->OnCuttingOrder();
-        w.dlg->findChild<CFeatureDlg*>()->frameEnabled = 1;  // the frame shown on, its boxes open
-        w.dlg->OnFeature();
-        w.dlg->hide();
-    }
-}
-
 }  // namespace
 }  // namespace kerfmax::gui
 

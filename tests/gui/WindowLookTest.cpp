@@ -33,12 +33,23 @@ bool IsInteractive(const QWidget& w)
            w.objectName() == "1068";  // the cutting-order picture
 }
 
+// Pictures of the windows for a person to look at, when KERFMAX_SCREENSHOT_DIR
+// names a folder (scripts/screenshots.sh sets it and a real X server).
+void SavePicture(QWidget& window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("KERFMAX_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    PumpUntil([] { return false; }, 300ms);
+    EXPECT_TRUE(window.grab().save(folder + "/" + name + ".png")) << name.toStdString();
+}
+
 // Shows a window, checks that each text fits its control, and gives its
 // title and the tip of each control a user can reach, by control id.
-std::map<QString, QString> Look(QWidget& window)
+std::map<QString, QString> Look(QWidget& window, const QString& picture)
 {
     window.show();
     QApplication::processEvents();
+    SavePicture(window, picture);
     std::map<QString, QString> seen{{"title", window.windowTitle()}};
     for (QWidget* control : window.findChildren<QWidget*>()) {
         bool numbered = false;
@@ -55,21 +66,40 @@ std::map<QString, QString> Look(QWidget& window)
     return seen;
 }
 
-// The main window and each side dialog as the main window opens them.
+// The main window and each side dialog as the main window opens them (the
+// Feature dialog with its frame on, so that its boxes are open), then the
+// preview zoomed in at its middle by the mouse wheel.
 std::map<QString, std::map<QString, QString>> LookAtEveryWindow(int language)
 {
+    const QString suffix = language == 1 ? "-zh" : "-en";
+    const std::map<QString, QString> pictures = {
+        {"149", "feature-dialog"}, {"162", "cutting-order-dialog"}, {"100", "about-box"}};
     Window w(Settings(language));
     std::map<QString, std::map<QString, QString>> seen;
-    seen["main"] = Look(*w.dlg);
+    seen["main"] = Look(*w.dlg, "main-window" + suffix);
     w.dlg->sideDialogRunner = [&](QDialog& dialog) {
-        seen[dialog.objectName()] = Look(dialog);
+        seen[dialog.objectName()] = Look(dialog, pictures.at(dialog.objectName()) + suffix);
         dialog.reject();
     };
+    w.dlg->findChild<CFeatureDlg*>()->frameEnabled = 1;
     w.dlg->OnFeature();
     w.dlg->OnCuttingOrder();
     w.dlg->OnAbout();
+    auto* preview = w.Control<QWidget>(1013);
+    const QPointF middle(preview->width() / 2.0, preview->height() / 2.0);
+    QWheelEvent wheel(middle, preview->mapToGlobal(middle), {}, QPoint(0, 720), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview, &wheel);
+    SavePicture(*w.dlg, "main-window-zoomed" + suffix);
     w.dlg->hide();
     return seen;
+}
+
+TEST(MainDialogScreenshots, EveryWindowInEnglishAndChinese)
+{
+    if (qEnvironmentVariableIsEmpty("KERFMAX_SCREENSHOT_DIR")) GTEST_SKIP() << "KERFMAX_SCREENSHOT_DIR not set";
+    LookAtEveryWindow(0);
+    LookAtEveryWindow(1);
 }
 
 TEST(WindowLook, EveryWindowSpeaksTheChosenLanguageWithTextsThatFit)
