@@ -148,8 +148,8 @@ TEST(WindowLook, MessageBoxesAndTheSaveDialogSpeakTheChosenLanguage)
         ASSERT_EQ(yesNo->buttons().size(), 2);
         EXPECT_EQ(yesNo->button(QMessageBox::Yes)->text(), text(StandardTextId::YesButton));
         EXPECT_EQ(yesNo->button(QMessageBox::No)->text(), text(StandardTextId::NoButton));
-        const auto ok = BuildMessageBox("!", NotifyIcon::None, NotifyButtons::Ok);
-        EXPECT_EQ(ok->button(QMessageBox::Ok)->text(), language == 1 ? QString::fromUtf8("确定") : "OK");
+        EXPECT_EQ(BuildMessageBox("!", NotifyIcon::None, NotifyButtons::Ok)->button(QMessageBox::Ok)->text(),
+                  language == 1 ? QString::fromUtf8("确定") : "OK");
 
         const auto save = BuildSaveDialog(nullptr, language);
         EXPECT_EQ(save->windowTitle(), language == 1 ? QString::fromUtf8("保存为 plt 文件") : "Save to plt file");
