@@ -31,7 +31,7 @@ inline const char kJob[] =
 
 // Runs the event loop until done() holds or the time is up; the longest gap
 // between two 2 ms ticks tells how long the window's thread was held.
-inline qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+inline qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
 {
     QElapsedTimer clock, tick;
     clock.start();
@@ -62,7 +62,6 @@ inline int CountPixels(const QImage& image, QRgb colour)
     return count;
 }
 
-// One window with its own settings file and a job, messages recorded.
 struct Window {
     test::TempDir dir;
     CIniFile ini;
@@ -90,24 +89,6 @@ struct Window {
     {
         return dlg->findChild<W*>(QString::number(id));
     }
-    QStringList PortEntries()
-    {
-        QStringList entries;
-        auto* ports = Control<QComboBox>(1004);
-        for (int i = 0; i < ports->count(); ++i) entries << ports->itemText(i);
-        return entries;
-    }
-    void SelectNetworkPort(int tcpPort)
-    {
-        auto* ports = Control<QComboBox>(1004);
-        ports->setCurrentIndex(ports->findText(QStringLiteral("Network Port")));
-        Control<QLineEdit>(1057)->setText(QStringLiteral("127.0.0.1"));
-        dlg->Run().SetTcpPortOverride(tcpPort);
-    }
-    qint64 PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-    {
-        return test_window::PumpUntil(done, limit);
-    }
     std::string Converted(const std::vector<std::string>& options = {})
     {
         std::vector<std::string> args = {"convert", (dir / "job.hb").string(), "-o", (dir / "c.plt").string()};
@@ -116,19 +97,5 @@ struct Window {
         return test::ReadFileBytes(dir / "c.plt");
     }
 };
-
-inline bool IsRed(QRgb pixel)
-{
-    return qRed(pixel) == 255 && qGreen(pixel) == 0 && qBlue(pixel) == 0;
-}
-
-// The leftmost column of the preview that holds a red pixel.
-inline int FirstRedColumn(const QImage& image)
-{
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
-            if (IsRed(image.pixel(x, y))) return x;
-    return -1;
-}
 
 }  // namespace kerfmax::gui::test_window

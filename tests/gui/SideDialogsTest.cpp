@@ -12,7 +12,6 @@ namespace kerfmax::gui {
 namespace {
 
 using namespace test_window;
-using Clock = std::chrono::steady_clock;
 
 template <typename T = QWidget>
 T* Child(const QWidget& parent, const char* id)
@@ -20,11 +19,6 @@ T* Child(const QWidget& parent, const char* id)
     T* child = parent.findChild<T*>(QString::fromLatin1(id));
     EXPECT_NE(child, nullptr) << id;
     return child;
-}
-
-QString Text(const QWidget& dialog, const char* id)
-{
-    return Child<QLineEdit>(dialog, id)->text();
 }
 
 // One click on the up (+1) or down (-1) arrow of an up-down control.
@@ -35,21 +29,13 @@ void Spin(const QWidget& dialog, const char* spinId, int step, int times = 1)
     for (int i = 0; i < times; ++i) arrows[step > 0 ? 0 : 1]->click();
 }
 
-// Margin boxes in the order left, right, bottom, top.
-constexpr const char* kBoxes[] = {"1037", "1034", "1036", "1033"};
-
-std::vector<QString> Boxes(const QWidget& dialog)
+// The margin boxes, left, right, bottom, top: their texts, or whether they are open.
+std::vector<QString> Boxes(const QWidget& dialog, bool open = false)
 {
-    std::vector<QString> texts;
-    for (const char* id : kBoxes) texts.push_back(Text(dialog, id));
-    return texts;
-}
-
-std::vector<bool> Enabled(const QWidget& dialog)
-{
-    std::vector<bool> enabled;
-    for (const char* id : kBoxes) enabled.push_back(Child(dialog, id)->isEnabled());
-    return enabled;
+    std::vector<QString> boxes;
+    for (const char* id : {"1037", "1034", "1036", "1033"})
+        boxes.push_back(open ? QString::number(Child(dialog, id)->isEnabled()) : Child<QLineEdit>(dialog, id)->text());
+    return boxes;
 }
 
 std::vector<int> Margins(const CFeatureDlg& dialog)
@@ -57,100 +43,77 @@ std::vector<int> Margins(const CFeatureDlg& dialog)
     return {dialog.marginLeft, dialog.marginRight, dialog.marginBottom, dialog.marginTop};
 }
 
-TEST(FeatureDialog, ArrowsAndTypingFillTheBoxesAndOnlyOkStoresThem)
+TEST(FeatureDialog, FrameAndModeDecideWhichBoxesAreOpenAndOnlyOkStoresTheNumbers)
 {
     CFeatureDlg dialog;
     dialog.show();
+    // Frame off: boxes and modes closed; the arrows still count and, all equal,
+    // are copied to every box.
+    EXPECT_EQ(Boxes(dialog, true), (std::vector<QString>{"0", "0", "0", "0"}));
+    EXPECT_FALSE(Child(dialog, "1041")->isEnabled());
     Spin(dialog, "1018", -1);  // down from 1 leaves 1
-    Spin(dialog, "1018", +1, 6);  // all equal, frame off: copied to every box all the same
+    Spin(dialog, "1018", +1, 6);
     EXPECT_EQ(Boxes(dialog), (std::vector<QString>{"7", "7", "7", "7"}));
     Child<QPushButton>(dialog, "1")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(Margins(dialog), (std::vector<int>{7, 7, 7, 7}));
 
-    // Digits only; the disabled copy follows the typing; an empty box reads as 0.
-    dialog.frameEnabled = 1;
-    dialog.mode = CFeatureDlg::kHorizontalEqual;
-    dialog.show();
-    QLineEdit* left = Child<QLineEdit>(dialog, "1037");
-    left->clear();
-    Type(left, "1a2-3.5 ");
-    EXPECT_EQ(Boxes(dialog), (std::vector<QString>{"1235", "1235", "7", "7"}));
-    Child<QLineEdit>(dialog, "1036")->clear();
-    Child<QPushButton>(dialog, "1")->click();
-    EXPECT_EQ(Margins(dialog), (std::vector<int>{1235, 1235, 0, 7}));
-
-    // Cancel keeps the click on a mode but not the numbers: the next opening shows the stored ones.
-    dialog.show();
-    Child<QRadioButton>(dialog, "1041")->click();
-    Spin(dialog, "1050", +1, 4);  // bottom
-    EXPECT_EQ(Text(dialog, "1036"), "4");
-    Child<QPushButton>(dialog, "2")->click();
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(dialog.mode, CFeatureDlg::kOther);
-    EXPECT_EQ(Margins(dialog), (std::vector<int>{1235, 1235, 0, 7}));
-    dialog.show();
-    EXPECT_EQ(Text(dialog, "1036"), "0");
-    EXPECT_TRUE(Child<QRadioButton>(dialog, "1041")->isChecked());
-    dialog.reject();
-}
-
-TEST(FeatureDialog, FrameAndModeDecideWhichBoxesAreOpen)
-{
-    CFeatureDlg dialog;
-    dialog.mode = CFeatureDlg::kOther;
-    dialog.show();
-    // Frame off: boxes and radio buttons closed; the arrows still count and OK stores.
-    EXPECT_EQ(Enabled(dialog), (std::vector<bool>{false, false, false, false}));
-    EXPECT_FALSE(Child(dialog, "1041")->isEnabled());
-    Spin(dialog, "1050", +1, 2);  // bottom
-    Child<QPushButton>(dialog, "1")->click();
-    EXPECT_EQ(dialog.marginBottom, 3);
-    EXPECT_EQ(dialog.frameEnabled, 0);
-
     dialog.show();
     Child<QCheckBox>(dialog, "1032")->click();
     EXPECT_EQ(dialog.frameEnabled, 1);
-    Spin(dialog, "1018", +1, 4);  // left, copied nowhere
+    Child<QRadioButton>(dialog, "1041")->click();
+    Spin(dialog, "1018", -1, 2);  // left
+    Spin(dialog, "1050", +1, 2);  // bottom
     // Each mode closes the boxes it copies into and copies at once.
     const struct {
         const char* mode;
-        std::vector<bool> open;
-        std::vector<QString> boxes;
-    } modes[] = {{"1041", {true, true, true, true}, {"5", "1", "3", "1"}},
-                 {"1039", {true, false, true, true}, {"5", "5", "3", "1"}},  // horizontal: left to right
-                 {"1040", {true, true, true, false}, {"5", "5", "3", "3"}},  // vertical: bottom to top
-                 {"1038", {true, false, false, false}, {"5", "5", "5", "5"}}};  // all: left everywhere
+        std::vector<QString> open, boxes;
+    } modes[] = {{"1041", {"1", "1", "1", "1"}, {"5", "7", "9", "7"}},
+                 {"1039", {"1", "0", "1", "1"}, {"5", "5", "9", "7"}},  // horizontal: left to right
+                 {"1040", {"1", "1", "1", "0"}, {"5", "5", "9", "9"}},  // vertical: bottom to top
+                 {"1038", {"1", "0", "0", "0"}, {"5", "5", "5", "5"}}};  // all: left everywhere
     for (const auto& m : modes) {
         Child<QRadioButton>(dialog, m.mode)->click();
-        EXPECT_EQ(Enabled(dialog), m.open) << m.mode;
+        EXPECT_EQ(Boxes(dialog, true), m.open) << m.mode;
         EXPECT_EQ(Boxes(dialog), m.boxes) << m.mode;
     }
-    Child<QCheckBox>(dialog, "1032")->click();
-    EXPECT_EQ(Enabled(dialog), (std::vector<bool>{false, false, false, false}));
-    EXPECT_FALSE(Child(dialog, "1038")->isEnabled());
-    dialog.reject();  // the clicks on the frame and the mode stay
-    EXPECT_EQ(dialog.mode, CFeatureDlg::kAllEqual);
-    EXPECT_EQ(dialog.frameEnabled, 0);
-}
+    // Digits only, the closed copies follow the typing, and an empty box reads as 0.
+    QLineEdit* left = Child<QLineEdit>(dialog, "1037");
+    left->clear();
+    Type(left, "1a2-3.5 ");
+    EXPECT_EQ(Boxes(dialog), (std::vector<QString>{"1235", "1235", "1235", "1235"}));
+    Child<QRadioButton>(dialog, "1041")->click();
+    Child<QLineEdit>(dialog, "1036")->clear();
+    Child<QPushButton>(dialog, "1")->click();
+    EXPECT_EQ(Margins(dialog), (std::vector<int>{1235, 1235, 0, 1235}));
 
-// Twenty squares of 10 mm in a row, 5 mm apart.
-std::string SquaresJob(int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        const int x = i * 600;
-        text += "PU" + std::to_string(x) + ",0;PD" + std::to_string(x + 400) + ",0;PD" + std::to_string(x + 400) +
-                ",400;PD" + std::to_string(x) + ",400;PD" + std::to_string(x) + ",0;";
-    }
-    return text + "SP0;";
+    // Cancel keeps the clicks on the frame and a mode but not the numbers.
+    dialog.show();
+    Child<QRadioButton>(dialog, "1039")->click();
+    Spin(dialog, "1050", +1, 4);
+    EXPECT_EQ(Boxes(dialog)[2], "4");
+    Child<QCheckBox>(dialog, "1032")->click();
+    EXPECT_EQ(Boxes(dialog, true), (std::vector<QString>{"0", "0", "0", "0"}));
+    EXPECT_FALSE(Child(dialog, "1038")->isEnabled());
+    Child<QPushButton>(dialog, "2")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.mode, CFeatureDlg::kHorizontalEqual);
+    EXPECT_EQ(dialog.frameEnabled, 0);
+    EXPECT_EQ(Margins(dialog), (std::vector<int>{1235, 1235, 0, 1235}));
+    dialog.show();
+    EXPECT_EQ(Boxes(dialog)[2], "0");
+    EXPECT_TRUE(Child<QRadioButton>(dialog, "1039")->isChecked());
+    dialog.reject();
 }
 
 class CuttingOrderDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        run.LoadJobText(SquaresJob(20));
+        std::string text;
+        for (int x = 0; x < 20 * 600; x += 600)  // twenty squares of 10 mm, 5 mm apart
+            text += QString("PU%1,0;PD%2,0;PD%2,400;PD%1,400;PD%1,0;").arg(x).arg(x + 400).toStdString();
+        run.LoadJobText(text + "SP0;");
         ASSERT_TRUE(run.HasJob());
     }
     int StoredOrder() { return ini.ReadInt(settings::kOffsetSection, settings::kCutOrderKey, -1); }
@@ -181,116 +144,71 @@ TEST_F(CuttingOrderDialog, OkStoresTheChosenOrderAndCancelLeavesIt)
             D dialog(run, &ini, 0, nullptr);
             dialog.ChooseOrder(o.menuId);
             EXPECT_EQ(dialog.ShownPicture(), o.picture);
+            const QImage& image = dialog.Picture(o.picture);
+            EXPECT_EQ(image.size(), Child(dialog, "1068")->size());
+            // Start mark (radius 5), travel arrows and cut lines.
+            for (auto [colour, least] :
+                 {std::pair{qRgb(0, 255, 0), 40}, {qRgb(255, 0, 0), 100}, {qRgb(230, 130, 130), 500}})
+                EXPECT_GT(CountPixels(image, colour), least) << o.mode;
             Child<QPushButton>(dialog, "1")->click();
             EXPECT_EQ(dialog.result(), QDialog::Accepted);
         }
         EXPECT_EQ(StoredOrder(), o.mode);
-        D reopened(run, &ini, 0, nullptr);  // the stored order is shown
-        EXPECT_EQ(reopened.Mode(), o.mode);
-        EXPECT_EQ(reopened.ShownPicture(), o.picture);
+        EXPECT_EQ(D(run, &ini, 0, nullptr).ShownPicture(), o.picture);  // the stored order is shown
     }
-    // The menu in Chinese.
+    // The menu, here in Chinese; without a settings file nothing is written anywhere.
     D chinese(run, nullptr, 1, nullptr);
     Child<QAction>(chinese, "32789")->trigger();
     EXPECT_EQ(Child<QAction>(chinese, "32789")->text(), QString::fromUtf8("由内向外"));
-    EXPECT_EQ(chinese.ShownPicture(), D::InsideFirstPicture);
-    // Without a settings file nothing is written anywhere.
     chinese.Apply();
     EXPECT_EQ(StoredOrder(), 0);
 }
 
-TEST_F(CuttingOrderDialog, PicturesShowStartMarkTravelAndCuts)
+TEST_F(CuttingOrderDialog, PlaybackRunsToTheLastObjectAndClosingEndsItAtOnce)
 {
-    CCuttingOrderDlg dialog(run, nullptr, 0, nullptr);
-    EXPECT_EQ(dialog.Picture(CCuttingOrderDlg::DefaultOrderPicture).size(), Child(dialog, "1068")->size());
-    for (int code : {CCuttingOrderDlg::DefaultOrderPicture, CCuttingOrderDlg::ReduceFeedPicture,
-                     CCuttingOrderDlg::InsideFirstPicture}) {
-        const QImage& image = dialog.Picture(code);
-        EXPECT_GT(CountPixels(image, qRgb(0, 255, 0)), 40) << code;  // start mark, radius 5
-        EXPECT_GT(CountPixels(image, qRgb(255, 0, 0)), 100) << code;  // travel arrows
-        EXPECT_GT(CountPixels(image, qRgb(230, 130, 130)), 500) << code;  // cut lines
+    {
+        CCuttingOrderDlg dialog(run, nullptr, 0, nullptr);
+        Child<QRadioButton>(dialog, "1074")->click();  // X3
+        EXPECT_EQ(dialog.PlaybackDelay(), 50);
+        EXPECT_FALSE(Child<QRadioButton>(dialog, "1072")->isChecked());
+        QPushButton* play = Child<QPushButton>(dialog, "1066");
+        play->click();
+        EXPECT_FALSE(play->isEnabled());
+        EXPECT_EQ(dialog.ShownPicture(), CCuttingOrderDlg::PlaybackCanvas);
+        PumpUntil([&] { return play->isEnabled(); }, 20s);
+        EXPECT_FALSE(dialog.PlaybackRunning());
+        // The last frame shows every object in the playback colour.
+        EXPECT_EQ(CountPixels(dialog.Picture(CCuttingOrderDlg::PlaybackCanvas), qRgb(255, 0, 255)),
+                  CountPixels(dialog.Picture(CCuttingOrderDlg::DefaultOrderPicture), qRgb(230, 130, 130)));
     }
-}
-
-TEST_F(CuttingOrderDialog, X3PlaysTwentyObjectsInAboutOneSecond)
-{
-    CCuttingOrderDlg dialog(run, nullptr, 0, nullptr);
-    Child<QRadioButton>(dialog, "1074")->click();
-    EXPECT_EQ(dialog.PlaybackDelay(), 50);
-    EXPECT_FALSE(Child<QRadioButton>(dialog, "1072")->isChecked());
-    QPushButton* play = Child<QPushButton>(dialog, "1066");
-    const auto start = Clock::now();
-    play->click();
-    EXPECT_FALSE(play->isEnabled());
-    EXPECT_EQ(dialog.ShownPicture(), CCuttingOrderDlg::PlaybackCanvas);
-    PumpUntil([&] { return play->isEnabled(); }, std::chrono::seconds(5));
-    ASSERT_TRUE(play->isEnabled());
-    const auto elapsed = Clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(950));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(4000));
-    EXPECT_FALSE(dialog.PlaybackRunning());
-    // The last frame shows every object in the playback colour.
-    EXPECT_EQ(CountPixels(dialog.Picture(CCuttingOrderDlg::PlaybackCanvas), qRgb(255, 0, 255)),
-              CountPixels(dialog.Picture(CCuttingOrderDlg::DefaultOrderPicture), qRgb(230, 130, 130)));
-}
-
-TEST_F(CuttingOrderDialog, ClosingDuringPlaybackEndsItAtOnce)
-{
     for (bool apply : {false, true}) {
         CCuttingOrderDlg dialog(run, &ini, 0, nullptr);
         dialog.show();
         dialog.ChooseOrder(apply ? CCuttingOrderDlg::kInsideFirstMenuId : CCuttingOrderDlg::kReduceFeedMenuId);
         Child<QPushButton>(dialog, "1066")->click();  // X1: 20 objects take 6 s
-        PumpUntil([] { return false; }, std::chrono::milliseconds(350));
+        PumpUntil([] { return false; }, 350ms);
         ASSERT_TRUE(dialog.PlaybackRunning());
-        const auto start = Clock::now();
         if (apply) Child<QPushButton>(dialog, "1")->click();
         else dialog.close();
-        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(150));
         EXPECT_FALSE(dialog.PlaybackRunning());
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(StoredOrder(), apply ? 2 : -1);
     }
 }
 
-TEST(AboutBox, ShowsVersionAndTheNoticeOfTheLanguageAndWideningMovesNothing)
+TEST(AboutBox, ShowsTheVersionAndTheNoticeAndTheProgramHasItsIcon)
 {
     CAboutDlg english(0, Bitmap(153), nullptr);
     EXPECT_EQ(Child<QLabel>(english, "1014")->text(), "Ver3.1.7");
     EXPECT_TRUE(Child<QLabel>(english, "1061")->text().startsWith("Copyright (C) 2026"));
     EXPECT_TRUE(
         Child<QLabel>(CAboutDlg(1, Bitmap(153), nullptr), "1061")->text().startsWith(QString::fromUtf8("版权所有")));
-    // Widening widens the hidden, empty link areas and moves nothing.
-    english.show();
-    const QRect version = Child(english, "1014")->geometry(), ok = Child(english, "1")->geometry();
-    const QRect link = Child(english, "1001")->geometry();
-    english.resize(english.width() + 80, english.height() + 30);
-    QCoreApplication::processEvents();
-    for (const char* id : {"1000", "1001", "1002"}) {
-        EXPECT_FALSE(Child(english, id)->isVisible()) << id;
-        EXPECT_TRUE(Child<QLabel>(english, id)->text().isEmpty()) << id;
-    }
-    EXPECT_EQ(Child(english, "1001")->geometry(), link.adjusted(0, 0, 80, 0));
-    EXPECT_EQ(Child(english, "1014")->geometry(), version);
-    EXPECT_EQ(Child(english, "1")->geometry(), ok);
-    english.close();
-}
-
-TEST(Pictures, EveryNamedPictureIsThereAndOthersAreNot)
-{
-    for (int id : {128, 129, 130, 134, 136, 137, 138, 139, 140, 141, 142, 143, 144, 151, 153, 164, 166, 167, 168})
-        EXPECT_FALSE(Bitmap(id).isNull()) << id;
-    EXPECT_TRUE(Bitmap(135).isNull());
-    EXPECT_TRUE(Bitmap(0).isNull());
-    const QIcon icon = AppIcon();
-    EXPECT_GE(icon.availableSizes().size(), 5);
-    EXPECT_FALSE(icon.pixmap(256, 256).isNull());
+    EXPECT_FALSE(AppIcon().pixmap(256, 256).isNull());
 }
 
 TEST(Skin, LoadsASoundStyleSheetAndIgnoresTheRest)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    ASSERT_NE(app, nullptr);
     const QString before = app->styleSheet();
     test::TempDir dir;
     EXPECT_FALSE(LoadSkin(*app, dir.Path()));  // no file
