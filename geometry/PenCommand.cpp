@@ -16,9 +16,6 @@ constexpr std::size_t kFieldLength = sizeof kField - 1;
 
 // Plenty for a million commands per few hundred sink writes.
 constexpr std::size_t kWriterBuffer = 64 * 1024;
-// Commands handed to the formatting thread at once: few hand-overs per million
-// commands, and a short output (most jobs) never starts the thread.
-constexpr std::size_t kBlockCommands = 8192;
 // A 64-bit number with its sign.
 constexpr std::size_t kMaxDigits = 20;
 
@@ -119,71 +116,34 @@ PenCommandWriter::PenCommandWriter(const CommandTexts& texts, OutputSink& sink)
     : m_up(texts.penUpFormat), m_down(texts.penDownFormat), m_sink(sink)
 {
     m_buffer.resize(kWriterBuffer + std::max(m_up.MaxLength(), m_down.MaxLength()));
-    m_pending.reserve(kBlockCommands);
 }
 
 PenCommandWriter::~PenCommandWriter()
 {
-    try {
-        Flush();
-    } catch (...) {
-        // Out of memory while formatting: the output is short, and the sink's
-        // owner finds it so (BuildOutputJob flushes before it reports).
-    }
+    Flush();
 }
 
 void PenCommandWriter::Write(const PenCommand& command)
 {
     if (command.move == PenMove::None) return;
-    m_pending.push_back(command);
-    if (m_pending.size() >= kBlockCommands) HandOver();
+    const PenFormat& format = command.move == PenMove::Up ? m_up : m_down;
+    if (m_penUps && command.move == PenMove::Up) m_penUps->push_back(m_flushed + m_used);
+    m_used = static_cast<std::size_t>(format.WriteAt(command.point.x, command.point.y, m_buffer.data() + m_used) -
+                                      m_buffer.data());
+    if (m_used >= kWriterBuffer) Flush();
 }
 
-void PenCommandWriter::HandOver()
-{
-    if (!m_stage) {
-        m_stage = std::make_unique<BackgroundStage>();
-        m_formatting.reserve(kBlockCommands);
-    }
-    m_stage->Wait();  // the block before is written: its list is free again
-    m_formatting.swap(m_pending);
-    m_pending.clear();
-    m_stage->Submit([this] { FormatBlock(m_formatting); });
-}
-
-void PenCommandWriter::FormatBlock(const std::vector<PenCommand>& block)
-{
-    for (const PenCommand& command : block) {
-        const PenFormat& format = command.move == PenMove::Up ? m_up : m_down;
-        if (m_penUps && command.move == PenMove::Up) m_penUps->push_back(m_flushed + m_used);
-        m_used = static_cast<std::size_t>(format.WriteAt(command.point.x, command.point.y, m_buffer.data() + m_used) -
-                                          m_buffer.data());
-        if (m_used >= kWriterBuffer) FlushText();
-    }
-}
-
-void PenCommandWriter::FlushText()
+void PenCommandWriter::Flush()
 {
     if (m_used == 0) return;
     m_sink.Write(std::string_view(m_buffer.data(), m_used));
     m_flushed += m_used;
     m_used = 0;
-    if (m_sink.Failed()) m_failed.store(true, std::memory_order_relaxed);
-}
-
-void PenCommandWriter::Flush()
-{
-    if (m_stage) m_stage->Wait();
-    FormatBlock(m_pending);
-    m_pending.clear();
-    FlushText();
 }
 
 bool PenCommandWriter::Failed() const
 {
-    // Without the thread the sink is the caller's alone and can be asked directly.
-    if (!m_stage) return m_sink.Failed();
-    return m_failed.load(std::memory_order_relaxed);
+    return m_sink.Failed();
 }
 
 }  // namespace kerfmax

@@ -2,14 +2,11 @@
 // Pen commands as numbers, and their one formatting into the dialect's words.
 // Nothing on the way from the point list to the output turns them into text
 // before this.
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <memory>
 #include <vector>
 
-#include "geometry/BackgroundStage.h"
 #include "geometry/OutputOptions.h"
 
 namespace kerfmax {
@@ -53,9 +50,7 @@ private:
 };
 
 // Writes pen commands in the dialect's words to a sink, gathered into large
-// pieces. A long output is formatted and written on a thread of its own, block
-// by block, while the caller produces the next commands. Flush() before
-// anything else is written to the sink.
+// pieces. Flush() before anything else is written to the sink.
 class PenCommandWriter {
 public:
     PenCommandWriter(const CommandTexts& texts, OutputSink& sink);
@@ -66,35 +61,22 @@ public:
     void Write(const PenCommand& command);
     void Up(std::int64_t first, std::int64_t second) { Write({PenMove::Up, {first, second}}); }
     void Down(std::int64_t first, std::int64_t second) { Write({PenMove::Down, {first, second}}); }
-    // Formats and writes everything written so far; what the formatting thread
-    // threw (out of memory) is thrown here.
     void Flush();
     // The sink's failure (a full disk, a cancelled run): the caller may stop early.
-    // Seen at most one block late while the formatting thread runs.
     bool Failed() const;
-    // From now on, where each pen-up begins, counted from the writer's first
-    // byte. The offsets are complete after Flush().
+    // From now on, where each pen-up begins, counted from the writer's first byte.
     void RecordPenUpsInto(std::vector<std::uint64_t>* offsets) { m_penUps = offsets; }
-    // Bytes written through this writer, as of the last Flush().
+    // Bytes written through this writer so far, flushed or not.
     std::uint64_t BytesWritten() const { return m_flushed + m_used; }
 
 private:
-    void HandOver();
-    // The formatting side: touched by the formatting thread while it runs a block.
-    void FormatBlock(const std::vector<PenCommand>& block);
-    void FlushText();
-
     PenFormat m_up;
     PenFormat m_down;
     OutputSink& m_sink;
-    std::vector<PenCommand> m_pending;  // filled by the caller
-    std::vector<PenCommand> m_formatting;  // the block the thread works on
     std::string m_buffer;
     std::size_t m_used = 0;
     std::uint64_t m_flushed = 0;
     std::vector<std::uint64_t>* m_penUps = nullptr;
-    std::atomic<bool> m_failed{false};
-    std::unique_ptr<BackgroundStage> m_stage;  // started by the first full block
 };
 
 }  // namespace kerfmax

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/JobSettings.h"
@@ -132,7 +131,7 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
         writer.Write(PenCommand{});  // a placeholder writes nothing
         writer.Down(42, -7);
         expected += "   42|-7 ;";
-        // Enough commands for several blocks formatted on the writer's own thread, in order.
+        // Enough commands to fill the writer's buffer more than once, in order.
         for (int i = 0; i < 20000; ++i) {
             writer.Up(i, i);
             expected += "X" + std::to_string(i) + ";Y" + std::to_string(i);
@@ -141,26 +140,6 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     EXPECT_EQ(sink.Text(), expected);
     ASSERT_EQ(penUps.size(), std::size(values) + 20000);
     EXPECT_EQ(std::count_if(penUps.begin(), penUps.end(), [&](std::uint64_t at) { return sink.Text()[at] != 'X'; }), 0);
-}
-
-// A disk that fills after 100,000 bytes.
-class FillingSink final : public OutputSink {
-public:
-    void Write(std::string_view bytes) override { m_bytes += bytes.size(); }
-    bool Failed() const override { return m_bytes > 100000; }
-
-private:
-    std::size_t m_bytes = 0;
-};
-
-TEST(PenCommands, AWriterFormattingOnItsThreadSeesTheSinkFailWithinABlockOrTwo)
-{
-    FillingSink sink;
-    PenCommandWriter writer(CutterDialect{}, sink);
-    int written = 0;
-    for (; !writer.Failed() && written < 1000000; ++written) writer.Up(written, written);
-    EXPECT_TRUE(writer.Failed());
-    EXPECT_LT(written, 40000);
 }
 
 TEST(OutputJob, NothingToCutWritesNothing)
