@@ -55,14 +55,16 @@ for path in sys.stdin.read().split("\0"):
         continue
     with open(path, encoding="utf-8", errors="replace") as f:
         n = code_lines(f.read())
-    folders[top if "/" in path else "."] += n
+    parts = path.split("/")
+    # tests/ per test folder, the program per top folder
+    folders["/".join(parts[:2]) if top == "tests" and len(parts) > 2 else top if len(parts) > 1 else "."] += n
     if top == "tests":
         tests += n
     else:
         program += n
 if verbose:
     for folder, n in sorted(folders.items()):
-        print(f"{folder:10} {n:7}")
+        print(f"{folder:16} {n:7}")
 print(f"tests   {tests:7}")
 print(f"code    {program:7}")
 print(f"ratio   {100.0 * tests / program:7.1f} %")
