@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/DiskFlusher.h"
 #include "platform/FileOps.h"
 
 namespace kerfmax {
@@ -15,9 +16,10 @@ constexpr std::size_t kFlushThreshold = 256 * 1024;
 // Pieces this large (the pen-command writer's) go to the file as they come.
 constexpr std::size_t kDirectWrite = 32 * 1024;
 constexpr int kNameAttempts = 16;
-// A long output starts going to disk in steps this large while it is written,
-// so that Commit()'s flush to disk waits only for the last of it.
-constexpr std::uint64_t kWriteBackStep = 8 * 1024 * 1024;
+// A long output goes to disk in steps this large while it is written, so that
+// Commit()'s flush to disk waits only for the last of it. Shorter outputs are
+// flushed by Commit() alone, without a thread.
+constexpr std::uint64_t kDiskFlushStep = 2 * 1024 * 1024;
 }  // namespace
 
 FileSink::FileSink(std::filesystem::path target, const std::atomic<int>* cancel)
@@ -81,9 +83,10 @@ bool FileSink::WriteThrough(std::string_view bytes)
         return false;
     }
     m_written += bytes.size();
-    if (m_written - m_writeBackFrom >= kWriteBackStep) {
-        StartWritingToDisk(m_file, m_writeBackFrom, m_written - m_writeBackFrom);
-        m_writeBackFrom = m_written;
+    if (m_written - m_flushRequestedAt >= kDiskFlushStep) {
+        if (!m_flusher) m_flusher = std::make_unique<DiskFlusher>(m_file);
+        m_flusher->Request();  // a stream error here shows again in Commit()'s flush
+        m_flushRequestedAt = m_written;
     }
     return true;
 }
@@ -107,6 +110,13 @@ bool FileSink::Commit()
         Discard();
         return false;
     }
+    std::string flushFailure;
+    if (m_flusher && !m_flusher->Stop(&flushFailure)) {
+        Fail(flushFailure);
+        Discard();
+        return false;
+    }
+    m_flusher.reset();
     errno = 0;
     bool ok = std::fflush(m_file) == 0;
     int savedErrno = errno;
@@ -136,6 +146,7 @@ void FileSink::Fail(const std::string& reason)
 
 void FileSink::Discard()
 {
+    m_flusher.reset();  // its thread must be done with the file before it closes
     if (m_file) {
         std::fclose(m_file);
         m_file = nullptr;

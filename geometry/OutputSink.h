@@ -7,10 +7,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kerfmax {
+
+class DiskFlusher;
 
 class OutputSink {
 public:
@@ -66,7 +69,8 @@ private:
     std::string m_buffer;
     std::string m_error;
     std::uint64_t m_written = 0;  // bytes handed to the file
-    std::uint64_t m_writeBackFrom = 0;  // the first byte not yet sent on its way to disk
+    std::uint64_t m_flushRequestedAt = 0;  // m_written when the last flush to disk was asked for
+    std::unique_ptr<DiskFlusher> m_flusher;  // made for long outputs only
     bool m_failed = false;
 };
 

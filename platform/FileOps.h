@@ -33,10 +33,12 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 // exists (then *alreadyExists is set). nullptr with *error on failure.
 std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists, std::string* error = nullptr);
 
-// Hands what was written to file so far to the system and asks it to start
-// writing the bytes in [offset, offset + length) to disk without waiting, so
-// that the flush to disk at the end of a long output has little left to do.
-// Only a request: where the system has none, the bytes wait for that flush.
-void StartWritingToDisk(std::FILE* file, std::uint64_t offset, std::uint64_t length);
+// The system's handle of an open stream's file, for FlushToDisk on another
+// thread (which must not use the stream itself).
+std::intptr_t SystemHandleOf(std::FILE* file);
+
+// Waits until the bytes the system holds of the file are on disk. False, with
+// the system's reason, when they cannot be written.
+bool FlushToDisk(std::intptr_t handle, std::string* error = nullptr);
 
 }  // namespace kerfmax

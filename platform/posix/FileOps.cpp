@@ -88,16 +88,16 @@ std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists,
     return file;
 }
 
-void StartWritingToDisk(std::FILE* file, std::uint64_t offset, std::uint64_t length)
+std::intptr_t SystemHandleOf(std::FILE* file)
 {
-    if (std::fflush(file) != 0) return;  // the error stays on the stream for the final flush
-#ifdef __linux__
-    // Only a hint: a failure here shows again, and is reported, when the file is flushed.
-    sync_file_range(fileno(file), static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
-#else
-    (void)offset;
-    (void)length;
-#endif
+    return ::fileno(file);
+}
+
+bool FlushToDisk(std::intptr_t handle, std::string* error)
+{
+    if (::fdatasync(static_cast<int>(handle)) == 0) return true;
+    SetError(error, std::strerror(errno));
+    return false;
 }
 
 }  // namespace kerfmax

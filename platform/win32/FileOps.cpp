@@ -159,11 +159,16 @@ std::FILE* CreateNewFile(const std::filesystem::path& path, bool* alreadyExists,
     return file;
 }
 
-void StartWritingToDisk(std::FILE* file, std::uint64_t, std::uint64_t)
+std::intptr_t SystemHandleOf(std::FILE* file)
 {
-    // Windows has no request to start writing without waiting (FlushFileBuffers
-    // waits): the bytes go to the system's cache, the final flush writes them.
-    std::fflush(file);
+    return ::_get_osfhandle(::_fileno(file));
+}
+
+bool FlushToDisk(std::intptr_t handle, std::string* error)
+{
+    if (::FlushFileBuffers(reinterpret_cast<HANDLE>(handle))) return true;
+    SetError(error, SystemErrorText(static_cast<int>(::GetLastError())));
+    return false;
 }
 
 }  // namespace kerfmax
