@@ -262,8 +262,9 @@ const BladeCompensator::ArcSteps& BladeCompensator::ArcFor(double sweep)
     // A NaN sweep gives no step; a zero sweep gives the start point once.
     for (int i = 0; i < kMaxArcPoints && std::fabs(t) <= std::fabs(sweep); ++i) {
         // At the start the sine is exactly 0 and the cosine 1.
-        arc.cosine[i] = t == 0.0 ? 1.0 : ReproducibleCos(t);
-        arc.sine[i] = t == 0.0 ? 0.0 : ReproducibleSin(t);
+        const SineAndCosine turn = t == 0.0 ? SineAndCosine{0.0, 1.0} : ReproducibleSinCos(t);
+        arc.cosine[i] = turn.cosine;
+        arc.sine[i] = turn.sine;
         ++arc.count;
         if (step == 0.0) break;
         t += step;

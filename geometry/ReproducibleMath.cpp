@@ -41,16 +41,6 @@ double HighHalf(double a)  // the upper 26 bits (Veltkamp)
     return c - (c - a);
 }
 
-// a * b exactly (Dekker, no fused multiply-add), aHigh = HighHalf(a).
-Pair ExactProduct(double a, double aHigh, double b)
-{
-    const double aLow = a - aHigh;
-    const double bHigh = HighHalf(b);
-    const double bLow = b - bHigh;
-    const double p = a * b;
-    return {p, ((aHigh * bHigh - p) + aHigh * bLow + aLow * bHigh) + aLow * bLow};
-}
-
 // The value is within error of hi + lo. When every number in that interval
 // rounds to the same double, that double is the correctly rounded result.
 bool RoundsSurely(double hi, double lo, double error, double* result)
@@ -84,11 +74,24 @@ Reduced Reduce(double x)
     return {r.hi, r.lo, static_cast<std::int64_t>(n)};
 }
 
+// The parts of sin r and cos r that sine and cosine share.
+struct ReducedPowers {
+    double rHighHalf;  // for the exact product B r
+    double cosMinusOne, sinMinusR;
+};
+
+ReducedPowers PowersOf(const Reduced& r)
+{
+    const double r2 = r.hi * r.hi;
+    return {HighHalf(r.hi), r2 * (-0.5 + r2 * (1.0 / 24 + r2 * (-1.0 / 720))) - r.hi * r.lo,
+            r.hi * r2 * (-1.0 / 6 + r2 * (1.0 / 120 + r2 * (-1.0 / 5040)))};
+}
+
 // sin(x + quarters * pi/2) = A cos r + B sin r with A, B from the table.
 // Relative error below 2^-66.4 of the result, plus the reduction's error.
 constexpr double kSineRelativeError = 0x1p-66;
 
-Pair SineOfReduced(const Reduced& r, unsigned quarters)
+Pair SineOfReduced(const Reduced& r, const ReducedPowers& powers, unsigned quarters)
 {
     constexpr int kHalf = trig::kSineSteps / 2;
     const std::uint64_t steps = static_cast<std::uint64_t>(r.steps) + quarters * kHalf;
@@ -101,23 +104,20 @@ Pair SineOfReduced(const Reduced& r, unsigned quarters)
     const double ah = signA * a.hi;
     const double bh = signB * b.hi;
 
-    const Pair p = ExactProduct(bh, signB * b.hiHigh, r.hi);
+    // bh * r.hi exactly (Dekker), with r.hi's halves shared by sine and cosine
+    const double bHigh = signB * b.hiHigh, bLow = bh - bHigh;
+    const double rLow = r.hi - powers.rHighHalf;
+    const double product = bh * r.hi;
+    const Pair p{product,
+                 ((bHigh * powers.rHighHalf - product) + bHigh * rLow + bLow * powers.rHighHalf) + bLow * rLow};
     const Pair s = FastTwoSum(ah, p.hi);  // |A| >= 2 |B r| unless A is 0
-    const double r2 = r.hi * r.hi;
-    const double cosMinusOne = r2 * (-0.5 + r2 * (1.0 / 24 + r2 * (-1.0 / 720))) - r.hi * r.lo;
-    const double sinMinusR = r.hi * r2 * (-1.0 / 6 + r2 * (1.0 / 120 + r2 * (-1.0 / 5040)));
     const double small = (s.lo + p.lo) + (signA * a.lo + signB * b.lo * r.hi + bh * r.lo);
-    return {s.hi, (small + bh * sinMinusR) + ah * cosMinusOne};
+    return {s.hi, (small + bh * powers.sinMinusR) + ah * powers.cosMinusOne};
 }
 
-bool OutOfRange(double x)
+// The correctly rounded value from the fast evaluation, or the slow path's.
+double Rounded(const Pair& v, double x, unsigned quarters)
 {
-    return !(std::fabs(x) < 0x1p20);  // also NaN and infinities
-}
-
-double SineOrCosine(double x, unsigned quarters)
-{
-    const Pair v = SineOfReduced(Reduce(x), quarters);
     double result = 0.0;
     if (RoundsSurely(v.hi, v.lo, kSineRelativeError * std::fabs(v.hi) + kReductionError, &result)) return result;
     if (quarters == 0) {
@@ -126,6 +126,17 @@ double SineOrCosine(double x, unsigned quarters)
     }
     g_slowCos.fetch_add(1, std::memory_order_relaxed);
     return AccurateCos(x);
+}
+
+double SineOrCosine(double x, unsigned quarters)
+{
+    const Reduced r = Reduce(x);
+    return Rounded(SineOfReduced(r, PowersOf(r), quarters), x, quarters);
+}
+
+bool OutOfRange(double x)
+{
+    return !(std::fabs(x) < 0x1p20);  // also NaN and infinities
 }
 
 // --- acos ---------------------------------------------------------------
@@ -210,6 +221,15 @@ double ReproducibleCos(double x)
     if (std::fabs(x) < 0x1p-27) return 1.0;  // 1 - x^2/2 rounds to 1
     if (OutOfRange(x)) return std::isnan(x) || std::isinf(x) ? std::numeric_limits<double>::quiet_NaN() : std::cos(x);
     return SineOrCosine(x, 1);
+}
+
+SineAndCosine ReproducibleSinCos(double x)
+{
+    // The cheap cases and the C library's range as the single functions take them.
+    if (std::fabs(x) < 0x1p-26 || OutOfRange(x)) return {ReproducibleSin(x), ReproducibleCos(x)};
+    const Reduced r = Reduce(x);
+    const ReducedPowers powers = PowersOf(r);
+    return {Rounded(SineOfReduced(r, powers, 0), x, 0), Rounded(SineOfReduced(r, powers, 1), x, 1)};
 }
 
 double ReproducibleAcos(double x)

@@ -17,6 +17,12 @@ namespace kerfmax {
 double ReproducibleSin(double x);
 double ReproducibleCos(double x);
 
+// Both of one angle, as the two functions give them, for about the price of one.
+struct SineAndCosine {
+    double sine, cosine;
+};
+SineAndCosine ReproducibleSinCos(double x);
+
 // Correctly rounded on [-1, 1]; NaN outside it.
 double ReproducibleAcos(double x);
 
