@@ -1,6 +1,7 @@
 #include "geometry/PenCommand.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -19,47 +20,50 @@ constexpr std::size_t kWriterBuffer = 64 * 1024;
 // A 64-bit number with its sign.
 constexpr std::size_t kMaxDigits = 20;
 
-int DigitCount(std::uint32_t value)
+// Up to eight decimal digits as ASCII in a 64-bit word, the first digit in the
+// lowest byte, so that one 8-byte store writes them all.
+std::uint64_t EightDigits(std::uint32_t value)  // value < 10^8
 {
-    // Comparisons rather than divisions: they do not wait on each other.
-    return 1 + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000) +
-           (value >= 1000000) + (value >= 10000000) + (value >= 100000000) + (value >= 1000000000);
-}
-
-// Decimal digits as std::to_chars gives them; the common case (coordinates of
-// a job) by pairs of digits, which is several times faster.
-char* WriteNumber(std::int64_t value, char* out)
-{
-    constexpr std::int64_t kFastLimit = 4294967295;
-    if (value > kFastLimit || value < -kFastLimit) return std::to_chars(out, out + kMaxDigits, value).ptr;
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    if (value < 0) *out++ = '-';
-    std::uint32_t magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
-    // The digits are written from the last one back, straight into place.
-    const int length = DigitCount(magnitude);
-    char* at = out + length;
-    while (magnitude >= 100) {
-        const std::uint32_t pair = (magnitude % 100) * 2;
-        magnitude /= 100;
-        *--at = kPairs[pair + 1];
-        *--at = kPairs[pair];
+    const std::uint32_t high = value / 10000, low = value % 10000;
+    const std::uint32_t pairs[4] = {high / 100, high % 100, low / 100, low % 100};
+    std::uint64_t digits = 0;
+    for (int i = 0; i < 4; ++i) {
+        std::uint16_t pair = 0;
+        std::memcpy(&pair, kPairs + 2 * pairs[i], 2);
+        digits |= std::uint64_t{pair} << (16 * i);
     }
-    if (magnitude >= 10) {
-        *--at = kPairs[magnitude * 2 + 1];
-        *--at = kPairs[magnitude * 2];
-    } else {
-        *--at = static_cast<char>('0' + magnitude);
-    }
+    return digits;
+}
+
+// Decimal digits as std::to_chars gives them. The common case (a job's
+// coordinates, below 10^8) without a loop: all eight digits at once, the
+// leading zeros shifted out; out needs 8 bytes of room beyond the number.
+char* WriteNumber(std::int64_t value, char* out)
+{
+    constexpr std::int64_t kFastLimit = 99999999;
+    if (std::endian::native != std::endian::little || value > kFastLimit || value < -kFastLimit)
+        return std::to_chars(out, out + kMaxDigits, value).ptr;
+    *out = '-';
+    out += value < 0;
+    const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
+    const int length = 1 + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000) + (magnitude >= 10000) +
+                       (magnitude >= 100000) + (magnitude >= 1000000) + (magnitude >= 10000000);
+    const std::uint64_t digits = EightDigits(magnitude) >> (8 * (8 - length));
+    std::memcpy(out, &digits, sizeof digits);
     return out + length;
 }
 
-char* WriteText(const std::string& text, char* out)
+// A word or a separator; the usual short ones with one fixed-size copy.
+char* WritePiece(const PenFormat::Piece& piece, char* out)
 {
-    for (char c : text) *out++ = c;  // a word or a separator
-    return out;
+    const std::size_t length = piece.text.size();
+    if (length <= sizeof piece.padded) std::memcpy(out, piece.padded, sizeof piece.padded);
+    else std::memcpy(out, piece.text.data(), length);
+    return out + length;
 }
 
 constexpr std::size_t kPrintfLimit = 64;
@@ -77,6 +81,11 @@ std::string FormatWithPrintf(const std::string& format, long first, long second)
 
 }  // namespace
 
+PenFormat::Piece::Piece(std::string piece) : text(std::move(piece))
+{
+    std::memcpy(padded, text.data(), std::min(text.size(), sizeof padded));
+}
+
 PenFormat::PenFormat(const std::string& format) : m_format(format)
 {
     const std::size_t first = format.find('%');
@@ -85,10 +94,12 @@ PenFormat::PenFormat(const std::string& format) : m_format(format)
               format.compare(second, kFieldLength, kField) == 0 &&
               format.find('%', second + kFieldLength) == std::string::npos;
     if (m_split) {
-        m_head = format.substr(0, first);
-        m_middle = format.substr(first + kFieldLength, second - first - kFieldLength);
-        m_tail = format.substr(second + kFieldLength);
-        m_maxLength = m_head.size() + m_middle.size() + m_tail.size() + 2 * kMaxDigits;
+        m_head = Piece(format.substr(0, first));
+        m_middle = Piece(format.substr(first + kFieldLength, second - first - kFieldLength));
+        m_tail = Piece(format.substr(second + kFieldLength));
+        // The pieces' and numbers' fixed-size copies may write past the command's end.
+        m_maxLength =
+            m_head.text.size() + m_middle.text.size() + m_tail.text.size() + 2 * kMaxDigits + sizeof m_tail.padded;
     } else {
         m_maxLength = kPrintfLimit;
     }
@@ -96,13 +107,16 @@ PenFormat::PenFormat(const std::string& format) : m_format(format)
 
 char* PenFormat::WriteAt(std::int64_t first, std::int64_t second, char* out) const
 {
-    if (!m_split)
-        return WriteText(FormatWithPrintf(m_format, static_cast<long>(first), static_cast<long>(second)), out);
-    out = WriteText(m_head, out);
+    if (!m_split) {
+        const std::string text = FormatWithPrintf(m_format, static_cast<long>(first), static_cast<long>(second));
+        std::memcpy(out, text.data(), text.size());
+        return out + text.size();
+    }
+    out = WritePiece(m_head, out);
     out = WriteNumber(first, out);
-    out = WriteText(m_middle, out);
+    out = WritePiece(m_middle, out);
     out = WriteNumber(second, out);
-    return WriteText(m_tail, out);
+    return WritePiece(m_tail, out);
 }
 
 void PenFormat::AppendTo(std::int64_t first, std::int64_t second, std::string& out) const

@@ -42,10 +42,18 @@ public:
     char* WriteAt(std::int64_t first, std::int64_t second, char* out) const;
     std::size_t MaxLength() const { return m_maxLength; }
 
+    // A literal piece of the format, also kept zero-padded for a fixed-size copy.
+    struct Piece {
+        Piece() = default;
+        explicit Piece(std::string piece);
+        std::string text;
+        char padded[16] = {};
+    };
+
 private:
     std::string m_format;
     bool m_split = false;
-    std::string m_head, m_middle, m_tail;
+    Piece m_head, m_middle, m_tail;
     std::size_t m_maxLength = 0;
 };
 
