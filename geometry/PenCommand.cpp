@@ -15,8 +15,6 @@ namespace {
 constexpr char kField[] = "%ld";
 constexpr std::size_t kFieldLength = sizeof kField - 1;
 
-// Plenty for a million commands per few hundred sink writes.
-constexpr std::size_t kWriterBuffer = 64 * 1024;
 // A 64-bit number with its sign.
 constexpr std::size_t kMaxDigits = 20;
 
@@ -39,6 +37,21 @@ std::uint64_t EightDigits(std::uint32_t value)  // value < 10^8
     return digits;
 }
 
+constexpr std::size_t kPrintfLimit = 64;
+
+// Any other format: printf's reading of it (long is 32 bits on some systems).
+std::string FormatWithPrintf(const std::string& format, long first, long second)
+{
+    char buffer[kPrintfLimit];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int n = std::snprintf(buffer, sizeof buffer, format.c_str(), first, second);
+#pragma GCC diagnostic pop
+    return n > 0 ? std::string(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1)) : std::string();
+}
+
+}  // namespace
+
 // Decimal digits as std::to_chars gives them. The common case (a job's
 // coordinates, below 10^8) without a loop: all eight digits at once, the
 // leading zeros shifted out; out needs 8 bytes of room beyond the number.
@@ -56,30 +69,6 @@ char* WriteNumber(std::int64_t value, char* out)
     std::memcpy(out, &digits, sizeof digits);
     return out + length;
 }
-
-// A word or a separator; the usual short ones with one fixed-size copy.
-char* WritePiece(const PenFormat::Piece& piece, char* out)
-{
-    const std::size_t length = piece.text.size();
-    if (length <= sizeof piece.padded) std::memcpy(out, piece.padded, sizeof piece.padded);
-    else std::memcpy(out, piece.text.data(), length);
-    return out + length;
-}
-
-constexpr std::size_t kPrintfLimit = 64;
-
-// Any other format: printf's reading of it (long is 32 bits on some systems).
-std::string FormatWithPrintf(const std::string& format, long first, long second)
-{
-    char buffer[kPrintfLimit];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const int n = std::snprintf(buffer, sizeof buffer, format.c_str(), first, second);
-#pragma GCC diagnostic pop
-    return n > 0 ? std::string(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1)) : std::string();
-}
-
-}  // namespace
 
 PenFormat::Piece::Piece(std::string piece) : text(std::move(piece))
 {
@@ -105,18 +94,11 @@ PenFormat::PenFormat(const std::string& format) : m_format(format)
     }
 }
 
-char* PenFormat::WriteAt(std::int64_t first, std::int64_t second, char* out) const
+char* PenFormat::WriteWithPrintf(std::int64_t first, std::int64_t second, char* out) const
 {
-    if (!m_split) {
-        const std::string text = FormatWithPrintf(m_format, static_cast<long>(first), static_cast<long>(second));
-        std::memcpy(out, text.data(), text.size());
-        return out + text.size();
-    }
-    out = WritePiece(m_head, out);
-    out = WriteNumber(first, out);
-    out = WritePiece(m_middle, out);
-    out = WriteNumber(second, out);
-    return WritePiece(m_tail, out);
+    const std::string text = FormatWithPrintf(m_format, static_cast<long>(first), static_cast<long>(second));
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 void PenFormat::AppendTo(std::int64_t first, std::int64_t second, std::string& out) const
@@ -129,22 +111,12 @@ void PenFormat::AppendTo(std::int64_t first, std::int64_t second, std::string& o
 PenCommandWriter::PenCommandWriter(const CommandTexts& texts, OutputSink& sink)
     : m_up(texts.penUpFormat), m_down(texts.penDownFormat), m_sink(sink)
 {
-    m_buffer.resize(kWriterBuffer + std::max(m_up.MaxLength(), m_down.MaxLength()));
+    m_buffer.resize(kBufferSize + std::max(m_up.MaxLength(), m_down.MaxLength()));
 }
 
 PenCommandWriter::~PenCommandWriter()
 {
     Flush();
-}
-
-void PenCommandWriter::Write(const PenCommand& command)
-{
-    if (command.move == PenMove::None) return;
-    const PenFormat& format = command.move == PenMove::Up ? m_up : m_down;
-    if (m_penUps && command.move == PenMove::Up) m_penUps->push_back(m_flushed + m_used);
-    m_used = static_cast<std::size_t>(format.WriteAt(command.point.x, command.point.y, m_buffer.data() + m_used) -
-                                      m_buffer.data());
-    if (m_used >= kWriterBuffer) Flush();
 }
 
 void PenCommandWriter::Flush()

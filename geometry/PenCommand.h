@@ -4,6 +4,7 @@
 // before this.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ struct PenCommand {
     bool operator==(const PenCommand&) const = default;
 };
 
+// Writes value's decimal digits, as std::to_chars does, at out, which has room
+// for 20 bytes plus 8 more that may be overwritten. Returns the end.
+char* WriteNumber(std::int64_t value, char* out);
+
 // A dialect's "%ld,%ld" format split once into its literal pieces, so that a
 // million commands need no format parsing and 64-bit values print whole on
 // every platform (long is 32 bits on Windows). Other formats go through printf.
@@ -39,6 +44,7 @@ public:
     // Appends the command for (first, second) to out.
     void AppendTo(std::int64_t first, std::int64_t second, std::string& out) const;
     // Writes it at out, which has room for MaxLength() bytes; returns the end.
+    // Inline, with the writer's Write: they run for every point of a job.
     char* WriteAt(std::int64_t first, std::int64_t second, char* out) const;
     std::size_t MaxLength() const { return m_maxLength; }
 
@@ -51,6 +57,9 @@ public:
     };
 
 private:
+    static char* WritePiece(const Piece& piece, char* out);
+    char* WriteWithPrintf(std::int64_t first, std::int64_t second, char* out) const;
+
     std::string m_format;
     bool m_split = false;
     Piece m_head, m_middle, m_tail;
@@ -78,6 +87,9 @@ public:
     std::uint64_t BytesWritten() const { return m_flushed + m_used; }
 
 private:
+    // Plenty for a million commands per few hundred sink writes.
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
     PenFormat m_up;
     PenFormat m_down;
     OutputSink& m_sink;
@@ -86,5 +98,34 @@ private:
     std::uint64_t m_flushed = 0;
     std::vector<std::uint64_t>* m_penUps = nullptr;
 };
+
+// The usual short words with one fixed-size copy.
+inline char* PenFormat::WritePiece(const Piece& piece, char* out)
+{
+    const std::size_t length = piece.text.size();
+    if (length <= sizeof piece.padded) std::memcpy(out, piece.padded, sizeof piece.padded);
+    else std::memcpy(out, piece.text.data(), length);
+    return out + length;
+}
+
+inline char* PenFormat::WriteAt(std::int64_t first, std::int64_t second, char* out) const
+{
+    if (!m_split) return WriteWithPrintf(first, second, out);
+    out = WritePiece(m_head, out);
+    out = WriteNumber(first, out);
+    out = WritePiece(m_middle, out);
+    out = WriteNumber(second, out);
+    return WritePiece(m_tail, out);
+}
+
+inline void PenCommandWriter::Write(const PenCommand& command)
+{
+    if (command.move == PenMove::None) return;
+    const PenFormat& format = command.move == PenMove::Up ? m_up : m_down;
+    if (m_penUps && command.move == PenMove::Up) m_penUps->push_back(m_flushed + m_used);
+    m_used = static_cast<std::size_t>(format.WriteAt(command.point.x, command.point.y, m_buffer.data() + m_used) -
+                                      m_buffer.data());
+    if (m_used >= kBufferSize) Flush();
+}
 
 }  // namespace kerfmax
