@@ -19,22 +19,30 @@ constexpr std::size_t kFieldLength = sizeof kField - 1;
 constexpr std::size_t kMaxDigits = 20;
 
 // Up to eight decimal digits as ASCII in a 64-bit word, the first digit in the
-// lowest byte, so that one 8-byte store writes them all.
+// lowest byte, so that one 8-byte store writes them all. The digits are split
+// in all lanes at once: the halves of four digits, their pairs, then single
+// digits (multiplications by reciprocals, exact below these bounds).
 std::uint64_t EightDigits(std::uint32_t value)  // value < 10^8
 {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    const std::uint32_t high = value / 10000, low = value % 10000;
-    const std::uint32_t pairs[4] = {high / 100, high % 100, low / 100, low % 100};
-    std::uint64_t digits = 0;
-    for (int i = 0; i < 4; ++i) {
-        std::uint16_t pair = 0;
-        std::memcpy(&pair, kPairs + 2 * pairs[i], 2);
-        digits |= std::uint64_t{pair} << (16 * i);
-    }
-    return digits;
+    const std::uint64_t halves = (value % 10000) | (std::uint64_t{value / 10000} << 32);
+    const std::uint64_t pairs = halves + (0x10000 - 100) * (((halves * 10486) >> 20) & 0x0000007F0000007Full);
+    const std::uint64_t digits = pairs + (0x100 - 10) * (((pairs * 103) >> 10) & 0x000F000F000F000Full);
+    // The last digit came out in the lowest byte: reverse them, make them ASCII.
+#ifdef _MSC_VER
+    return _byteswap_uint64(digits) | 0x3030303030303030ull;
+#else
+    return __builtin_bswap64(digits) | 0x3030303030303030ull;
+#endif
+}
+
+// How many digits value has (1 for 0), from its bit length.
+int DigitCount(std::uint32_t value)  // value < 10^9
+{
+    static constexpr std::uint32_t kPowers[] = {1,      10,      100,      1000,      10000,
+                                                100000, 1000000, 10000000, 100000000, 1000000000};
+    const std::uint32_t v = value | 1;  // the same count, and a bit length of at least 1
+    const int guess = (std::bit_width(v) * 1233) >> 12;  // 1233 / 4096 is a hair above log10(2)
+    return guess + (v >= kPowers[guess]);
 }
 
 constexpr std::size_t kPrintfLimit = 64;
@@ -63,8 +71,7 @@ char* WriteNumber(std::int64_t value, char* out)
     *out = '-';
     out += value < 0;
     const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
-    const int length = 1 + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000) + (magnitude >= 10000) +
-                       (magnitude >= 100000) + (magnitude >= 1000000) + (magnitude >= 10000000);
+    const int length = DigitCount(magnitude);
     const std::uint64_t digits = EightDigits(magnitude) >> (8 * (8 - length));
     std::memcpy(out, &digits, sizeof digits);
     return out + length;
