@@ -100,6 +100,10 @@ bool JobTextReader::Feed(const char* data, std::size_t size)
             // Between records: line ends are dropped, and a whole record that
             // reads the same without the rewriting is read where it lies.
             while (at < end && (*at == '\r' || *at == '\n')) ++at;
+            if (const char* const next = ReadUsualRecord(at, end)) {
+                at = next;
+                continue;
+            }
             const char* const recordEnd = PlainRecordEnd(at, end);
             if (recordEnd != nullptr) {
                 Interpret(at);
@@ -168,9 +172,46 @@ void JobTextReader::Interpret(const char* r)
     }
 }
 
+// A pen or curve record in its usual form ("PD12,-34;", "BZ1,2,3,4,5,6;"),
+// read in one pass where it lies. Anything else (blanks, line ends, a '+',
+// numbers of ten digits or more, text after the numbers, other records, a
+// record cut by the end of the piece) gives nullptr, untouched, and is read the
+// general way, which reads the usual form the same. Returns the end of the record.
+const char* JobTextReader::ReadUsualRecord(const char* at, const char* end)
+{
+    if (end - at < 5 || !((at[0] == 'P' && (at[1] == 'U' || at[1] == 'D')) || (at[0] == 'B' && at[1] == 'Z')))
+        return nullptr;
+    const std::int32_t kind = at[0] == 'B' ? KIND_BEZIER : at[1] == 'U' ? KIND_PEN_UP : KIND_PEN_DOWN;
+    const int count = kind == KIND_BEZIER ? 6 : 2;
+    std::int32_t values[6];
+    const char* p = at + 2;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (p == end || *p != ',') return nullptr;
+            ++p;
+        }
+        const bool negative = p < end && *p == '-';
+        p += negative;
+        const char* const digits = p;
+        std::int32_t magnitude = 0;
+        for (; p < end && IsDigit(*p) && p - digits < 9; ++p) magnitude = magnitude * 10 + (*p - '0');
+        if (p == digits || p == end || IsDigit(*p)) return nullptr;
+        values[i] = negative ? -magnitude : magnitude;
+    }
+    if (p == end || *p != ';') return nullptr;
+    std::copy(values, values + count, m_values);
+    StoreRecord(kind, count);
+    return p + 1;
+}
+
 void JobTextReader::AddRecord(std::int32_t kind, int valueCount, const char* text)
 {
     ReadCommaSeparated(text + 2, m_values, valueCount, m_numbersFit);
+    StoreRecord(kind, valueCount);
+}
+
+void JobTextReader::StoreRecord(std::int32_t kind, int valueCount)
+{
     PathRecord& record = m_paths.back();
     record.kind = kind;
     for (int i = 0; i < valueCount; ++i) record.points[i] = m_values[i];

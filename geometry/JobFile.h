@@ -50,6 +50,8 @@ private:
     // r: one record's text, ended by its ";" or by a NUL.
     void Interpret(const char* r);
     void AddRecord(std::int32_t kind, int valueCount, const char* text);
+    const char* ReadUsualRecord(const char* at, const char* end);
+    void StoreRecord(std::int32_t kind, int valueCount);
 
     char m_buffer[kMaxRecordLength + 1];
     std::size_t m_length = 0;
