@@ -72,10 +72,6 @@ TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverC
         {"square, blade only", kSquare, kBlade, 0, 0, kSquareCorners + "PU0,0;"},
         // Closed path: blade offset plus over-cut along the first side.
         {"square with over-cut", kSquare, kBlade, kOverCut, 0, kSquareCorners + "PD54,0;PU0,0;"},
-        // The trailing placeholder finishes the path; the final pen-up must not
-        // finish it again (no recut corner, no line back from the over-cut point).
-        {"placeholder finishes the path once", "PU0,0;PD1000,0;PD1000,1000;PD0,1000;PD0,0;;PU0,0;", kBlade, kOverCut, 0,
-         kSquareCorners + "PD54,0;PU0,0;"},
         {"DMPL words", "U0,0;D1000,0;D1000,1000;U0,0;", kBlade, kOverCut, 1,
          "U0,0;D0,0;D1014,0;D1014,0;D1013,4;D1011,8;D1008,11;D1004,13;D1000,13;D1000,14;D1000,1040;U0,0;"},
         // A turn of 30 degrees (corner of 150): only the vertex.
@@ -99,47 +95,6 @@ TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverC
         EXPECT_EQ(Compensate(compensator, c.commands, c.blade, c.overCut, c.isDmpl), c.expected) << c.what;
         EXPECT_FALSE(compensator.PathOpen()) << c.what;
     }
-}
-
-TEST(CornerTest, SharpMeansUnder120DegreesOrAnAxisRightAngle)
-{
-    EXPECT_EQ(IsSharpCorner({0, 0}, {10, 0}, {0, 10}), 1);  // axis right angle
-    EXPECT_EQ(IsSharpCorner({0, 0}, {1000000, 0}, {-500000, 866026}), 1);  // just under 120
-    EXPECT_EQ(IsSharpCorner({0, 0}, {1000000, 0}, {-500000, 866025}), 0);  // just over 120
-    // The cosine of this corner comes out as exactly -0.5: 120 degrees is not sharp.
-    EXPECT_EQ(IsSharpCorner({0, 0}, {129846003, 47485706}, {-106046829, 88707084}), 0);
-    EXPECT_EQ(IsSharpCorner({1000, 0}, {0, 0}, {1866, 500}), 0);  // 150 degrees
-    // A leg of length 0 is never sharp.
-    EXPECT_EQ(IsSharpCorner({5, 5}, {5, 5}, {0, 10}), 0);
-    EXPECT_EQ(IsSharpCorner({5, 5}, {0, 10}, {0, 10}), 0);
-    // 4e9 units: the cross product no longer fits 64 bits, the turn is still exact.
-    EXPECT_EQ(TurnSign({0, 0}, {4000000000, 0}, {4000000000, 4000000000}), 1);
-    EXPECT_EQ(TurnSign({0, 0}, {4000000000, 0}, {4000000000, -4000000000}), -1);
-    EXPECT_EQ(TurnSign({0, 0}, {10, 0}, {20, 0}), 0);
-    // Products of 2^106 that differ by one still give the right side.
-    constexpr std::int64_t k = std::int64_t{1} << 53;
-    EXPECT_EQ(TurnSign({0, 0}, {k - 1, k}, {2 * k - 1, 2 * k + 1}), -1);
-    EXPECT_EQ(TurnSign({0, 0}, {-(k - 1), -k}, {-(2 * k - 1), -(2 * k + 1)}), -1);
-    EXPECT_EQ(TurnSign({0, 0}, {k, k - 1}, {2 * k + 1, 2 * k - 1}), 1);
-}
-
-TEST(BladeCompensation, HostilePointsStayDefined)
-{
-    // Far beyond any job: clamped on the way in, so the arithmetic stays defined.
-    constexpr std::int64_t kHuge = std::int64_t{1} << 62;
-    BladeCompensator compensator;
-    StringSink sink;
-    PenCommandWriter writer(CutterDialect{}, sink);
-    CompensatorOutput registered(compensator, writer);
-    for (const PenCommand& c : {PenCommand{PenMove::Up, {-kHuge, kHuge}}, PenCommand{PenMove::Down, {kHuge, kHuge}},
-                                PenCommand{PenMove::Down, {kHuge, -kHuge}}, PenCommand{PenMove::Up, {0, 0}}})
-        compensator.Compensate(c, kBlade, kOverCut);
-    writer.Flush();
-    const std::string& out = sink.Text();
-    EXPECT_EQ(out.rfind("PU-4611686018427387904,4611686018427387904;PD-9007199254740992,9007199254740992;", 0), 0u)
-        << out;
-    EXPECT_EQ(out.substr(out.size() - 6), "PU0,0;");
-    EXPECT_FALSE(compensator.PathOpen());
 }
 
 }  // namespace

@@ -12,22 +12,6 @@ namespace {
 
 using Strokes = std::vector<std::variant<TravelArrow, CutLine>>;
 
-TEST(CuttingOrderPicture, ArrowHeadsLeaveTheEndBackwardsAtThirtyDegrees)
-{
-    // 5 * cos 30 = 4.33 and 5 * sin 30 = 2.5, truncated toward zero.
-    const struct {
-        ScreenPoint from, to, headA, headB;
-    } cases[] = {
-        {{0, 0}, {20, 0}, {15, 2}, {15, -2}},
-        {{0, 0}, {0, 20}, {-2, 15}, {2, 15}},
-        {{30, 10}, {10, 10}, {14, 7}, {14, 12}},
-    };
-    for (const auto& c : cases) {
-        const TravelArrow arrow = MakeTravelArrow(c.from, c.to);
-        EXPECT_EQ(arrow, (TravelArrow{c.from, c.to, c.headA, c.headB})) << c.to.x << "," << c.to.y;
-    }
-}
-
 TEST(CuttingOrderPicture, FollowsTheGivenOrderFromTheBottomRightCornerAndDropsArrowsWithoutTravel)
 {
     // A job 1000 x 500 units in a 110 x 110 area: scale 0.1, origin (5, 30).
@@ -57,6 +41,10 @@ TEST(CuttingOrderPicture, FollowsTheGivenOrderFromTheBottomRightCornerAndDropsAr
         ASSERT_EQ(picture.objects.size(), c.expected.size());
         for (std::size_t k = 0; k < c.expected.size(); ++k) EXPECT_EQ(picture.objects[k].strokes, c.expected[k]);
     }
+    // Arrow heads leave the end backwards at 30 degrees: 5 * cos 30 = 4.33 and
+    // 5 * sin 30 = 2.5, truncated toward zero.
+    EXPECT_EQ(MakeTravelArrow({0, 0}, {0, 20}), (TravelArrow{{0, 0}, {0, 20}, {-2, 15}, {2, 15}}));
+    EXPECT_EQ(MakeTravelArrow({30, 10}, {10, 10}), (TravelArrow{{30, 10}, {10, 10}, {14, 7}, {14, 12}}));
     // The cut lines are those of the preview of the same points.
     EXPECT_EQ(BuildPreview(points, box, PreviewFrame{}, 110, 110).paths, (std::vector<CutLine>{cutA, cutB}));
     EXPECT_TRUE(BuildCuttingOrderPicture({}, nullptr, BoundBox{}, true, 110, 110).objects.empty());

@@ -211,27 +211,6 @@ TEST(InsideFirstOrder, GeneratedNestedJobsAgreeWithEveryPairTested)
         ExpectSoundOrder(Objects(RandomJob(seed, 1 + static_cast<int>(seed % 40))), "seed " + std::to_string(seed));
 }
 
-TEST(InsideFirstOrder, FixedLayouts)
-{
-    // Wide, flat outers: the band order alone would cut each of them first.
-    const Path star = Closed({{500, 200}, {200, 0}, {1000, 130}, {0, 130}, {800, 0}});
-    const struct {
-        const char* what;
-        std::vector<Path> paths;
-        ObjectOrder expected;
-    } cases[] = {
-        {"a counter touching the outline along an edge", {Rect(0, 0, 1000, 100), Rect(0, 20, 200, 80)}, {1, 0}},
-        {"the middle of a star drawn in one stroke", {star, Rect(480, 80, 520, 110)}, {1, 0}},
-        {"an open cup holds nothing", {{{0, 100}, {0, 0}, {1000, 0}, {1000, 100}}, Rect(100, 20, 200, 80)}, {0, 1}},
-        {"a line cut there and back holds nothing", {{{0, 0}, {1000, 0}, {0, 0}}, {{100, 0}, {200, 0}}}, {0, 1}},
-    };
-    for (const auto& c : cases) {
-        const auto objects = Objects(c.paths);
-        EXPECT_EQ(OrderInsideFirst(objects, JobBoxOf(objects)), c.expected) << c.what;
-    }
-    EXPECT_TRUE(OrderInsideFirst({}, BoundBox{}).empty());
-}
-
 TEST(InsideFirstOrder, ExactOnOutlinesSpanningTheWholeCoordinateRange)
 {
     // The long edge runs along x + y = -1; cross products here need 64 unsigned bits.

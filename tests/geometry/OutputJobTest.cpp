@@ -142,18 +142,6 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     EXPECT_EQ(std::count_if(penUps.begin(), penUps.end(), [&](std::uint64_t at) { return sink.Text()[at] != 'X'; }), 0);
 }
 
-TEST(OutputJob, NothingToCutWritesNothing)
-{
-    OutputResult result;
-    BladeCompensator compensator;
-    Job neverLoaded, noPoints;
-    noPoints.LoadJobText("XX;SP0;PU0,0;");
-    for (Job* job : {&neverLoaded, &noPoints}) {
-        EXPECT_EQ(Assemble(*job, kPlain, CutterDialect{}, result, compensator), "");
-        EXPECT_EQ(result, OutputResult::NothingToCut);
-    }
-}
-
 TEST(OutputJob, FileSinkReplacesTheTargetOnlyWhenTheWholeStreamIsCommitted)
 {
     test::TempDir dir;

@@ -9,25 +9,6 @@ namespace {
 
 using test::NodesFrom;
 
-TEST(PreviewGeometry, AWideJobFillsTheWidthAndIsCentredVertically)
-{
-    const BoundBox box{0, 4000, 1000, 0};
-    const PreviewMapping m = FitPreview(box, {}, 200, 200);
-    EXPECT_DOUBLE_EQ(m.scale, 190.0 / 4000.0);
-    EXPECT_EQ(m.x0, 5);
-    EXPECT_EQ(m.y0, 76);  // truncate(95 - 23.75) + 5
-
-    // y is turned: the job's bottom edge is the lower edge on the screen.
-    const PreviewPicture picture = BuildPreview(NodesFrom("U0,0 D4000,0 D4000,1000"), box, {}, 200, 200);
-    ASSERT_EQ(picture.paths.size(), 1u);
-    EXPECT_EQ(picture.paths[0],
-              (std::vector<ScreenPoint>{{5, 124}, {195, 124}, {195, 76}}));  // +0.55 before truncating
-    EXPECT_FALSE(picture.frame.has_value());
-
-    // A tall job in the same area is fitted by its height instead.
-    EXPECT_DOUBLE_EQ(FitPreview(BoundBox{0, 1000, 4000, 0}, {}, 200, 200).scale, 190.0 / 4000.0);
-}
-
 TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
 {
     const BoundBox box{0, 4000, 4000, 0};
@@ -43,27 +24,6 @@ TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
     EXPECT_EQ(picture.frame->front(), picture.frame->back());
     EXPECT_EQ(picture.frame->at(0), m.MapFrame(0, 0));
     EXPECT_EQ(picture.frame->at(2), m.MapFrame(m.extentW, m.extentH));
-}
-
-TEST(PreviewGeometry, PathsFollowThePenAndOddJobsStayDrawable)
-{
-    // A pen-down before any pen-up starts at the area's corner; pen-ups break
-    // the lines; placeholders are skipped.
-    const BoundBox box{0, 100, 100, 0};
-    const PreviewPicture picture = BuildPreview(NodesFrom("D100,100 N0,0 U0,0 U50,50 D100,0"), box, {}, 110, 110);
-    ASSERT_EQ(picture.paths.size(), 2u);
-    EXPECT_EQ(picture.paths[0].front(), (ScreenPoint{0, 0}));
-    EXPECT_EQ(picture.paths[1].size(), 2u);
-    EXPECT_EQ(picture.paths[1].front(), FitPreview(box, {}, 110, 110).Map(50, 50));
-
-    // A single point has no extent: a fixed scale, finite coordinates.
-    const BoundBox point{0, 0, 0, 0};
-    EXPECT_DOUBLE_EQ(FitPreview(point, {}, 100, 100).scale, kSinglePointScale);
-    const PreviewPicture dot = BuildPreview(NodesFrom("U0,0 D0,0"), point, {}, 100, 100);
-    ASSERT_EQ(dot.paths.size(), 1u);
-    EXPECT_EQ(dot.paths[0].back(), (ScreenPoint{50, 50}));
-
-    EXPECT_TRUE(BuildPreview({}, box, {}, 100, 100).paths.empty());
 }
 
 TEST(PreviewGeometry, ZoomKeepsThePointUnderTheCursorAndDrawsOnlyWhatShows)
