@@ -125,76 +125,55 @@ const std::string kSquareCompensated =
     "PD1000,1014;PD1000,1014;PD995,1013;PD991,1011;PD988,1008;PD986,1004;PD986,1000;PD986,1000;"
     "PD-14,1000;PD-14,1000;PD-13,995;PD-11,991;PD-8,988;PD-4,986;PD0,986;PD0,986;";
 
-JobSettings Settings(bool bladeOn, const char* blade, bool overCutOn, int frame = 0, int cutOrder = 0)
+JobSettings Settings(bool bladeOn, const char* blade, bool overCutOn, int cutOrder = 0)
 {
     JobSettings settings;
     settings.bladeOffsetOn = bladeOn;
     settings.bladeOffsetText = blade;
     settings.overCutOn = overCutOn;
-    settings.frameEnabled = frame;  // margins of 1 mm: 40 units each
     settings.cutOrder = cutOrder;
     return settings;
 }
 
 const JobSettings kPlain = Settings(false, "0.35", false);
 
-std::string Assemble(Job& job, const JobSettings& settings, const CutterDialect& dialect, OutputResult& result,
-                     BladeCompensator& compensator)
-{
-    StringSink sink;
-    result = BuildOutputJob(job, OutputOptionsFor(settings), dialect, sink, compensator);
-    return sink.Text();
-}
-
 TEST(OutputJob, StreamsOfSmallJobs)
 {
-    CutterDialect hpgl, dmpl;
-    dmpl.SetLanguage(1);
     JobSettings marginsButNoFrame = kPlain;
     marginsButNoFrame.marginLeft = 50;
     const struct {
         const char* what;
         const char* job;
         JobSettings settings;
-        const CutterDialect& dialect;
         std::string expected;
     } cases[] = {
         // Job x maps onto the mirrored second axis; the final pen-up goes to (H, 0).
-        {"plain line", kLine, kPlain, hpgl, kLinePlain},
-        {"DMPL", kLine, kPlain, dmpl, ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ " + kFiller},
-        {"frame shifts the job and is cut around it", kLine, Settings(false, "0", false, 1), hpgl,
-         "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;" + kFiller},
-        {"margins without the frame", kLine, marginsButNoFrame, hpgl, kLinePlain},
+        {"plain line", kLine, kPlain, kLinePlain},
+        {"margins without the frame", kLine, marginsButNoFrame, kLinePlain},
         {"only the last of several pen-ups moves; trailing ones do nothing",
-         "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, hpgl, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
-        {"last side drawn as a curve", kSquareEndingInCurve, kPlain, hpgl, kSquarePlain},
+         "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
+        {"last side drawn as a curve", kSquareEndingInCurve, kPlain, kSquarePlain},
         // The trailing placeholder finishes the path; the final pen-up must not
         // recut the closing corner or cut back from the over-cut point.
-        {"compensated job ending in a curve", kSquareEndingInCurve, Settings(true, "0.35", true), hpgl,
+        {"compensated job ending in a curve", kSquareEndingInCurve, Settings(true, "0.35", true),
          kSquareCompensated + "PD0,946;PU1000,0;PG;" + kFiller},
-        {"compensation of zero length", kSquare, Settings(true, "0", false), hpgl, kSquarePlain},
-        {"unticked boxes ignore their numbers", kSquare, Settings(false, "5", false), hpgl, kSquarePlain},
-        {"file order", kTwoObjects, kPlain, hpgl,
+        {"compensation of zero length", kSquare, Settings(true, "0", false), kSquarePlain},
+        {"unticked boxes ignore their numbers", kSquare, Settings(false, "5", false), kSquarePlain},
+        {"file order", kTwoObjects, kPlain,
          "IN;SP1;PU0,1100;PD0,1000;PD100,1000;PU0,100;PD0,0;PD100,0;PU100,0;PG;" + kFiller},
-        {"reduce feed cuts the nearer object first", kTwoObjects, Settings(false, "0", false, 0, 1), hpgl,
+        {"reduce feed cuts the nearer object first", kTwoObjects, Settings(false, "0", false, 1),
          "IN;SP1;PU0,100;PD0,0;PD100,0;PU0,1100;PD0,1000;PD100,1000;PU100,0;PG;" + kFiller},
-        // A wide letter first in the file, its counter second, then a square beside them.
-        {"inside first cuts the counter before its letter",
-         "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;"
-         "PU1200,0;PD1300,0;PD1300,100;PD1200,100;PD1200,0;SP0;",
-         Settings(false, "0", false, 0, 2), hpgl,
-         "IN;SP1;PU0,100;PD0,0;PD100,0;PD100,100;PD0,100;PU20,1200;PD20,1100;PD80,1100;PD80,1200;PD20,1200;"
-         "PU0,1300;PD0,300;PD100,300;PD100,1300;PD0,1300;PU100,0;PG;" +
-             kFiller},
     };
     // One filter for all, as in the program: each assembly leaves it reset for the next.
     BladeCompensator compensator;
     for (const auto& c : cases) {
         Job job;
         job.LoadJobText(c.job);
-        OutputResult result;
-        EXPECT_EQ(Assemble(job, c.settings, c.dialect, result, compensator), c.expected) << c.what;
-        EXPECT_EQ(result, OutputResult::Written) << c.what;
+        StringSink sink;
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(c.settings), CutterDialect{}, sink, compensator),
+                  OutputResult::Written)
+            << c.what;
+        EXPECT_EQ(sink.Text(), c.expected) << c.what;
         EXPECT_FALSE(compensator.PathOpen()) << c.what;
     }
 }

@@ -22,11 +22,10 @@ TEST(XmlNavigation, FindSiblingLooksOnlyAfterTheCurrentElementAndEnterAndLeaveMo
     RunCases({
         // Without a current element every operation on it fails and changes nothing.
         {kWorkspace, {":", "$version=", "!@x=2", "!=t", "!-", "!>", "!<"}, kWorkspace},
-        // "frame" stands before the current element: not found, position kept.
-        {kWorkspace, {">uiConfig", "?commandBars", "!?frame", ":commandBars", "?items"}, kWorkspace},
+        // "frame" stands before the current element "commandBars": not found, position kept.
         {kWorkspace,
          {">uiConfig", ">frame", ":", "?dockBar", ">dockBar", "?cmdBarLane", "<", "$position=float", "<", ":frame",
-          "?items", "<", ":uiConfig", "!<"},
+          "?commandBars", "!?frame", ":commandBars", "?items", "<", ":uiConfig", "!<"},
          kWorkspace},
         // Names are case-sensitive.
         {"<a><B/></a>", {"!?A", ">a", "!?b"}, "<a><B/></a>"},
