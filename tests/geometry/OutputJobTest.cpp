@@ -1,21 +1,110 @@
-// Assembly of the whole command stream, and the file it goes to.
+// The blade-offset filter (pen commands in, compensated commands out, written
+// here as the dialect's text for reading ease), the assembly of the whole
+// command stream, and the file it goes to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/JobSettings.h"
 #include "cutter/Dialect.h"
+#include "geometry/BladeCompensation.h"
 #include "geometry/OutputJob.h"
+#include "geometry/OutputSink.h"
 #include "geometry/PenCommand.h"
 #include "support/TestSupport.h"
 
 namespace kerfmax {
 namespace {
+
+constexpr std::int32_t kBlade = 14;  // 0.35 mm
+constexpr std::int32_t kOverCut = 40;  // 1.0 mm
+
+// Commands as the dialect's text: "PU1,2;" / "U1,2;" a pen-up to (1, 2), "PD..." /
+// "D..." a pen-down, an empty command (";;") a placeholder. Fed through the
+// filter, what it wrote comes back.
+std::string Compensate(BladeCompensator& compensator, const std::string& commands, std::int32_t blade,
+                       std::int32_t overCut, int isDmpl = 0)
+{
+    CutterDialect dialect;
+    dialect.SetLanguage(isDmpl);
+    StringSink sink;
+    PenCommandWriter writer(dialect, sink);
+    CompensatorOutput registered(compensator, writer);
+    for (std::size_t start = 0, end; (end = commands.find(';', start)) != std::string::npos; start = end + 1) {
+        const std::string text = commands.substr(start, end - start);
+        if (text.empty()) {
+            compensator.Compensate(PenCommand{}, blade, overCut);
+            continue;
+        }
+        char* comma = nullptr;
+        const long long x = std::strtoll(text.c_str() + text.find_first_of("-0123456789"), &comma, 10);
+        const PenMove move = text.find('U') != std::string::npos ? PenMove::Up : PenMove::Down;
+        compensator.Compensate({move, {x, std::strtoll(comma + 1, nullptr, 10)}}, blade, overCut);
+    }
+    writer.Flush();
+    return sink.Text();
+}
+
+const std::string kSquarePath = "PU0,0;PD1000,0;PD1000,1000;PD0,1000;PD0,0;PU0,0;";
+const std::string kOpenPath = "PU0,0;PD1000,0;PD1000,1000;PU0,0;";
+
+// Each sharp corner: b past the corner, a 90-degree arc in five steps (six
+// points, the first repeating the prolonged point), then b along the next side.
+const std::string kFirstCorner = "PD1014,0;PD1014,0;PD1013,4;PD1011,8;PD1008,11;PD1004,13;PD1000,13;PD1000,14;";
+const std::string kSquareCorners = "PU0,0;PD0,0;" + kFirstCorner +
+                                   "PD1000,1014;"
+                                   "PD1000,1014;PD995,1013;PD991,1011;PD988,1008;PD986,1004;PD986,1000;"
+                                   "PD986,1000;"
+                                   "PD-14,1000;"
+                                   "PD-14,1000;PD-13,995;PD-11,991;PD-8,988;PD-4,986;PD0,986;"
+                                   "PD0,986;"
+                                   // the closing corner, turned when the pen-up finishes the path
+                                   "PD0,-14;"
+                                   "PD0,-14;PD4,-13;PD8,-11;PD11,-8;PD13,-4;PD13,0;"
+                                   "PD14,0;";
+
+TEST(BladeCompensation, CommandsComeOutTurnedAtSharpCornersAndExtendedByTheOverCut)
+{
+    const struct {
+        const char* what;
+        std::string commands;
+        std::int32_t blade, overCut;
+        int isDmpl;
+        std::string expected;
+    } cases[] = {
+        {"square, blade only", kSquarePath, kBlade, 0, 0, kSquareCorners + "PU0,0;"},
+        // Closed path: blade offset plus over-cut along the first side.
+        {"square with over-cut", kSquarePath, kBlade, kOverCut, 0, kSquareCorners + "PD54,0;PU0,0;"},
+        {"DMPL words", "U0,0;D1000,0;D1000,1000;U0,0;", kBlade, kOverCut, 1,
+         "U0,0;D0,0;D1014,0;D1014,0;D1013,4;D1011,8;D1008,11;D1004,13;D1000,13;D1000,14;D1000,1040;U0,0;"},
+        // A turn of 30 degrees (corner of 150): only the vertex.
+        {"blunt corner", "PU0,0;PD1000,0;PD1866,500;PU0,0;", kBlade, 0, 0, "PU0,0;PD0,0;PD1000,0;PD1866,500;PU0,0;"},
+        // Blade offset 0: corners plain, the closing point twice, then the over-cut.
+        {"closed path, over-cut only", kSquarePath, 0, kOverCut, 0,
+         "PU0,0;PD0,0;PD1000,0;PD1000,1000;PD0,1000;PD0,0;PD0,0;PD40,0;PU0,0;"},
+        {"open path ends past its last point", kOpenPath, 0, kOverCut, 0, "PU0,0;PD0,0;PD1000,0;PD1000,1040;PU0,0;"},
+        {"open path without over-cut", kOpenPath, kBlade, 0, 0, "PU0,0;PD0,0;" + kFirstCorner + "PD1000,1000;PU0,0;"},
+        // One segment cuts from the pen-up point: 40 past (500,300) is (534.3, 320.6).
+        {"single segment", "PU0,0;PD500,300;PU0,0;", kBlade, kOverCut, 0, "PU0,0;PD534,320;PU0,0;"},
+        // With a blade offset of one unit the prolonged point truncates back onto
+        // the corner (3,4): the arc has no sweep and must not loop.
+        {"zero-sweep arc", "PU0,0;PD3,4;PD-7,4;PU0,0;", 1, 0, 0, "PU0,0;PD0,0;PD3,4;PD3,4;PD2,4;PD-7,4;PU0,0;"},
+        // A job after another starts a new path from its own pen-up.
+        {"next job", "PU7,7;PD50,7;PD50,60;PU0,0;", 0, kOverCut, 0, "PU7,7;PD7,7;PD50,7;PD50,100;PU0,0;"},
+    };
+    // One filter for all, as in the program.
+    BladeCompensator compensator;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Compensate(compensator, c.commands, c.blade, c.overCut, c.isDmpl), c.expected) << c.what;
+        EXPECT_FALSE(compensator.PathOpen()) << c.what;
+    }
+}
 
 const std::string kFiller = "@@@@@@@@@@@@@@@@@@@;";
 const char kLine[] = "PU0,0;PD4000,0;SP0;";
@@ -36,76 +125,55 @@ const std::string kSquareCompensated =
     "PD1000,1014;PD1000,1014;PD995,1013;PD991,1011;PD988,1008;PD986,1004;PD986,1000;PD986,1000;"
     "PD-14,1000;PD-14,1000;PD-13,995;PD-11,991;PD-8,988;PD-4,986;PD0,986;PD0,986;";
 
-JobSettings Settings(bool bladeOn, const char* blade, bool overCutOn, int frame = 0, int cutOrder = 0)
+JobSettings Settings(bool bladeOn, const char* blade, bool overCutOn, int cutOrder = 0)
 {
     JobSettings settings;
     settings.bladeOffsetOn = bladeOn;
     settings.bladeOffsetText = blade;
     settings.overCutOn = overCutOn;
-    settings.frameEnabled = frame;  // margins of 1 mm: 40 units each
     settings.cutOrder = cutOrder;
     return settings;
 }
 
 const JobSettings kPlain = Settings(false, "0.35", false);
 
-std::string Assemble(Job& job, const JobSettings& settings, const CutterDialect& dialect, OutputResult& result,
-                     BladeCompensator& compensator)
-{
-    StringSink sink;
-    result = BuildOutputJob(job, OutputOptionsFor(settings), dialect, sink, compensator);
-    return sink.Text();
-}
-
 TEST(OutputJob, StreamsOfSmallJobs)
 {
-    CutterDialect hpgl, dmpl;
-    dmpl.SetLanguage(1);
     JobSettings marginsButNoFrame = kPlain;
     marginsButNoFrame.marginLeft = 50;
     const struct {
         const char* what;
         const char* job;
         JobSettings settings;
-        const CutterDialect& dialect;
         std::string expected;
     } cases[] = {
         // Job x maps onto the mirrored second axis; the final pen-up goes to (H, 0).
-        {"plain line", kLine, kPlain, hpgl, kLinePlain},
-        {"DMPL", kLine, kPlain, dmpl, ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ " + kFiller},
-        {"frame shifts the job and is cut around it", kLine, Settings(false, "0", false, 1), hpgl,
-         "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;" + kFiller},
-        {"margins without the frame", kLine, marginsButNoFrame, hpgl, kLinePlain},
+        {"plain line", kLine, kPlain, kLinePlain},
+        {"margins without the frame", kLine, marginsButNoFrame, kLinePlain},
         {"only the last of several pen-ups moves; trailing ones do nothing",
-         "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, hpgl, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
-        {"last side drawn as a curve", kSquareEndingInCurve, kPlain, hpgl, kSquarePlain},
+         "PU0,0;PU10,0;PD10,50;PU20,20;PU30,30;SP0;", kPlain, "IN;SP1;PU0,0;PD50,0;PU50,0;PG;" + kFiller},
+        {"last side drawn as a curve", kSquareEndingInCurve, kPlain, kSquarePlain},
         // The trailing placeholder finishes the path; the final pen-up must not
         // recut the closing corner or cut back from the over-cut point.
-        {"compensated job ending in a curve", kSquareEndingInCurve, Settings(true, "0.35", true), hpgl,
+        {"compensated job ending in a curve", kSquareEndingInCurve, Settings(true, "0.35", true),
          kSquareCompensated + "PD0,946;PU1000,0;PG;" + kFiller},
-        {"compensation of zero length", kSquare, Settings(true, "0", false), hpgl, kSquarePlain},
-        {"unticked boxes ignore their numbers", kSquare, Settings(false, "5", false), hpgl, kSquarePlain},
-        {"file order", kTwoObjects, kPlain, hpgl,
+        {"compensation of zero length", kSquare, Settings(true, "0", false), kSquarePlain},
+        {"unticked boxes ignore their numbers", kSquare, Settings(false, "5", false), kSquarePlain},
+        {"file order", kTwoObjects, kPlain,
          "IN;SP1;PU0,1100;PD0,1000;PD100,1000;PU0,100;PD0,0;PD100,0;PU100,0;PG;" + kFiller},
-        {"reduce feed cuts the nearer object first", kTwoObjects, Settings(false, "0", false, 0, 1), hpgl,
+        {"reduce feed cuts the nearer object first", kTwoObjects, Settings(false, "0", false, 1),
          "IN;SP1;PU0,100;PD0,0;PD100,0;PU0,1100;PD0,1000;PD100,1000;PU100,0;PG;" + kFiller},
-        // A wide letter first in the file, its counter second, then a square beside them.
-        {"inside first cuts the counter before its letter",
-         "PU0,0;PD1000,0;PD1000,100;PD0,100;PD0,0;PU100,20;PD200,20;PD200,80;PD100,80;PD100,20;"
-         "PU1200,0;PD1300,0;PD1300,100;PD1200,100;PD1200,0;SP0;",
-         Settings(false, "0", false, 0, 2), hpgl,
-         "IN;SP1;PU0,100;PD0,0;PD100,0;PD100,100;PD0,100;PU20,1200;PD20,1100;PD80,1100;PD80,1200;PD20,1200;"
-         "PU0,1300;PD0,300;PD100,300;PD100,1300;PD0,1300;PU100,0;PG;" +
-             kFiller},
     };
     // One filter for all, as in the program: each assembly leaves it reset for the next.
     BladeCompensator compensator;
     for (const auto& c : cases) {
         Job job;
         job.LoadJobText(c.job);
-        OutputResult result;
-        EXPECT_EQ(Assemble(job, c.settings, c.dialect, result, compensator), c.expected) << c.what;
-        EXPECT_EQ(result, OutputResult::Written) << c.what;
+        StringSink sink;
+        EXPECT_EQ(BuildOutputJob(job, OutputOptionsFor(c.settings), CutterDialect{}, sink, compensator),
+                  OutputResult::Written)
+            << c.what;
+        EXPECT_EQ(sink.Text(), c.expected) << c.what;
         EXPECT_FALSE(compensator.PathOpen()) << c.what;
     }
 }
@@ -140,18 +208,6 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     EXPECT_EQ(sink.Text(), expected);
     ASSERT_EQ(penUps.size(), std::size(values) + 20000);
     EXPECT_EQ(std::count_if(penUps.begin(), penUps.end(), [&](std::uint64_t at) { return sink.Text()[at] != 'X'; }), 0);
-}
-
-TEST(OutputJob, NothingToCutWritesNothing)
-{
-    OutputResult result;
-    BladeCompensator compensator;
-    Job neverLoaded, noPoints;
-    noPoints.LoadJobText("XX;SP0;PU0,0;");
-    for (Job* job : {&neverLoaded, &noPoints}) {
-        EXPECT_EQ(Assemble(*job, kPlain, CutterDialect{}, result, compensator), "");
-        EXPECT_EQ(result, OutputResult::NothingToCut);
-    }
 }
 
 TEST(OutputJob, FileSinkReplacesTheTargetOnlyWhenTheWholeStreamIsCommitted)

@@ -1,10 +1,12 @@
-// Flattening records into pen points, boxes and art objects.
+// Flattening records into pen points and art objects, and simplifying
+// axis-parallel runs of them.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <stdexcept>
 
 #include "geometry/ArtObjects.h"
+#include "geometry/AxisRuns.h"
 #include "geometry/JobFile.h"
 #include "geometry/PointList.h"
 #include "support/GeometryText.h"
@@ -17,33 +19,6 @@ using test::NodesText;
 PointList Flatten(const char* text)
 {
     return FlattenPaths(ParseJobText(text));
-}
-
-TEST(Flattening, PenRecordsCurvesAndTheirPlaceholderNodes)
-{
-    const struct {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        // One node per pen record, no spare node, with or without the end record.
-        {"PU0,0;PD100,0;SP0;", "U0,0 D100,0"},
-        {"PU0,0;PD100,0;", "U0,0 D100,0"},
-        // A curve of length 100: n = 10, eleven points from its start with t = 0,
-        // 0.1, ..., 1.0; ten additions of 0.1 stay just under 1.0, so the last x
-        // truncates to 99. The pen-down after it fills the curve's spare node.
-        {"PU0,0;BZ30,0,60,0,100,0;PD0,0;SP0;",
-         "U0,0 D0,0 D9,0 D18,0 D27,0 D36,0 D46,0 D56,0 D66,0 D77,0 D88,0 D99,0 D0,0"},
-        // A closed loop in one curve gives no points; the node made for it is
-        // filled by the next pen record, or stays a placeholder at (0, 0).
-        {"PU5,5;BZ100,100,-100,100,5,5;PD9,9;", "U5,5 D9,9"},
-        {"PU5,5;BZ100,100,-100,100,5,5;SP0;", "U5,5 N0,0"},
-        // The second curve starts at the first one's end point, not at its last
-        // flattened point; a curve before any pen record starts at (0, 0).
-        {"BZ0,0,4,0,4,0;BZ4,4,4,4,4,4;SP0;", "D0,0 D2,0 D4,0 D4,0 D4,3 D4,4 N0,0"},
-        {"", "N0,0"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(NodesText(Flatten(c.text)), c.expected) << c.text;
-    EXPECT_TRUE(FlattenPaths({}).empty());
 }
 
 TEST(Flattening, ExtremeCoordinatesTruncateTowardZeroAndStayBounded)
@@ -61,29 +36,6 @@ TEST(Flattening, ExtremeCoordinatesTruncateTowardZeroAndStayBounded)
     EXPECT_GT(points.size(), 77000u);
     EXPECT_LT(points.size(), 79000u);
     EXPECT_EQ(points[1].x, INT_MIN);
-}
-
-TEST(Bounds, FirstNodeAlwaysCountsOtherPenUpsOnlyBeforeAPenDownAndPlaceholdersNever)
-{
-    const struct {
-        const char* text;
-        BoundBox box;
-    } cases[] = {
-        // (-500, 900) opens the box; (-8000, -8000) is skipped (another pen-up
-        // follows); (7000, 7000) counts; the trailing pen-up does not.
-        {"PU-500,900;PU-8000,-8000;PU0,20;PD100,50;PU7000,7000;PD120,10;PU-9000,-9000;SP0;", {-500, 7000, 7000, 10}},
-        // The placeholder left by the closed curve stays at (0, 0).
-        {"PU5,5;PD10,10;BZ9,9,9,9,10,10;SP0;", {5, 10, 10, 5}},
-        {"", {1, 2, 3, 4}},
-    };
-    for (const auto& c : cases) {
-        BoundBox box{1, 2, 3, 4};
-        ComputeBounds(*c.text ? Flatten(c.text) : PointList{}, box);
-        EXPECT_EQ(box, c.box) << c.text;
-    }
-    PointList points = Flatten("PU500,-300;PD800,100;BZ0,0,0,0,800,100;SP0;");
-    EXPECT_EQ(MoveToOrigin(points), (BoundBox{0, 300, 400, 0}));
-    EXPECT_EQ(NodesText(points), "U0,0 D300,400 N0,0") << "placeholders are not moved";
 }
 
 std::string ObjectsText(const std::vector<MC_ArtObj_>& objects)
@@ -116,6 +68,35 @@ TEST(ArtObjectGrouping, OneObjectPerPenUpWithOwnBoxAndClosedFlag)
     EXPECT_EQ(ObjectsText(gathered), "[U0,0 D5,0 0..5x0..0][U9,9 D9,10 9..9x9..10]");
     EXPECT_EQ(gathered[1].points.data(), compacted.data() + 2);
     EXPECT_TRUE(BuildArtObjects(PointList{}, compacted).empty());
+}
+
+TEST(AxisRuns, OnlyTheEndOfEachRunAndNoRepeatedPointSurvives)
+{
+    const char* square = "U0,0 D10,0 D10,10 D0,10 D0,0";
+    const struct {
+        const char* what;
+        const char* input;
+        const char* expected;
+    } cases[] = {
+        {"horizontal run", "U0,0 D1,0 D2,0 D3,0 D3,5", "U0,0 D3,0 D3,5"},
+        {"vertical run", "U0,0 D0,1 D0,2 D0,3 D5,3", "U0,0 D0,3 D5,3"},
+        {"square of five corners", square, square},
+        {"repeated point; the spare stays a placeholder", "U0,0 D10,10 D10,10 D20,0", "U0,0 D10,10 D20,0 N0,0"},
+        {"run ended by a pen-up", "U0,0 D5,0 D9,0 U20,0 D20,7", "U0,0 D9,0 U20,0 D20,7"},
+        // A job ending in a Bezier ends in a placeholder: the pending end of the
+        // run must become a pen-down, not a second placeholder.
+        {"horizontal run before a placeholder", "U0,0 D10,0 D20,0 N", "U0,0 D20,0"},
+        {"vertical run before a placeholder", "U0,5 D0,10 D0,20 N", "U0,5 D0,20"},
+        // The placeholder's x of 0 ends the vertical run at x = 5.
+        {"placeholder reads as the origin", "U5,5 D5,10 N", "U5,5 D5,10 N0,0"},
+        {"empty list", "", "N0,0"},
+        {"placeholder only", "N", "N0,0"},
+    };
+    for (const auto& c : cases) {
+        PointList points = test::NodesFrom(c.input);
+        SimplifyAxisRuns(points);
+        EXPECT_EQ(test::NodesText(points), c.expected) << c.what;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
-// The preview's fit: scale, centring, the upside-down turn, the frame.
+// The preview's fit: scale, centring, the upside-down turn, the frame, the zoom;
+// and the cutting-order pictures drawn with the same fit.
 #include <gtest/gtest.h>
 
+#include <variant>
+
+#include "geometry/ArtObjects.h"
+#include "geometry/CuttingOrderPicture.h"
 #include "geometry/PreviewGeometry.h"
 #include "support/GeometryText.h"
 
@@ -8,25 +13,6 @@ namespace kerfmax {
 namespace {
 
 using test::NodesFrom;
-
-TEST(PreviewGeometry, AWideJobFillsTheWidthAndIsCentredVertically)
-{
-    const BoundBox box{0, 4000, 1000, 0};
-    const PreviewMapping m = FitPreview(box, {}, 200, 200);
-    EXPECT_DOUBLE_EQ(m.scale, 190.0 / 4000.0);
-    EXPECT_EQ(m.x0, 5);
-    EXPECT_EQ(m.y0, 76);  // truncate(95 - 23.75) + 5
-
-    // y is turned: the job's bottom edge is the lower edge on the screen.
-    const PreviewPicture picture = BuildPreview(NodesFrom("U0,0 D4000,0 D4000,1000"), box, {}, 200, 200);
-    ASSERT_EQ(picture.paths.size(), 1u);
-    EXPECT_EQ(picture.paths[0],
-              (std::vector<ScreenPoint>{{5, 124}, {195, 124}, {195, 76}}));  // +0.55 before truncating
-    EXPECT_FALSE(picture.frame.has_value());
-
-    // A tall job in the same area is fitted by its height instead.
-    EXPECT_DOUBLE_EQ(FitPreview(BoundBox{0, 1000, 4000, 0}, {}, 200, 200).scale, 190.0 / 4000.0);
-}
 
 TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
 {
@@ -43,27 +29,6 @@ TEST(PreviewGeometry, TheFrameAddsItsMarginsAndIsDrawnAroundThem)
     EXPECT_EQ(picture.frame->front(), picture.frame->back());
     EXPECT_EQ(picture.frame->at(0), m.MapFrame(0, 0));
     EXPECT_EQ(picture.frame->at(2), m.MapFrame(m.extentW, m.extentH));
-}
-
-TEST(PreviewGeometry, PathsFollowThePenAndOddJobsStayDrawable)
-{
-    // A pen-down before any pen-up starts at the area's corner; pen-ups break
-    // the lines; placeholders are skipped.
-    const BoundBox box{0, 100, 100, 0};
-    const PreviewPicture picture = BuildPreview(NodesFrom("D100,100 N0,0 U0,0 U50,50 D100,0"), box, {}, 110, 110);
-    ASSERT_EQ(picture.paths.size(), 2u);
-    EXPECT_EQ(picture.paths[0].front(), (ScreenPoint{0, 0}));
-    EXPECT_EQ(picture.paths[1].size(), 2u);
-    EXPECT_EQ(picture.paths[1].front(), FitPreview(box, {}, 110, 110).Map(50, 50));
-
-    // A single point has no extent: a fixed scale, finite coordinates.
-    const BoundBox point{0, 0, 0, 0};
-    EXPECT_DOUBLE_EQ(FitPreview(point, {}, 100, 100).scale, kSinglePointScale);
-    const PreviewPicture dot = BuildPreview(NodesFrom("U0,0 D0,0"), point, {}, 100, 100);
-    ASSERT_EQ(dot.paths.size(), 1u);
-    EXPECT_EQ(dot.paths[0].back(), (ScreenPoint{50, 50}));
-
-    EXPECT_TRUE(BuildPreview({}, box, {}, 100, 100).paths.empty());
 }
 
 TEST(PreviewGeometry, ZoomKeepsThePointUnderTheCursorAndDrawsOnlyWhatShows)
@@ -106,6 +71,46 @@ TEST(PreviewGeometry, ZoomKeepsThePointUnderTheCursorAndDrawsOnlyWhatShows)
     ASSERT_EQ(crossing.paths.size(), 1u);
     EXPECT_EQ(crossing.paths[0].front().x, -2);
     EXPECT_EQ(crossing.paths[0].back().x, 112);
+}
+
+using Strokes = std::vector<std::variant<TravelArrow, CutLine>>;
+
+TEST(CuttingOrderPicture, FollowsTheGivenOrderFromTheBottomRightCornerAndDropsArrowsWithoutTravel)
+{
+    // A job 1000 x 500 units in a 110 x 110 area: scale 0.1, origin (5, 30).
+    // Object A: an L from the top-left corner; object B: a short line at the bottom right.
+    const PointList points = {{KIND_PEN_UP, 0, 500},
+                              {KIND_PEN_DOWN, 200, 500},
+                              {KIND_PEN_DOWN, 200, 300},
+                              {KIND_PEN_UP, 800, 100},
+                              {KIND_PEN_DOWN, 1000, 100}};
+    const BoundBox box{.xMin = 0, .xMax = 1000, .yMax = 500, .yMin = 0};
+    const CutLine cutA = {{5, 30}, {25, 30}, {25, 50}}, cutB = {{85, 70}, {105, 70}};
+    const std::vector<MC_ArtObj_> objects = BuildArtObjects(points);
+    const ObjectOrder turned = {1, 7, 0};  // 7 is no object and is skipped
+    const struct {
+        const ObjectOrder* order;
+        bool travel;
+        std::vector<Strokes> expected;
+    } cases[] = {
+        {nullptr, true, {{MakeTravelArrow({105, 80}, {5, 30}), cutA}, {MakeTravelArrow({25, 50}, {85, 70}), cutB}}},
+        {&turned, true, {{MakeTravelArrow({105, 80}, {85, 70}), cutB}, {MakeTravelArrow({105, 70}, {5, 30}), cutA}}},
+        {&turned, false, {{cutB}, {cutA}}},
+    };
+    for (const auto& c : cases) {
+        const CuttingOrderPicture picture = BuildCuttingOrderPicture(objects, c.order, box, c.travel, 110, 110);
+        EXPECT_EQ(picture.travel, c.travel);
+        EXPECT_EQ(picture.startMark, (ScreenPoint{105, 80}));
+        ASSERT_EQ(picture.objects.size(), c.expected.size());
+        for (std::size_t k = 0; k < c.expected.size(); ++k) EXPECT_EQ(picture.objects[k].strokes, c.expected[k]);
+    }
+    // Arrow heads leave the end backwards at 30 degrees: 5 * cos 30 = 4.33 and
+    // 5 * sin 30 = 2.5, truncated toward zero.
+    EXPECT_EQ(MakeTravelArrow({0, 0}, {0, 20}), (TravelArrow{{0, 0}, {0, 20}, {-2, 15}, {2, 15}}));
+    EXPECT_EQ(MakeTravelArrow({30, 10}, {10, 10}), (TravelArrow{{30, 10}, {10, 10}, {14, 7}, {14, 12}}));
+    // The cut lines are those of the preview of the same points.
+    EXPECT_EQ(BuildPreview(points, box, PreviewFrame{}, 110, 110).paths, (std::vector<CutLine>{cutA, cutB}));
+    EXPECT_TRUE(BuildCuttingOrderPicture({}, nullptr, BoundBox{}, true, 110, 110).objects.empty());
 }
 
 }  // namespace

@@ -1,11 +1,69 @@
-// Adding, filling and removing elements: where the bytes go, what becomes
-// current, and that the index stays in step with the text.
+// Walking the elements, their attributes, and adding, filling and removing
+// elements: where the bytes go, what becomes current, and that the index stays
+// in step with the text.
 #include <gtest/gtest.h>
 
 #include "XmlTestHelpers.h"
 
 namespace kerfmax::test {
 namespace {
+
+constexpr std::string_view kWorkspace =
+    "<?xml version=\"1.0\"?>\n"
+    "<!-- workspace -->\n"
+    "<uiConfig>\n"
+    "  <frame><dockBar position=\"top\"/><dockBar position=\"float\"><cmdBarLane/></dockBar></frame>\n"
+    "  <commandBars><commandBarData guid=\"a\"/><other/><commandBarData guid=\"b\"/></commandBars>\n"
+    "  <items/>\n"
+    "</uiConfig>\n";
+
+TEST(XmlNavigation, FindSiblingLooksOnlyAfterTheCurrentElementAndEnterAndLeaveMoveOneLevel)
+{
+    RunCases({
+        // Without a current element every operation on it fails and changes nothing.
+        {kWorkspace, {":", "$version=", "!@x=2", "!=t", "!-", "!>", "!<"}, kWorkspace},
+        // "frame" stands before the current element "commandBars": not found, position kept.
+        {kWorkspace,
+         {">uiConfig", ">frame", ":", "?dockBar", ">dockBar", "?cmdBarLane", "<", "$position=float", "<", ":frame",
+          "?commandBars", "!?frame", ":commandBars", "?items", "<", ":uiConfig", "!<"},
+         kWorkspace},
+        // Names are case-sensitive.
+        {"<a><B/></a>", {"!?A", ">a", "!?b"}, "<a><B/></a>"},
+    });
+}
+
+TEST(XmlAttributes, GetAcceptsEitherQuoteAndDecodesReferences)
+{
+    const char* text =
+        "<a one='x \"q\"' two = \"&lt;&gt;&amp;&quot;&apos;\" three=\"&#65;&#x42;&#X43;\""
+        " four=\"&eacute;&euro;&nbsp;&thetasym;\" bare five=unquoted"
+        " six=\"&bogus; &#0; &#xD800; &#x110000; &#; & &amp\"/>";
+    RunCases({{text,
+               {"?a", "$one=x \"q\"", "$two=<>&\"'", "$three=ABC", "$four=\u00e9\u20ac\u00a0\u03d1", "$five=unquoted",
+                // references that name no character stay as written
+                "$six=&bogus; &#0; &#xD800; &#x110000; &#; & &amp", "$bare=", "$missing=", "$One="},
+               text}});
+}
+
+TEST(XmlAttributes, SetReplacesInPlaceOrAddsAfterTheLastAttribute)
+{
+    RunCases({
+        // existing value, either quote, is replaced in double quotes; order kept
+        {"<a x='1' y=\"2\"></a>", {"?a", "@x=new", "$x=new"}, "<a x=\"new\" y=\"2\"></a>"},
+        {"<a  x = \"1\"  ></a>", {"?a", "@x=9"}, "<a  x = \"9\"  ></a>"},
+        // new attribute after the last one, before ">" or "/>"
+        {"<a x=\"1\"></a>", {"?a", "@y=2"}, "<a x=\"1\" y=\"2\"></a>"},
+        {"<a/>", {"?a", "@y=2"}, "<a y=\"2\"/>"},
+        {"<a x=\"1\" />", {"?a", "@y=2"}, "<a x=\"1\" y=\"2\" />"},
+        {"<a\n  x=\"1\"\n/>", {"?a", "@y=2"}, "<a\n  x=\"1\" y=\"2\"\n/>"},
+        {"<a/>", {"?a", "@v=<&>\"'", "$v=<&>\"'"}, "<a v=\"&lt;&amp;&gt;&quot;&apos;\"/>"},
+        // an unquoted or bare attribute gets a quoted value
+        {"<a x=1 b></a>", {"?a", "@x=2"}, "<a x=\"2\" b></a>"},
+        {"<a b x=1></a>", {"?a", "@b=on", "$b=on"}, "<a b=\"on\" x=1></a>"},
+        // names that would break the tag are refused
+        {"<a/>", {"?a", "!@=v", "!@x y=v", "!@x=\"1\"=v", "!@x>=v", "!@1x=v", "!@x/=v"}, "<a/>"},
+    });
+}
 
 // One line break, after the new element, where RemoveElement takes it back.
 TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreakOrRefusesIt)
@@ -22,12 +80,6 @@ TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreakOrRefusesIt)
         // inside an empty-element tag, which becomes a start and an end tag
         {"<r><p x=\"1\"/></r>", {">r", ">p", "+n"}, "<r><p x=\"1\"><n/>\r\n</p></r>"},
         {"<r><p /></r>", {">r", ">p", "^n"}, "<r><p ><n/>\r\n</p></r>"},
-        // two inserts right after entering: the second lands in front of the first
-        {"<r><a/></r>", {">r", "^second", "^first"}, "<r><first/>\r\n<second/>\r\n<a/></r>"},
-        // the new element is current and takes attributes and children
-        {"<r/>",
-         {">r", "+cmdBarLane", "@k=v", ">", "+commandBar", "@visible=true"},
-         "<r><cmdBarLane k=\"v\"><commandBar visible=\"true\"/>\r\n</cmdBarLane>\r\n</r>"},
         // nothing beside the root, nothing under a name that is no plain XML name
         {"<r/>", {"!+n", "?r", "!+n", "!^n", ">", "!+", "!+a b", "!+a/", "!+<a", "!+a>", "!+9a", "!+a=\"1\""}, "<r/>"},
         // a document without elements gets its root
@@ -65,31 +117,6 @@ TEST(XmlRemoveElement, TakesTheElementAndTheWhiteSpaceUpToTheNextMarkup)
         {"<?xml version=\"1.0\"?>\n<r><a/></r>\n<!-- after -->\n",
          {"?r", "-", "#<?xml version=\"1.0\"?>\n<!-- after -->\n", "+new"},
          "<?xml version=\"1.0\"?>\n<!-- after -->\n<new/>"},
-    });
-}
-
-TEST(XmlEdits, RemovingWhatWasAddedGivesBackTheTextExactly)
-{
-    const char* original =
-        "<uiConfig>\r\n\t<commandBars>\r\n\t\t<commandBarData guid=\"h\">\r\n\t\t\t<toolbar>\r\n"
-        "\t\t\t\t<item guidRef=\"old\"/>\r\n\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n"
-        "\t\t<![CDATA[ <commandBarData guid=\"own\"/> ]]><!-- <items/> -->\r\n\t\t<commandBarData "
-        "guid=\"z\"/>\r\n\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t</items>\r\n</uiConfig>\r\n";
-    const char* added =
-        "<uiConfig>\r\n\t<commandBars>\r\n\t\t<commandBarData guid=\"h\">\r\n\t\t\t<toolbar>\r\n"
-        "\t\t\t\t<item guidRef=\"cmd\"/>\r\n<item guidRef=\"second\"/>\r\n<item guidRef=\"old\"/>\r\n"
-        "\t\t\t</toolbar>\r\n\t\t</commandBarData>\r\n\t\t<commandBarData guid=\"own\"/>\r\n"
-        "<![CDATA[ <commandBarData guid=\"own\"/> ]]><!-- <items/> -->\r\n\t\t<commandBarData guid=\"z\"/>\r\n"
-        "\t</commandBars>\r\n\t<items>\r\n\t\t<itemData/>\r\n\t<itemData guid=\"cmd\"/>\r\n</items>\r\n</uiConfig>\r\n";
-    RunCases({
-        {original,
-         {">uiConfig", ">commandBars", ">commandBarData", ">toolbar", "^item", "@guidRef=second", "^item",
-          "@guidRef=cmd", "<", "<", "+commandBarData", "@guid=own", "<", ">items", "+itemData", "@guid=cmd"},
-         added},
-        {added,
-         {">uiConfig", ">commandBars", ">commandBarData", ">toolbar", "?item", "-", "?item", "-", "<", "<",
-          "?commandBarData", "-", "<", ">items", "?itemData", "?itemData", "-"},
-         original},
     });
 }
 
