@@ -20,7 +20,6 @@ namespace {
 using namespace test;
 
 const std::string kFiller = "@@@@@@@@@@@@@@@@@@@;";
-const std::string kLinePlain = "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;" + kFiller;
 
 // The words of a command line written with single blanks between them.
 std::vector<std::string> Words(const std::string& line)
@@ -73,9 +72,6 @@ TEST_F(ConvertCli, OptionsAndANamedSettingsFileChangeTheStream)
     const std::pair<std::string, std::string> cases[] = {
         // A single segment is not changed by the 0.35 mm blade offset.
         {"", "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;"},
-        {"--overcut 1", "IN;SP1;PU0,4000;PD0,-40;PU0,0;PG;"},
-        {"--no-blade-offset --frame 1,1,1,1",
-         "IN;SP1;PU40,4040;PD40,40;PU80,0;PD80,4080;PD0,4080;PD0,0;PD80,0;PU80,0;PG;"},
         {"--dialect dmpl", ";:H A L0 ECN U U0,0;U0,4000;D0,0;U0,0;@ "},
         // Left 2, right 0, bottom 3, top 0: the job moves 80 along the first axis, 120 along the second.
         {"--frame 2,0,3,0 --no-blade-offset",
@@ -184,20 +180,6 @@ TEST_F(ConvertCli, AJobThatDoesNotLoadSaysWhyInTheRunsLanguageAndExits2)
         EXPECT_NE(locked.err.find("locked.hb\" cannot be read."), std::string::npos) << locked.err;
     }
     EXPECT_EQ(RunCli({"convert", job, "-o", (dir / "no-folder" / "out.plt").string()}).exitCode, 3);
-}
-
-TEST_F(ConvertCli, OutputThroughALinkReplacesItsTargetAndKeepsItsMode)
-{
-    namespace fs = std::filesystem;
-    const fs::path real = dir / "real.plt";
-    WriteFileBytes(real, "old");
-    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(real, out);
-    EXPECT_EQ(ConvertLine({}), kLinePlain);
-    EXPECT_TRUE(fs::is_symlink(out));
-    EXPECT_EQ(ReadFileBytes(real), kLinePlain);
-    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);  // nothing left beside
 }
 
 TEST(InfoCli, SizeAndCountsOfTheSampleOrAnError)

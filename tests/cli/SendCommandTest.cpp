@@ -1,5 +1,5 @@
-// kerfmax-cli send to real far ends: a socat pty pair and a TCP listener on
-// 127.0.0.1. What arrives must be byte for byte what convert writes.
+// kerfmax-cli send to a real far end, a TCP listener on 127.0.0.1. What
+// arrives must be byte for byte what convert writes.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -19,7 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using sendtest::Clock;
-using sendtest::SocatPtyPair;
 using sendtest::TcpPeer;
 using test::RunCli;
 using test::TempDir;
@@ -68,19 +67,6 @@ struct CliFixture {
     }
 };
 
-TEST(SendCommand, SerialSendToAPtyDeliversWhatConvertWrites)
-{
-    SocatPtyPair pty;
-    ASSERT_TRUE(pty.Ready());
-    CliFixture f;
-    auto received = std::async(std::launch::async, [&] { return pty.ReadFar(10s, 500ms); });
-    auto result = f.Send({"--port", pty.Near()});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(received.get(), f.Converted({}));
-    EXPECT_NE(result.err.find("100%"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("Send finished!"), std::string::npos) << result.err;
-}
-
 // What arrives is what convert writes with the same options, or with the
 // named settings file's; only a named settings file is saved, as the window
 // saves its own.
@@ -93,6 +79,8 @@ TEST(SendCommand, NetworkSendsDeliverWhatConvertWritesAndSaveOnlyANamedSettingsF
     auto result = f.SendTo(peer.Port(), options);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(peer.Received(), f.Converted(options));
+    EXPECT_NE(result.err.find("100%"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Send finished!"), std::string::npos) << result.err;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(f.dir.Path()))
         EXPECT_NE(entry.path().extension(), ".ini") << entry.path();
 

@@ -1,12 +1,10 @@
 // The window beyond its dialog template: zoom and pan in the preview, opening
 // a job from the window, the estimate line and the remembered position.
 
-#include <cmath>
-#include <random>
-
 #include "gui/EstimateLine.h"
 #include "gui/MainDialogWindow.h"
 #include "gui/PreviewArea.h"
+#include "support/GeometryText.h"
 
 namespace kerfmax::gui {
 namespace {
@@ -140,62 +138,19 @@ TEST(MainDialogView, ThePositionComesBackOnItsScreenAndNotOffEveryScreen)
     }
 }
 
-// Every pen point as a vertex, the way the preview was drawn before points on
-// one pixel were left out.
-QImage DrawnPointByPoint(const PointList& points, const BoundBox& box, const PreviewFrame& frame, QSize size)
+// A line to the pixel the pen is on draws nothing and adds no vertex, but at a
+// polyline's end one is kept: the painter leaves the last pixel undrawn.
+TEST(PreviewDrawing, PointsOnThePixelBeforeThemAreLeftOutAndAPolylineKeepsItsLast)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setPen(QPen(QColor(255, 0, 0), 1));
-    const PreviewMapping map = FitPreview(box, frame, size.width(), size.height());
-    const std::int64_t flip = std::int64_t{box.yMax} - box.yMin;
-    QPolygon line;
-    QPoint position(0, 0);
-    for (const PointNode& n : points) {
-        if (n.kind == KIND_NONE) continue;
-        const ScreenPoint at = map.Map(n.x, flip - n.y);
-        if (n.kind == KIND_PEN_UP && line.size() > 0) painter.drawPolyline(line);
-        if (n.kind == KIND_PEN_UP) line.clear();
-        else if (line.isEmpty()) line << position << QPoint(at.x, at.y);
-        else line << QPoint(at.x, at.y);
-        position = QPoint(at.x, at.y);
-    }
-    if (line.size() > 0) painter.drawPolyline(line);
-    return image;
-}
-
-TEST(PreviewDrawing, PointsOnThePixelBeforeThemAreLeftOutWithoutChangingAPixel)
-{
-    // Outlines of every size on a sheet large enough that most of them fall on
-    // a few pixels, lone dots, curves and pen-downs before the first pen-up.
-    std::mt19937 rng(19);
-    for (int round = 0; round < 6; ++round) {
-        std::string text = "PD7,7;PD9,9;";
-        std::uniform_int_distribution<int> place(0, round % 2 ? 400000 : 20000), radius(0, 3000), corners(1, 30);
-        for (int outline = 0; outline < 3000; ++outline) {
-            const int cx = place(rng), cy = place(rng), r = radius(rng) * (outline % 50 == 0 ? 40 : 1);
-            const int n = corners(rng);
-            for (int k = 0; k <= n; ++k) {
-                const double a = 6.2831853 * k / n;
-                text += (k == 0 ? "PU" : "PD") + std::to_string(cx + int(std::cos(a) * r)) + "," +
-                        std::to_string(cy + int(std::sin(a) * r)) + ";";
-            }
-            if (outline % 7 == 0) text += "BZ" + std::to_string(cx) + ",0,0," + std::to_string(cy) + ",9,9;";
-        }
-        Job job;
-        job.LoadJobText(text + "SP0;");
-        const PreviewFrame frame{round >= 4, 3, 1, 2, 5};
-        const QSize size(390 + round, 423 - round);
-        QImage drawn(size, QImage::Format_RGB32);
-        drawn.fill(Qt::white);
-        const PreviewPicture picture = BuildPreview(job.Points(), job.Box(), frame, size.width(), size.height());
-        DrawPreviewImage(drawn, PreviewPicture{picture.paths, std::nullopt});
-        std::size_t vertices = 0;
-        for (const auto& path : picture.paths) vertices += path.size();
-        if (round % 2) EXPECT_LT(vertices, job.Points().size() / 2) << round;  // the large sheet
-        EXPECT_EQ(drawn, DrawnPointByPoint(job.Points(), job.Box(), frame, size)) << round;
-    }
+    const BoundBox box{0, 4000, 4000, 0};
+    const PreviewMapping map = FitPreview(box, {}, 200, 200);
+    const auto at = [&](int x, int y) { return map.Map(x, 4000 - y); };
+    ASSERT_EQ(at(4000, 0), at(4005, 5));
+    ASSERT_EQ(at(4000, 4000), at(4005, 4005));
+    const PreviewPicture picture =
+        BuildPreview(test::NodesFrom("U0,0 D4000,0 D4005,5 D4000,4000 D4005,4005"), box, {}, 200, 200);
+    EXPECT_EQ(picture.paths,
+              (std::vector<std::vector<ScreenPoint>>{{at(0, 0), at(4000, 0), at(4000, 4000), at(4000, 4000)}}));
 }
 
 }  // namespace

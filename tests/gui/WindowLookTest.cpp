@@ -136,6 +136,7 @@ TEST(WindowLook, EveryWindowSpeaksTheChosenLanguageWithTextsThatFit)
     auto* ports = w.Control<QComboBox>(1004);
     EXPECT_TRUE(ports->toolTip().endsWith(QString::fromStdString(kLongPort)));
     EXPECT_GE(ports->view()->minimumWidth(), ports->fontMetrics().horizontalAdvance(ports->currentText()));
+    EXPECT_FALSE(w.dlg->windowIcon().pixmap(256, 256).isNull());
 }
 
 TEST(WindowLook, MessageBoxesAndTheSaveDialogSpeakTheChosenLanguage)
