@@ -111,56 +111,5 @@ TEST(ToolbarEdit, UnusualHostFilesGetWhatFitsThem)
     EXPECT_FALSE(changed);
 }
 
-TEST(ToolbarEdit, RemoveAfterAddsGivesBackTheOriginal)
-{
-    for (int version : {16, 17, 18}) {
-        SCOPED_TRACE(version);
-        // One element per line, or no white space between the elements at all: the very bytes come back.
-        const std::string flat = WorkspaceXml({.corelVersion = version, .indented = false});
-        const std::string packed = test::WithoutIndentation(flat);
-        bool changed = false;
-        EXPECT_EQ(Removed(Edited(flat, version), &changed), flat);
-        EXPECT_TRUE(changed);
-        EXPECT_EQ(Removed(Edited(packed, version)), packed);
-        // Many registrations, one removal: every copy goes in the one pass.
-        std::string many = flat;
-        for (int i = 0; i < 50; ++i) many = Edited(many, version);
-        EXPECT_EQ(Removed(many), flat);
-        // Indented: at least the same elements come back.
-        std::string indented = WorkspaceXml({.corelVersion = version});
-        EXPECT_EQ(test::WithoutIndentation(Removed(Edited(indented, version))), test::WithoutIndentation(indented));
-    }
-}
-
-TEST(ToolbarEdit, AddTwiceRemoveOnceTakesOutEveryCopy)
-{
-    std::string twice = Edited(Edited(WorkspaceXml({.corelVersion = 17}), 17), 17);
-    EXPECT_EQ(XPaths(twice, {kDockEntry, "count(" + kOwnBar + ")", "count(" + kOwnItem + ")"}),
-              (Strings{"2", "2", "2"}));
-    EXPECT_EQ(HostItems(twice), kItem + " " + kSecond + " " + kItem + " " + kSecond + " y1 y2");
-
-    std::string removed = Removed(twice);
-    EXPECT_EQ(XPaths(removed, {"count(//*[@guidRef='" + kToolbar + "' or @guid='" + kToolbar + "'])",
-                               "count(//*[@guidRef='" + kItem + "' or @guid='" + kItem + "'])"}),
-              (Strings{"0", "0"}));
-    EXPECT_EQ(HostItems(removed), "y1 y2");
-}
-
-TEST(ToolbarEdit, DefinitionBetweenHostAndOursKeepsTheSecondItem)
-{
-    // The host put another definition between its toolbar and ours, so the
-    // visit that would take out the second item never happens.
-    std::string xml = Edited(WorkspaceXml({.otherBarAfterHost = true}), 18);
-    const std::string other = "<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n\t\t";
-    xml.erase(xml.find(other), other.size());
-    xml.insert(xml.find("<commandBarData guid=\"" + kToolbar), other);
-    ASSERT_EQ(XPaths(xml, {"string(//commandBarData[@guid='bar-2']/following-sibling::commandBarData[1]/@guid)"}),
-              Strings{kToolbar});
-
-    std::string removed = Removed(xml);
-    EXPECT_EQ(HostItems(removed), kSecond + " y1 y2");
-    EXPECT_EQ(XPaths(removed, {"count(" + kOwnBar + ")"}), Strings{"0"});
-}
-
 }  // namespace
 }  // namespace kerfmax
