@@ -1,27 +1,12 @@
-// The main window's Qt-free helpers: job size texts, the Port restore rules
-// and the progress reports of another process.
+// The main window's Qt-free helpers: the Port restore rules and the progress
+// reports of another process.
 #include <gtest/gtest.h>
 
-#include "app/JobSize.h"
 #include "app/PortRestore.h"
 #include "app/ProgressReport.h"
 
 namespace kerfmax {
 namespace {
-
-TEST(JobSize, ExtentsInMillimetresWithTheFrameMargins)
-{
-    JobSettings settings;
-    const BoundBox box{0, 4001, 1234, 0};
-    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "100.03 x 30.85");
-    settings.frameEnabled = 1;
-    settings.marginBottom = 2;
-    settings.marginTop = 3;
-    settings.marginLeft = 10;
-    settings.marginRight = 20;
-    // x gets the bottom and top margins, y the left and right ones.
-    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "105.03 x 60.85");
-}
 
 TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)
 {
