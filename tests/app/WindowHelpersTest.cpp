@@ -1,27 +1,14 @@
-// The main window's Qt-free helpers: job size texts, the Port restore rules
-// and the progress reports of another process.
+// The main window's Qt-free helpers: the Port restore rules and the progress
+// reports of another process.
 #include <gtest/gtest.h>
 
-#include "app/JobSize.h"
+#include <tuple>
+
 #include "app/PortRestore.h"
 #include "app/ProgressReport.h"
 
 namespace kerfmax {
 namespace {
-
-TEST(JobSize, ExtentsInMillimetresWithTheFrameMargins)
-{
-    JobSettings settings;
-    const BoundBox box{0, 4001, 1234, 0};
-    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "100.03 x 30.85");
-    settings.frameEnabled = 1;
-    settings.marginBottom = 2;
-    settings.marginTop = 3;
-    settings.marginLeft = 10;
-    settings.marginRight = 20;
-    // x gets the bottom and top margins, y the left and right ones.
-    EXPECT_EQ(JobSizeFor(box, settings).width + " x " + JobSizeFor(box, settings).height, "105.03 x 60.85");
-}
 
 TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)
 {
@@ -46,28 +33,19 @@ TEST(PortRestore, EmptyAndUsbTextsAreLookedUpOthersPutBack)
 
 TEST(ProgressReport, NumbersMoveTheBarCodesShowTheirTextAndEndTheSend)
 {
-    struct Case {
-        std::string text;
-        int value;
-        std::string message;
-        bool showsProgress;
-        bool completes;
+    // text: value, message, whether it shows as progress, whether it ends the send
+    const std::pair<std::string, std::tuple<int, std::string, bool, bool>> cases[] = {
+        {"57", {57, "", true, false}},
+        {"100", {100, "", true, true}},
+        {std::string("250\0junk", 8), {250, "", true, true}},
+        {"-5", {-5, "ERROR_WRITE_USB_DATA!", false, true}},
+        {"-3", {-3, "Connect to Cutter fail!", false, true}},
+        {"-9", {-9, "", false, true}},
+        {"abc", {0, "", true, false}},
     };
-    const Case cases[] = {
-        {"57", 57, "", true, false},
-        {"100", 100, "", true, true},
-        {std::string("250\0junk", 8), 250, "", true, true},
-        {"-5", -5, "ERROR_WRITE_USB_DATA!", false, true},
-        {"-3", -3, "Connect to Cutter fail!", false, true},
-        {"-9", -9, "", false, true},
-        {"abc", 0, "", true, false},
-    };
-    for (const Case& c : cases) {
-        const ProgressReport r = DecodeProgressReport(c.text);
-        EXPECT_EQ(r.value, c.value) << c.text;
-        EXPECT_EQ(r.message, c.message) << c.text;
-        EXPECT_EQ(r.showsProgress, c.showsProgress) << c.text;
-        EXPECT_EQ(r.completes, c.completes) << c.text;
+    for (const auto& [text, expected] : cases) {
+        const ProgressReport r = DecodeProgressReport(text);
+        EXPECT_EQ(std::tie(r.value, r.message, r.showsProgress, r.completes), expected) << text;
     }
 }
 

@@ -15,6 +15,8 @@ namespace {
 constexpr char kKey[] = "Software\\Corel\\CorelDRAW\\16.0\\Draw";
 constexpr char kHeader[] = "WINE REGISTRY Version 2\n";
 
+// One line of the file a line.
+// clang-format off
 const std::string kUserReg = std::string(kHeader) +
     ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n"
     "[Software\\\\Corel\\\\CorelDRAW\\\\16.0\\\\Draw] 1700000000\n"
@@ -35,6 +37,7 @@ const std::string kUserReg = std::string(kHeader) +
     "\n"
     "[Software\\\\Other] 1700000001\n"
     "\"LastWorkspaceUsed\"=\"other key\"\n";
+// clang-format on
 
 class WineRegistryTest : public ::testing::Test {
 protected:
@@ -46,22 +49,27 @@ protected:
     test::TempDir m_prefix;
 };
 
-TEST_F(WineRegistryTest, ReadsEveryValueKindAsTextWithNamesInAnyCase)
+// The current user's registry is the one of the prefix WINEPREFIX names.
+TEST_F(WineRegistryTest, ReadsEveryValueKindAsTextAndMapsWindowsPathsIntoThePrefix)
 {
-    auto registry = Open(kUserReg);
+    std::filesystem::create_directories(m_prefix / "drive_c/users/Me/Work");
+    Open(kUserReg);
+    test::ScopedEnvironment env;
+    env.Set("WINEPREFIX", m_prefix.Path().string());
+    auto registry = OpenCurrentUserRegistry();
     EXPECT_EQ(registry->LoadProblem(), "");
     const std::pair<const char*, std::optional<std::string>> cases[] = {
         {"LastWorkspaceUsed", "C:\\users\\me\\My Space.cdw"},
         {"lastworkspaceused", "C:\\users\\me\\My Space.cdw"},
         {"Quote", "say \"hi\"\nnext"},
         {"Unicode", "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80"},
-        {"Expand", "%USERPROFILE%\\x"},   // never expanded
-        {"Number", "A"},                  // the dword's bytes up to a zero
+        {"Expand", "%USERPROFILE%\\x"},  // never expanded
+        {"Number", "A"},  // the dword's bytes up to a zero
         {"Bin", "ABC"},
         {"", "default text"},
-        {"HexText", "C:\\a"},             // continued over two lines
+        {"HexText", "C:\\a"},  // continued over two lines
         {"Fits", std::string(kRegistryValueBufferSize - 1, 'a')},
-        {"Long", std::nullopt},           // does not fit the buffer
+        {"Long", std::nullopt},  // does not fit the buffer
         {"Broken", std::nullopt},
         {"After", "still read"},
         {"NoSuchValue", std::nullopt}};
@@ -69,6 +77,15 @@ TEST_F(WineRegistryTest, ReadsEveryValueKindAsTextWithNamesInAnyCase)
     EXPECT_EQ(registry->ReadString("SOFTWARE\\corel\\CorelDraw\\16.0\\DRAW\\", "Bin"), "ABC");
     EXPECT_EQ(registry->ReadString("Software\\Corel\\CorelDRAW\\16.0", "LastWorkspaceUsed"), std::nullopt);
     EXPECT_EQ(registry->ReadString("Software\\Other", "LastWorkspaceUsed"), "other key");
+
+    // Existing components are found whatever their case; new ones keep theirs.
+    EXPECT_EQ(registry->ToLocalPath("C:\\USERS\\me\\work\\New.xml"), m_prefix / "drive_c/users/Me/Work/New.xml");
+    EXPECT_EQ(registry->ToLocalPath("c:/users/me"), m_prefix / "drive_c/users/Me");
+    EXPECT_EQ(registry->ToLocalPath("D:\\data\\x.cdws"), m_prefix / "dosdevices/d:/data/x.cdws");
+    // ".." stops at the drive's root, as on Windows.
+    EXPECT_EQ(registry->ToLocalPath("C:\\..\\..\\etc\\passwd"), m_prefix / "drive_c/etc/passwd");
+    EXPECT_EQ(registry->ToLocalPath("\\\\server\\share\\x"), std::nullopt);
+    EXPECT_EQ(registry->ToLocalPath("relative\\x"), std::nullopt);
 }
 
 TEST_F(WineRegistryTest, MissingForeignOrDamagedFilesAreReadWithoutHarm)
@@ -91,24 +108,6 @@ TEST_F(WineRegistryTest, MissingForeignOrDamagedFilesAreReadWithoutHarm)
         registry->ReadString(kKey, "LastWorkspaceUsed");
         registry->ReadString(kKey, "HexText");
     }
-}
-
-TEST_F(WineRegistryTest, TheCurrentUsersRegistryMapsDrivesIntoItsWinePrefix)
-{
-    std::filesystem::create_directories(m_prefix / "drive_c/users/Me/Work");
-    Open(kUserReg);
-    test::ScopedEnvironment env;
-    env.Set("WINEPREFIX", m_prefix.Path().string());
-    auto registry = OpenCurrentUserRegistry();
-    EXPECT_EQ(registry->ReadString(kKey, "Bin"), "ABC");
-    // Existing components are found whatever their case; new ones keep theirs.
-    EXPECT_EQ(registry->ToLocalPath("C:\\USERS\\me\\work\\New.xml"), m_prefix / "drive_c/users/Me/Work/New.xml");
-    EXPECT_EQ(registry->ToLocalPath("c:/users/me"), m_prefix / "drive_c/users/Me");
-    EXPECT_EQ(registry->ToLocalPath("D:\\data\\x.cdws"), m_prefix / "dosdevices/d:/data/x.cdws");
-    // ".." stops at the drive's root, as on Windows.
-    EXPECT_EQ(registry->ToLocalPath("C:\\..\\..\\etc\\passwd"), m_prefix / "drive_c/etc/passwd");
-    EXPECT_EQ(registry->ToLocalPath("\\\\server\\share\\x"), std::nullopt);
-    EXPECT_EQ(registry->ToLocalPath("relative\\x"), std::nullopt);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "WorkspaceFixtures.h"
 
-#include <regex>
 #include <sstream>
 
 #include "host/HostIdentifiers.h"
@@ -18,8 +17,9 @@ std::string WorkspaceXml(const WorkspaceShape& shape)
                std::to_string(i) + "\"/>\r\n\t\t\t</cmdBarLane>\r\n\t\t</dockBar>\r\n";
     xml += "\t\t<dockBar position=\"float\">\r\n";
     if (shape.floatLane)
-        xml += "\t\t\t<cmdBarLane>\r\n\t\t\t\t<commandBar guidRef=\"float-1\" floatX=\"5\" floatY=\"6\" "
-               "visible=\"false\"/>\r\n\t\t\t</cmdBarLane>\r\n";
+        xml +=
+            "\t\t\t<cmdBarLane>\r\n\t\t\t\t<commandBar guidRef=\"float-1\" floatX=\"5\" floatY=\"6\" "
+            "visible=\"false\"/>\r\n\t\t\t</cmdBarLane>\r\n";
     xml += "\t\t</dockBar>\r\n\t</frame>\r\n\t<commandBars>\r\n";
     xml += "\t\t<commandBarData guid=\"bar-1\" type=\"toolbar\">\r\n\t\t\t<" + group +
            ">\r\n\t\t\t\t<item guidRef=\"x1\"/>\r\n\t\t\t</" + group + ">\r\n\t\t</commandBarData>\r\n";
@@ -27,7 +27,6 @@ std::string WorkspaceXml(const WorkspaceShape& shape)
         xml += "\t\t<commandBarData guid=\"" + std::string(HOST_TOOLBAR_GUID) + "\" type=\"toolbar\">\r\n\t\t\t<" +
                group + ">\r\n\t\t\t\t<item guidRef=\"y1\"/>\r\n\t\t\t\t<item guidRef=\"y2\"/>\r\n\t\t\t</" + group +
                ">\r\n\t\t</commandBarData>\r\n";
-    if (shape.otherBarAfterHost) xml += "\t\t<commandBarData guid=\"bar-2\" type=\"toolbar\"/>\r\n";
     xml += "\t\t<commandBarData guid=\"bar-3\" type=\"menu\"/>\r\n\t</commandBars>\r\n";
     xml += "\t<items>\r\n\t\t<itemData guid=\"i1\" dynamicCommand=\"A.B.C\"/>\r\n\t</items>\r\n</uiConfig>\r\n";
     if (!shape.indented) std::erase(xml, '\t');
@@ -50,11 +49,6 @@ std::vector<std::string> XPaths(const std::string& xml, const std::vector<std::s
         if (auto colon = line.find(" : "); line.rfind("/ > Object is a ", 0) == 0 && colon != std::string::npos)
             values.push_back(line.substr(colon + 3));
     return values;
-}
-
-std::string WithoutIndentation(const std::string& xml)
-{
-    return std::regex_replace(xml, std::regex(">[ \t\r\n]+<"), "><");
 }
 
 }  // namespace kerfmax::test

@@ -9,11 +9,10 @@ namespace kerfmax::test {
 
 struct WorkspaceShape {
     int corelVersion = 16;
-    bool hostToolbar = true;          // the host toolbar definition the command joins
-    int dockBarsBeforeFloat = 1;      // non-floating dock bars in front of the floating one
-    bool floatLane = true;            // the floating dock bar has its cmdBarLane
-    bool otherBarAfterHost = false;   // another definition right after the host toolbar's
-    bool indented = true;             // tabs in front of nested lines
+    bool hostToolbar = true;  // the host toolbar definition the command joins
+    int dockBarsBeforeFloat = 1;  // non-floating dock bars in front of the floating one
+    bool floatLane = true;  // the floating dock bar has its cmdBarLane
+    bool indented = true;  // tabs in front of nested lines
 };
 
 // A host workspace file with CRLF line ends and tab indentation.
@@ -23,7 +22,5 @@ std::string WorkspaceXml(const WorkspaceShape& shape = {});
 // one xmllint run; empty when xmllint refuses the text as ill-formed. Strings
 // of more than 40 characters come back cut short: compare those in a count.
 std::vector<std::string> XPaths(const std::string& xml, const std::vector<std::string>& expressions);
-// The text without the white space between tags, to compare element structure.
-std::string WithoutIndentation(const std::string& xml);
 
 }  // namespace kerfmax::test
