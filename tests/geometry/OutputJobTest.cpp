@@ -183,9 +183,10 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     CommandTexts odd;
     odd.penUpFormat = "X%ld;Y%ld";  // split into its pieces
     odd.penDownFormat = "%5ld|%-3ld;";  // not split: printf reads it
-    const std::int64_t values[] = {0,         7,         -9,          10,         99,          -100,
-                                   123456789, INT32_MAX, INT32_MIN,   4294967295, -4294967295, 4294967296,
-                                   INT64_MAX, INT64_MIN, -1000000000, 2000000000};
+    // Both sides of 10^8, where the short way of writing numbers ends.
+    const std::int64_t values[] = {0,          7,           -9,         10,         99,        -100,        12345678,
+                                   99999999,   -99999999,   100000000,  -100000000, 123456789, INT32_MAX,   INT32_MIN,
+                                   4294967295, -4294967295, 4294967296, INT64_MAX,  INT64_MIN, -1000000000, 2000000000};
     StringSink sink;
     std::string expected;
     std::vector<std::uint64_t> penUps;
