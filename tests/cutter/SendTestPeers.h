@@ -11,7 +11,6 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,11 +136,6 @@ public:
             if (!std::filesystem::exists(nearLink, ec) || !std::filesystem::exists(farLink, ec)) continue;
             m_near = std::filesystem::read_symlink(nearLink, ec).string();
             m_farFd = ::open(farLink.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        }
-        termios t{};
-        if (m_farFd >= 0 && ::tcgetattr(m_farFd, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(m_farFd, TCSANOW, &t);
         }
     }
     ~SocatPtyPair()
