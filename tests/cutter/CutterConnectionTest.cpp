@@ -1,4 +1,4 @@
-// The connection rules every link shares, and the USB link.
+// The connection rules every link shares.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,33 +9,6 @@
 
 namespace kerfmax {
 namespace {
-
-// The USB link written to a FIFO standing in for the printer device node.
-TEST(UsbLink, JobLargerThanThePipeArrivesWholeThroughTheDeviceNode)
-{
-    test::TempDir dir;
-    LinkSettings settings;
-    settings.linkType = LINK_USB;
-    settings.usbDevicePath = (dir / "lp0").string();
-    ASSERT_EQ(::mkfifo(settings.usbDevicePath.c_str(), 0600), 0);
-    const std::string job = sendtest::Strokes(200'000);
-    std::string received;
-    std::thread reader([&] {
-        int fd = ::open(settings.usbDevicePath.c_str(), O_RDONLY | O_CLOEXEC);
-        received = sendtest::ReadUntilQuiet(fd, std::chrono::seconds(5), std::chrono::seconds(5));
-        ::close(fd);
-    });
-    CHpglCutter cutter;
-    ASSERT_EQ(cutter.Open(settings), 1);
-    std::atomic<int> cancel{0};
-    for (std::size_t at = 0; at < job.size(); at += 512) {
-        int length = static_cast<int>(std::min<std::size_t>(512, job.size() - at));
-        ASSERT_EQ(cutter.Write(job.data() + at, length, &cancel, 1), length);
-    }
-    cutter.Close();  // the reader then sees the end of the data
-    reader.join();
-    EXPECT_TRUE(received == job);
-}
 
 // Every link opened, used and closed again and again, with opens that fail
 // among them, leaves no descriptor behind: an open closes the link before it.

@@ -11,7 +11,6 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -138,11 +137,6 @@ public:
             m_near = std::filesystem::read_symlink(nearLink, ec).string();
             m_farFd = ::open(farLink.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         }
-        termios t{};
-        if (m_farFd >= 0 && ::tcgetattr(m_farFd, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(m_farFd, TCSANOW, &t);
-        }
     }
     ~SocatPtyPair()
     {
@@ -211,9 +205,11 @@ class TcpPeer {
 public:
     enum class Mode { Record, SlowRecord, NeverRead, ReadOneKilobyteThenClose, HalfCloseThenRecord, ReadThenReset };
 
-    explicit TcpPeer(Mode mode = Mode::Record, ReaderPause pause = {}) : m_mode(mode), m_pause(pause)
+    // NeverRead is a small-buffer reader that pauses before its first byte until the end.
+    explicit TcpPeer(Mode mode = Mode::Record, ReaderPause pause = {})
+        : m_mode(mode), m_pause(mode == Mode::NeverRead ? ReaderPause{0, std::chrono::hours(24), 4096} : pause)
     {
-        m_listener = ListenOnLoopback(m_port, mode == Mode::NeverRead ? 4096 : pause.receiveBuffer);
+        m_listener = ListenOnLoopback(m_port, m_pause.receiveBuffer);
         m_thread = std::thread([this] { Serve(); });
     }
     ~TcpPeer()
@@ -255,14 +251,10 @@ private:
         int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
         m_accepted.store(true);
-        while (m_mode == Mode::NeverRead && !m_stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (m_mode == Mode::HalfCloseThenRecord) ::shutdown(fd, SHUT_WR);
-        if (m_mode == Mode::ReadThenReset) {
-            ReadAll(fd, m_pause.after);
-            KeepAcknowledgedAndReset(fd);
-        } else if (m_mode != Mode::NeverRead) {
-            ReadAll(fd, m_mode == Mode::ReadOneKilobyteThenClose ? 1024 : SIZE_MAX);
-        }
+        const bool resets = m_mode == Mode::ReadThenReset;
+        ReadAll(fd, resets ? m_pause.after : m_mode == Mode::ReadOneKilobyteThenClose ? 1024 : SIZE_MAX);
+        if (resets) KeepAcknowledgedAndReset(fd);
         ::close(fd);
         m_ended.store(true);
     }

@@ -3,14 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <net/if.h>
-#include <sys/ioctl.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Notifier.h"
 #include "platform/SystemError.h"
-#include "cutter/Cutter.h"
 #include "cutter/LinkLiveness.h"
 #include "cutter/SendTestPeers.h"
 #include "cutter/SocketX.h"
@@ -143,17 +140,12 @@ void RunInANetworkNamespace(const char* testName)
 {
     if (!test::HaveProgram("unshare")) GTEST_SKIP() << "unshare (util-linux) is not installed";
     if (!test::HaveProgram("nft")) GTEST_SKIP() << "nft (nftables) is not installed";
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string command = std::string(kInNamespace) + "=1 unshare " + (::geteuid() == 0 ? "-n" : "-rn") + " '" +
-                                self + "' --gtest_filter=" + testName + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    if (output.rfind("unshare:", 0) == 0) GTEST_SKIP() << "cannot make a network namespace: " << output;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    const auto run = test::RunProgram(
+        {"unshare", ::geteuid() == 0 ? "-n" : "-rn", std::filesystem::read_symlink("/proc/self/exe").string(),
+         std::string("--gtest_filter=") + testName},
+        {std::string(kInNamespace) + "=1"});
+    if (run.err.rfind("unshare:", 0) == 0) GTEST_SKIP() << "cannot make a network namespace: " << run.err;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
 }
 
 TEST(TcpGoneCutter, APeerThatVanishesEndsTheSendWithTheSystemsReason)

@@ -74,40 +74,28 @@ TEST(Leftovers, TheOutputFolderOfAKilledRunGoesWithTheNextRunAndALiveRunKeepsIts
     ::unsetenv("XDG_RUNTIME_DIR");
     ::setenv("TMPDIR", tmp.Path().c_str(), 1);
 
-    // Each child makes its run's folder, says so, and waits to be killed.
-    auto runInChild = [] {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
+    // Runs in other processes, one killed, one alive; folders named as runs name them.
+    auto waitingChild = [] {
         const pid_t child = ::fork();
         if (child == 0) {
-            OutputFolder folder;
-            const bool made = !folder.FilePath().empty();
-            (void)!::write(ready[1], &made, 1);
             ::pause();
             ::_exit(0);
         }
-        bool made = false;
-        EXPECT_EQ(::read(ready[0], &made, 1), 1);
-        EXPECT_TRUE(made);
-        ::close(ready[0]), ::close(ready[1]);
         return child;
     };
-    const pid_t killed = runInChild();
-    const pid_t alive = runInChild();
+    const pid_t killed = waitingChild(), alive = waitingChild();
     KillAndReap(killed);
-    const auto before = Names(tmp.Path());
-    ASSERT_EQ(before.size(), 2u);
-    const std::string aliveName =
-        before[0].find("-" + std::to_string(alive) + "-") != std::string::npos ? before[0] : before[1];
-    std::filesystem::create_directory(tmp / "kerfmax-notours");  // names we never make stay
-    std::filesystem::create_directory(tmp / ("kerfmax-" + std::to_string(killed)));
-
+    const std::string killedName = "kerfmax-" + std::to_string(killed);
+    const std::string aliveName = "kerfmax-" + std::to_string(alive) + "-7";
+    // Names we never make stay: no owner, or no part after the owner.
+    for (const std::string& name : {killedName + "-7", aliveName, killedName, std::string("kerfmax-notours")})
+        std::filesystem::create_directory(tmp / name);
     {
         OutputFolder next;
         ASSERT_FALSE(next.FilePath().empty());
         const std::string own = next.FilePath().parent_path().filename();
-        auto expected =
-            std::vector<std::string>{aliveName, own, "kerfmax-" + std::to_string(killed), "kerfmax-notours"};
+        EXPECT_EQ(own.rfind("kerfmax-" + std::to_string(::getpid()) + "-", 0), 0u) << own;
+        auto expected = std::vector<std::string>{aliveName, own, killedName, "kerfmax-notours"};
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(Names(tmp.Path()), expected);
     }

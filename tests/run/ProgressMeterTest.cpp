@@ -48,21 +48,6 @@ TEST(ProgressMeter, TimeLeftFollowsTheRecentRateNotTheAverage)
     EXPECT_NEAR(feed.Read().recentRate, 20'000, 500);
 }
 
-TEST(ProgressMeter, TheJobEstimateStandsUntilTheRateIsMeasured)
-{
-    // The first seconds fill buffers far faster than the cutter cuts: the
-    // estimate's share of what is left is shown instead of that rate.
-    Feed feed(1'000'000);
-    feed.meter.SetPrior(100s);
-    feed.Run(250'000, 1);
-    EXPECT_EQ(*feed.Read().timeLeft, 75s);
-    feed.Run(10'000, 4);  // five seconds in: the measured rate takes over
-    EXPECT_EQ(*feed.Read().timeLeft, 12s);  // 710 KB at 58 KB/s
-    feed.Run(0, 3);  // and a stall is still a stall
-    EXPECT_FALSE(feed.Read().timeLeft);
-    EXPECT_TRUE(feed.Read().stalledFor);
-}
-
 TEST(ProgressMeter, AfterThreeQuietSecondsTheCutterIsNotTakingData)
 {
     EXPECT_FALSE(ProgressMeter().Read(Clock::now() + 1h).stalledFor) << "connect and assembly are not a stall";

@@ -1,4 +1,5 @@
-// The file helpers of the shared test support, the same on every system.
+// The parts of the shared test support that are the same on every system:
+// temporary folders, whole-file reads and writes, and the command-line tool.
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -46,6 +47,13 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 std::filesystem::path SourcePath(const std::string& relative)
 {
     return std::filesystem::path(KERFMAX_SOURCE_DIR) / relative;
+}
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
+{
+    std::vector<std::string> argv{KERFMAX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, extraEnv);
 }
 
 }  // namespace kerfmax::test

@@ -63,13 +63,6 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector
     return result;
 }
 
-ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
-{
-    std::vector<std::string> argv{KERFMAX_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv, extraEnv);
-}
-
 bool HaveProgram(const std::string& name)
 {
     return RunProgram({"sh", "-c", "command -v \"$0\" >/dev/null", name}).exitCode == 0;

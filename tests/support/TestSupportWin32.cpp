@@ -91,13 +91,6 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::vector
     return result;
 }
 
-ProcessResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv)
-{
-    std::vector<std::string> argv{KERFMAX_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv, extraEnv);
-}
-
 bool HaveProgram(const std::string& name)
 {
     wchar_t found[MAX_PATH];
