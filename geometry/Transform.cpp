@@ -18,14 +18,6 @@ std::int32_t TruncateToInt32(double value)
     return static_cast<std::int32_t>(value);
 }
 
-Transform TranslationTransform(std::int32_t tx, std::int32_t ty)
-{
-    Transform m;
-    m.tx = tx;
-    m.ty = ty;
-    return m;
-}
-
 Transform RotationTransform(double theta)
 {
     Transform m;

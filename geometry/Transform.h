@@ -55,7 +55,6 @@ inline bool TruncatesIntoInt32(double value)
     return value > -2147483649.0 && value < 2147483648.0;
 }
 
-Transform TranslationTransform(std::int32_t tx, std::int32_t ty);
 Transform RotationTransform(double theta);
 Transform MirrorTransform();
 
