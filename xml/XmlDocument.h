@@ -72,7 +72,6 @@ public:
     // Tag name of the current element; empty when there is none.
     std::string GetTagName() const;
     bool HasCurrentElement() const { return m_current != kNoElement; }
-    bool IsAtTopLevel() const { return m_parent == kNoElement; }
 
     // The document text, always UTF-8.
     const std::string& Text() const
