@@ -32,7 +32,6 @@ public:
         WriteRegistry();
     }
 
-    const std::filesystem::path& Prefix() const { return m_prefix; }
     const std::filesystem::path& ProgramFolder() const { return m_program; }
     // The workspace file that the version's value names: DRAWUIConfig.xml or the package.
     std::filesystem::path WorkspacePath(int major) const;
