@@ -97,38 +97,27 @@ struct RunFixture {
     }
 };
 
-// A good peer may end its own side first.
-TEST(RunSend, NetworkSendDeliversTheAssembledOutputAndSavesTheSettings)
+// A good peer may end its own side first. The send keeps the job it started
+// with; the output file sits in a folder of its run alone, private, and gone
+// with the run.
+TEST(RunSend, NetworkSendDeliversTheJobItStartedWithFromAPrivateFolderAndSavesTheSettings)
 {
     RunFixture f;
+    const std::string unmirrored = f.Expected();
     TcpPeer peer(TcpPeer::Mode::HalfCloseThenRecord);
     CIniFile ini(f.dir / "Kerfmax.ini");
     f.run.SetSettingsFile(&ini);
     f.ToNetwork(peer.Port());
-
-    EXPECT_EQ(f.Send(), SendResult::Finished) << f.log.Messages();
-    const std::string expected = f.Expected();
-    EXPECT_EQ(peer.Received(), expected);
-    EXPECT_EQ(test::ReadFileBytes(f.run.OutputPath()), expected);
+    ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
+    f.run.ToggleMirror();  // while the send runs
+    EXPECT_EQ(f.log.Wait(), SendResult::Finished) << f.log.Messages();
+    EXPECT_EQ(peer.Received(), unmirrored);
+    EXPECT_EQ(test::ReadFileBytes(f.run.OutputPath()), unmirrored);
+    EXPECT_NE(f.Expected(), unmirrored);
     EXPECT_EQ(f.run.CurrentLinkSettings().linkType, LINK_NETWORK);
     CIniFile reread(f.dir / "Kerfmax.ini");
     EXPECT_EQ(reread.ReadString("Device", "PortS", ""), "Network Port");
     EXPECT_EQ(reread.ReadString("Device", "IP", ""), "127.0.0.1");
-}
-
-// The send keeps the job it started with; the output file sits in a folder of
-// its run alone, private, and gone with the run.
-TEST(RunSend, TheSendKeepsTheJobItStartedWithInAPrivateOutputFolderOfItsRun)
-{
-    RunFixture f;
-    const std::string unmirrored = f.Expected();
-    TcpPeer peer(TcpPeer::Mode::SlowRecord);
-    f.ToNetwork(peer.Port());
-    ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
-    f.run.ToggleMirror();  // while the send runs
-    EXPECT_EQ(f.log.Wait(), SendResult::Finished);
-    EXPECT_EQ(peer.Received(), unmirrored);
-    EXPECT_NE(f.Expected(), unmirrored);
 
     struct stat info {};
     ASSERT_EQ(::stat(f.run.OutputPath().parent_path().c_str(), &info), 0);
