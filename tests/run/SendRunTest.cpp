@@ -28,11 +28,9 @@ using test::TempDir;
 
 const char kSquareJob[] = "PU0,0;PD4000,0;PD4000,4000;PD0,4000;PD0,0;PU1000,1000;PD2000,1000;SP0;";
 
-std::string LargeJob(int points)
+std::string LargeJob(std::size_t bytes)
 {
-    std::string job = "PU0,0;";
-    for (int i = 0; i < points; ++i) job += "PD" + std::to_string(i % 4000) + "," + std::to_string(i % 7) + ";";
-    return job + "SP0;";
+    return "PU0,0;" + sendtest::Strokes(bytes) + "SP0;";
 }
 
 // What one send reported, and the wait for its end.
@@ -134,7 +132,7 @@ TEST(RunSend, NetworkSendDeliversTheJobItStartedWithFromAPrivateFolderAndSavesTh
 // fitted in the socket buffers.
 TEST(RunSend, SuccessMeansThePeerReadEveryByte)
 {
-    RunFixture leaving(LargeJob(2000));
+    RunFixture leaving(LargeJob(20 << 10));
     TcpPeer bad(TcpPeer::Mode::ReadOneKilobyteThenClose);
     leaving.ToNetwork(bad.Port());
     EXPECT_EQ(leaving.Send(), SendResult::Failed);
@@ -182,7 +180,7 @@ TEST(RunSend, CancelOrTheRunsEndStopsEveryWaitAndTheBytes)
     for (const Far far :
          {Far::Connecting, Far::SlowPeer, Far::SilentPeer, Far::SilentPeerAndRunEnds, Far::StoppedUsb}) {
         SCOPED_TRACE(static_cast<int>(far));
-        RunFixture f(LargeJob(far == Far::Connecting ? 10 : 300000));
+        RunFixture f(LargeJob(far == Far::Connecting ? 100 : 4 << 20));
         std::optional<FullListener> full;
         std::optional<TcpPeer> peer;
         int readEnd = -1;
