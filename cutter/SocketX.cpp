@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <thread>
 
@@ -81,10 +80,7 @@ bool CSocketX::TakeIncoming(bool& peerClosed, std::chrono::milliseconds wait)
     char buffer[kReceiveBytes] = {};
     ReceiveResult result = m_socket.Receive(buffer, sizeof buffer, wait);
     peerClosed = m_socket.PeerHasClosed();
-    if (result.status != ReceiveResult::Data) return false;
-    // Each arrival replaces the text, which ends at the first NUL byte.
-    receivedText.assign(buffer, ::strnlen(buffer, result.count));
-    return true;
+    return result.status == ReceiveResult::Data;
 }
 
 void CSocketX::OnReceive(int /*errorCode*/) {}

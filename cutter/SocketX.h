@@ -1,7 +1,7 @@
 #pragma once
-// The TCP connection to a network cutter: a blocking-style socket that keeps
-// the last text the peer sent, tells the user when the peer closes, and
-// formats socket errors for message boxes.
+// The TCP connection to a network cutter: a blocking-style socket that takes
+// in what the peer sends, tells the user when the peer closes, and formats
+// socket errors for message boxes.
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -46,9 +46,6 @@ public:
     static std::string FormatError(int errorCode);
     // Shows "SendMsg Error!!!\n" and the formatted last error in one box; returns -1.
     int ReportSendError();
-
-    // The last text the peer sent (up to its first NUL byte).
-    std::string receivedText;
 
     // Bytes handed to the system that the peer has not acknowledged; -1 unknown.
     long QueuedBytes() { return m_socket.QueuedBytes(); }

@@ -72,19 +72,14 @@ TEST_F(SerialLink, WriteWaitsForCtsOrAStoppedReaderWithoutSpinningUntilReleasedC
     EXPECT_EQ(cutter.Write("PU0,0;", 6, &cancel, 1), 0);
     EXPECT_EQ(cts.polls.load(), polls);
 
-    // A virtual COM port has no handshake to wait for.
-    cancel = 0;
-    cutter.linkType = LINK_VCOM;
-    EXPECT_EQ(cutter.Write("PG;", 3, &cancel, 1), 3);
-    EXPECT_EQ(pair.ReadFar(), "PG;");
-    EXPECT_EQ(cts.polls.load(), polls);
-
     // A port whose line status can no longer be read has vanished: the write fails at once.
-    cutter.linkType = LINK_SERIAL;
+    cancel = 0;
     cts.failWith = EIO;
     EXPECT_EQ(cutter.Write("PU0,0;", 6, &cancel, 1), -1);
 
-    // A write held up by a reader that stopped ends at once when it is cancelled.
+    // A virtual COM port has no handshake to look at (the vanished line would
+    // fail it at once); a write held up by a reader that stopped ends at once
+    // when it is cancelled.
     cutter.linkType = LINK_VCOM;
     const std::string chunk(4 << 20, 'X');  // far more than the pty can hold
     result = -2;
@@ -120,8 +115,7 @@ TEST_F(SerialLink, AReaderThatPausesAMinuteGetsEveryByteAndTheSendSucceeds)
         reader.join();
         EXPECT_EQ(send.outcome, SendOutcome::Finished) << send.messages;
     }
-    EXPECT_EQ(received.size(), job.size());
-    EXPECT_TRUE(received == job);
+    EXPECT_TRUE(received == job) << received.size() << " of " << job.size() << " bytes";
 }
 
 TEST(SerialLinkSettings, EachInvalidFieldFailsTheOpen)

@@ -20,7 +20,6 @@
 #include "geometry/Job.h"
 #include "geometry/PointList.h"
 #include "geometry/PolygonContainment.h"
-#include "support/ObjectBoxes.h"
 
 namespace kerfmax {
 namespace {
@@ -77,7 +76,15 @@ ObjectOrder QuadraticReduceFeed(const std::vector<MC_ArtObj_>& objects, const Bo
     return result;
 }
 
-using test::JobBoxOf;
+// The box around the objects, as the job's box would be.
+BoundBox JobBoxOf(const std::vector<MC_ArtObj_>& objects)
+{
+    BoundBox box{objects[0].xMin, objects[0].xMax, objects[0].yMax, objects[0].yMin};
+    for (const auto& o : objects)
+        box = {std::min(box.xMin, o.xMin), std::max(box.xMax, o.xMax), std::max(box.yMax, o.yMax),
+               std::min(box.yMin, o.yMin)};
+    return box;
+}
 
 void ExpectSameAsQuadratic(const std::vector<MC_ArtObj_>& objects, const std::string& what)
 {

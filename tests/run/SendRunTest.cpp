@@ -28,11 +28,9 @@ using test::TempDir;
 
 const char kSquareJob[] = "PU0,0;PD4000,0;PD4000,4000;PD0,4000;PD0,0;PU1000,1000;PD2000,1000;SP0;";
 
-std::string LargeJob(int points)
+std::string LargeJob(std::size_t bytes)
 {
-    std::string job = "PU0,0;";
-    for (int i = 0; i < points; ++i) job += "PD" + std::to_string(i % 4000) + "," + std::to_string(i % 7) + ";";
-    return job + "SP0;";
+    return "PU0,0;" + sendtest::Strokes(bytes) + "SP0;";
 }
 
 // What one send reported, and the wait for its end.
@@ -97,38 +95,27 @@ struct RunFixture {
     }
 };
 
-// A good peer may end its own side first.
-TEST(RunSend, NetworkSendDeliversTheAssembledOutputAndSavesTheSettings)
+// A good peer may end its own side first. The send keeps the job it started
+// with; the output file sits in a folder of its run alone, private, and gone
+// with the run.
+TEST(RunSend, NetworkSendDeliversTheJobItStartedWithFromAPrivateFolderAndSavesTheSettings)
 {
     RunFixture f;
+    const std::string unmirrored = f.Expected();
     TcpPeer peer(TcpPeer::Mode::HalfCloseThenRecord);
     CIniFile ini(f.dir / "Kerfmax.ini");
     f.run.SetSettingsFile(&ini);
     f.ToNetwork(peer.Port());
-
-    EXPECT_EQ(f.Send(), SendResult::Finished) << f.log.Messages();
-    const std::string expected = f.Expected();
-    EXPECT_EQ(peer.Received(), expected);
-    EXPECT_EQ(test::ReadFileBytes(f.run.OutputPath()), expected);
+    ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
+    f.run.ToggleMirror();  // while the send runs
+    EXPECT_EQ(f.log.Wait(), SendResult::Finished) << f.log.Messages();
+    EXPECT_EQ(peer.Received(), unmirrored);
+    EXPECT_EQ(test::ReadFileBytes(f.run.OutputPath()), unmirrored);
+    EXPECT_NE(f.Expected(), unmirrored);
     EXPECT_EQ(f.run.CurrentLinkSettings().linkType, LINK_NETWORK);
     CIniFile reread(f.dir / "Kerfmax.ini");
     EXPECT_EQ(reread.ReadString("Device", "PortS", ""), "Network Port");
     EXPECT_EQ(reread.ReadString("Device", "IP", ""), "127.0.0.1");
-}
-
-// The send keeps the job it started with; the output file sits in a folder of
-// its run alone, private, and gone with the run.
-TEST(RunSend, TheSendKeepsTheJobItStartedWithInAPrivateOutputFolderOfItsRun)
-{
-    RunFixture f;
-    const std::string unmirrored = f.Expected();
-    TcpPeer peer(TcpPeer::Mode::SlowRecord);
-    f.ToNetwork(peer.Port());
-    ASSERT_EQ(f.run.StartSend(f.log.Callbacks()), SendStart::Started);
-    f.run.ToggleMirror();  // while the send runs
-    EXPECT_EQ(f.log.Wait(), SendResult::Finished);
-    EXPECT_EQ(peer.Received(), unmirrored);
-    EXPECT_NE(f.Expected(), unmirrored);
 
     struct stat info {};
     ASSERT_EQ(::stat(f.run.OutputPath().parent_path().c_str(), &info), 0);
@@ -145,7 +132,7 @@ TEST(RunSend, TheSendKeepsTheJobItStartedWithInAPrivateOutputFolderOfItsRun)
 // fitted in the socket buffers.
 TEST(RunSend, SuccessMeansThePeerReadEveryByte)
 {
-    RunFixture leaving(LargeJob(2000));
+    RunFixture leaving(LargeJob(20 << 10));
     TcpPeer bad(TcpPeer::Mode::ReadOneKilobyteThenClose);
     leaving.ToNetwork(bad.Port());
     EXPECT_EQ(leaving.Send(), SendResult::Failed);
@@ -193,7 +180,7 @@ TEST(RunSend, CancelOrTheRunsEndStopsEveryWaitAndTheBytes)
     for (const Far far :
          {Far::Connecting, Far::SlowPeer, Far::SilentPeer, Far::SilentPeerAndRunEnds, Far::StoppedUsb}) {
         SCOPED_TRACE(static_cast<int>(far));
-        RunFixture f(LargeJob(far == Far::Connecting ? 10 : 300000));
+        RunFixture f(LargeJob(far == Far::Connecting ? 100 : 4 << 20));
         std::optional<FullListener> full;
         std::optional<TcpPeer> peer;
         int readEnd = -1;
