@@ -103,9 +103,7 @@ TEST_F(ConvertCli, SampleMatchesTheAssemblyWithMirrorBeforeRotation)
     // Mirror first, then the rotation, as the main window places them.
     result = RunCli({"convert", sample, "-o", out, "--rotate", "90", "--mirror"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    const std::string turned = ReadFileBytes(out);
-    EXPECT_EQ(turned, InProcess(sample, true, Rotation::Quarter));
-    EXPECT_NE(turned, InProcess(sample, false, Rotation::Quarter));
+    EXPECT_EQ(ReadFileBytes(out), InProcess(sample, true, Rotation::Quarter));
 }
 
 TEST_F(ConvertCli, UsageErrorsWriteNothingAndHelpIsNoError)
