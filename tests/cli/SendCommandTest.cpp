@@ -98,11 +98,7 @@ TEST(SendCommand, NetworkSendsDeliverWhatConvertWritesAndSaveOnlyANamedSettingsF
 TEST(SendCommand, FailuresGiveTheirMessagesAndExitCodes)
 {
     CliFixture f;
-    int refusedPort = 0;  // a port that was ours and is no longer listening
-    {
-        TcpPeer gone;
-        refusedPort = gone.Port();
-    }
+    const int refusedPort = TcpPeer().Port();  // a port that was ours and is no longer listening
     auto refused = f.SendTo(refusedPort);
     EXPECT_EQ(refused.exitCode, 3);
     EXPECT_NE(refused.err.find("Warning: "), std::string::npos) << refused.err;
