@@ -63,7 +63,6 @@ TEST(MainDialogView, DropAndCtrlOLoadAJobAsTheCommandLineDoes)
     QApplication::sendEvent(w.dlg.get(), &enter);
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w.dlg.get(), &drop);
-    EXPECT_TRUE(w.dlg->Run().HasJob());
     EXPECT_EQ(w.Control<QLineEdit>(1012)->text(), "200.00");
     EXPECT_TRUE(estimate->PlainText().startsWith("Cut 0.21 m, ")) << estimate->PlainText().toStdString();
     for (int id : {1, 1009, 1010, 1031, 1067}) EXPECT_TRUE(w.Control<QWidget>(id)->isEnabled()) << id;

@@ -105,8 +105,6 @@ TEST(WindowLook, EveryWindowSpeaksTheChosenLanguageWithTextsThatFit)
 {
     auto english = LookAtEveryWindow(0);
     auto chinese = LookAtEveryWindow(1);
-    ASSERT_EQ(english.size(), 4u);
-    ASSERT_EQ(chinese.size(), 4u);
 
     // Titles exactly as set, in the language; no application name added by the toolkit.
     const std::map<QString, std::pair<QString, QString>> titles = {
