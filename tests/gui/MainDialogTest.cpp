@@ -94,6 +94,9 @@ TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
               QStringList{QStringLiteral("The blade offset is not a length: type it in millimetres, such as 0.35.")});
     stored.messages.clear();
     stored.Control<QCheckBox>(1005)->click();
+    // A cancelled Save As dialog does nothing; the next one saves.
+    stored.dlg->saveFileChooser = [] { return QString(); };
+    stored.dlg->OnSaveToFile();
     stored.dlg->saveFileChooser = [&] { return ToQString(stored.dir / "saved.plt"); };
     stored.dlg->OnSaveToFile();
     PumpUntil([&] { return !stored.messages.isEmpty(); });
