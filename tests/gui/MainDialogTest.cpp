@@ -30,11 +30,10 @@ TEST(MainDialog, StartsFromTheSettingsFileAndTheCommandLine)
     EXPECT_FALSE(none.Control<QCheckBox>(1005)->isChecked());
     EXPECT_EQ(none.Control<QLineEdit>(1006)->text(), "0.5");
 
-    // Chinese, and the network entry stored in English shown (once) in Chinese
-    // and selected (the job's controls: with the window's other tests).
+    // Chinese chosen, and the network entry stored in English shown (once) in
+    // Chinese and selected (the windows' texts in it: the window-look test).
     Window job("[Device]\nLangage=1\nPortS=Network Port\n");
     EXPECT_EQ(job.Control<QComboBox>(1023)->currentText(), QString::fromUtf8("中文"));
-    EXPECT_EQ(job.Control<QPushButton>(1)->text(), QString::fromUtf8("发送"));
     EXPECT_EQ(PortEntries(job), (QStringList{QString::fromUtf8("网络端口")}));
     EXPECT_EQ(job.Control<QComboBox>(1004)->currentIndex(), 0);
 
@@ -53,6 +52,10 @@ TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
     Window w("[Offset]\nChkOverCut=1\n");
     auto* blade = w.Control<QLineEdit>(1006);
     auto* overCut = w.Control<QLineEdit>(1017);
+    // The up arrow key steps the blade offset as its arrows do.
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(blade, &up);
+    EXPECT_EQ(blade->text(), "0.4");
     // The comma is the point; letters and a second point are refused; only
     // nine characters are read, so only nine are taken.
     for (auto [typed, taken] : {std::pair{"0,35abc,5", "0.355"}, {"1234567890", "123456789"}, {".4", ".4"}}) {
@@ -91,30 +94,23 @@ TEST(MainDialog, LengthBoxesTakeOnlyALengthAndSendAndSaveRefuseTheRest)
               QStringList{QStringLiteral("The blade offset is not a length: type it in millimetres, such as 0.35.")});
     stored.messages.clear();
     stored.Control<QCheckBox>(1005)->click();
+    // A cancelled Save As dialog does nothing; the next one saves.
+    stored.dlg->saveFileChooser = [] { return QString(); };
+    stored.dlg->OnSaveToFile();
     stored.dlg->saveFileChooser = [&] { return ToQString(stored.dir / "saved.plt"); };
     stored.dlg->OnSaveToFile();
     PumpUntil([&] { return !stored.messages.isEmpty(); });
     EXPECT_EQ(stored.messages, QStringList{"Save finished!"});
     EXPECT_EQ(test::ReadFileBytes(stored.dir / "saved.plt"), stored.Converted({"--no-blade-offset"}));
-    // A cancelled Save As dialog does nothing.
-    stored.messages.clear();
-    stored.dlg->saveFileChooser = [] { return QString(); };
-    stored.dlg->OnSaveToFile();
-    PumpUntil([] { return false; }, 100ms);
-    EXPECT_TRUE(stored.messages.isEmpty());
 }
 
 TEST(MainDialog, MirrorAndRotateChangeSizesAndPreviewAndDefaultUndoesTheTurn)
 {
     Window w;
-    // The preview is drawn on the first paint: white field, red paths; a wide
-    // job fills the width less the border.
+    // Where the paths lie in the preview is the preview geometry's own test.
     w.dlg->DrawPreview();
     const QImage before = w.dlg->PreviewImage();
     ASSERT_FALSE(before.isNull());
-    EXPECT_EQ(before.pixel(before.width() / 2, 2), qRgb(255, 255, 255));
-    EXPECT_EQ(CountPixels(before.copy(0, 0, 5, before.height()), qRgb(255, 0, 0)), 0);
-    EXPECT_GT(CountPixels(before.copy(5, 0, 1, before.height()), qRgb(255, 0, 0)), 0);
 
     // Mirror, then a quarter turn from the menu: the extents swap (a turn may
     // lose a unit to truncation), the picture changes.
