@@ -10,5 +10,5 @@ out=${2:-screenshots}
 mkdir -p "$out"
 KERFMAX_SCREENSHOT_DIR="$(cd "$out" && pwd)" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/tests/kerfmax_tests_gui" --gtest_filter='MainDialogScreenshots.*'
+  "$build/tests/kerfmax_tests_gui" --gtest_filter='WindowLook.EveryWindowSpeaks*'
 ls -l "$out"/*.png

@@ -53,7 +53,7 @@ TEST(FoldersWin32, PrivateFoldersAreNewEachTimeUnderTheTemporaryFolder)
     }
 }
 
-TEST(FoldersWin32, FilesAndFoldersWithChineseNamesAreMadeReplacedAndRemoved)
+TEST(FoldersWin32, FilesAndFoldersWithChineseNamesAreMadeReadReplacedAndRemoved)
 {
     test::TempDir dir;
     const auto folder = dir.Path() / L"切割机";
@@ -80,30 +80,22 @@ TEST(FoldersWin32, FilesAndFoldersWithChineseNamesAreMadeReplacedAndRemoved)
     EXPECT_TRUE(DeleteFileIfPresent(copy));
     EXPECT_FALSE(DeleteFileIfPresent(folder));
 
+    // Settings and job files in such a folder.
+    const auto settings = SettingsFilePathIn(folder);
+    ASSERT_TRUE(CIniFile(settings).WriteString("Device", "PortS", "COM3<USB 串口>"));
+    EXPECT_EQ(CIniFile(settings).ReadString("Device", "PortS", ""), "COM3<USB 串口>");
+    const auto job = folder / L"标志.hb";
+    test::WriteFileBytes(job, test::ReadFileBytes(test::SourcePath("resources/samples/sign.hb")));
+    Job loaded;
+    loaded.LoadJob(PathFromUtf8(PathToUtf8(job)));
+    EXPECT_TRUE(loaded.HasJob());
+
     // A read-only file deep inside goes with the tree.
     ASSERT_TRUE(EnsureFolder(folder / "inner"));
     test::WriteFileBytes(folder / "inner" / "locked.xml", "x");
     ::SetFileAttributesW((folder / "inner" / "locked.xml").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(DeleteFolderTree(folder));
     EXPECT_FALSE(IsFolder(folder));
-}
-
-TEST(FoldersWin32, SettingsAndJobFilesInChineseFoldersAreReadAndWritten)
-{
-    test::TempDir dir;
-    const auto documents = dir.Path() / L"我的文档";
-    ASSERT_TRUE(EnsureFolder(documents));
-    const auto settings = SettingsFilePathIn(documents);
-    CIniFile ini(settings);
-    ASSERT_TRUE(ini.WriteString("Device", "PortS", "COM3<USB 串口>"));
-    EXPECT_EQ(CIniFile(settings).ReadString("Device", "PortS", ""), "COM3<USB 串口>");
-    EXPECT_NE(::GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
-
-    const auto job = documents / L"标志.hb";
-    test::WriteFileBytes(job, test::ReadFileBytes(test::SourcePath("resources/samples/sign.hb")));
-    Job loaded;
-    loaded.LoadJob(PathFromUtf8(PathToUtf8(job)));
-    EXPECT_TRUE(loaded.HasJob());
 }
 
 TEST(SystemErrorWin32, TextsComeFromTheSystemTableWithoutTheirLineEnd)
