@@ -168,6 +168,21 @@ TEST_F(ConvertCli, AJobThatDoesNotLoadSaysWhyInTheRunsLanguageAndExits2)
     EXPECT_EQ(RunCli({"convert", job, "-o", (dir / "no-folder" / "out.plt").string()}).exitCode, 3);
 }
 
+TEST_F(ConvertCli, OutputThroughALinkReplacesItsTargetAndKeepsItsMode)
+{
+    namespace fs = std::filesystem;
+    const fs::path real = dir / "real.plt";
+    WriteFileBytes(real, "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, out);
+    const std::string plain = "IN;SP1;PU0,4000;PD0,0;PU0,0;PG;" + kFiller;
+    EXPECT_EQ(ConvertLine({}), plain);
+    EXPECT_TRUE(fs::is_symlink(out));
+    EXPECT_EQ(ReadFileBytes(real), plain);
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);  // nothing left beside
+}
+
 TEST(InfoCli, SizeAndCountsOfTheSampleOrAnError)
 {
     auto result = RunCli({"info", SourcePath("resources/samples/sign.hb").string()});

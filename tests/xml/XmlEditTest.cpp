@@ -17,6 +17,21 @@ constexpr std::string_view kWorkspace =
     "  <items/>\n"
     "</uiConfig>\n";
 
+TEST(XmlNavigation, FindSiblingLooksOnlyAfterTheCurrentElementAndEnterAndLeaveMoveOneLevel)
+{
+    RunCases({
+        // Without a current element every operation on it fails and changes nothing.
+        {kWorkspace, {":", "$version=", "!@x=2", "!=t", "!-", "!>", "!<"}, kWorkspace},
+        // "frame" stands before the current element "commandBars": not found, position kept.
+        {kWorkspace,
+         {">uiConfig", ">frame", ":", "?dockBar", ">dockBar", "?cmdBarLane", "<", "$position=float", "<", ":frame",
+          "?commandBars", "!?frame", ":commandBars", "?items", "<", ":uiConfig", "!<"},
+         kWorkspace},
+        // Names are case-sensitive.
+        {"<a><B/></a>", {"!?A", ">a", "!?b"}, "<a><B/></a>"},
+    });
+}
+
 TEST(XmlAttributes, GetAcceptsEitherQuoteAndDecodesReferences)
 {
     const char* text =
@@ -66,6 +81,18 @@ TEST(XmlAddElement, PlacesTheNewEmptyElementWithALineBreakOrRefusesIt)
         {"<r/>", {"!+n", "?r", "!+n", "!^n", ">", "!+", "!+a b", "!+a/", "!+<a", "!+a>", "!+9a", "!+a=\"1\""}, "<r/>"},
         // a document without elements gets its root
         {"<?xml version=\"1.0\"?>\n", {"+root"}, "<?xml version=\"1.0\"?>\n<root/>"},
+    });
+}
+
+TEST(XmlElementText, ReplacesTheWholeContentEscaped)
+{
+    RunCases({
+        {"<r><t a=\"1\"/></r>", {">r", "?t", "=x<y>&z"}, "<r><t a=\"1\">x&lt;y&gt;&amp;z</t></r>"},
+        // over old text and comments; quotes, tabs and line feeds stay
+        {"<r><t>old<!-- c -->text</t><u/></r>", {">r", "?t", "=\"q\"\n\t\t'a'"}, "<r><t>\"q\"\n\t\t'a'</t><u/></r>"},
+        {"<r><t>old</t></r>", {">r", "?t", "="}, "<r><t></t></r>"},
+        // refused for an element with children
+        {"<r><t><c/></t></r>", {">r", "?t", "!=x"}, "<r><t><c/></t></r>"},
     });
 }
 

@@ -68,6 +68,21 @@ TEST(XmlIllFormed, RunsOfFaultsDoNotMultiplyTheWork)
 
 // An element without an end tag runs to the end of its parent's content;
 // edits inside and after it keep it so, line breaks included.
+TEST(XmlIllFormed, WellFormedMarkupOfEveryKindIsAccepted)
+{
+    const std::string input =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE r [\n  <!ENTITY e \"a > b ]\">\n  <!-- ] > -->\n  <!ATTLIST r x CDATA '>'>\n]>\n"
+        "<?pi data > more?>\n"
+        "<r x=\"a > b\" y='\"'>\n  <![CDATA[ <no> ]]>\n  <!-- <no/> -->\n  &e; <n:s xmlns:n=\"u\">t</n:s >\n</r>\n"
+        "<!-- trailing -->\n";
+    XmlDocument doc;
+    EXPECT_TRUE(doc.LoadFromBytes(input)) << doc.ResultText();
+    ASSERT_TRUE(Descend(doc, {"r"}));
+    EXPECT_FALSE(doc.FindSibling("no"));
+    EXPECT_TRUE(doc.FindSibling("n:s"));
+}
+
 TEST(XmlIllFormed, EditsWorkAroundAndInsideAnUnendedElement)
 {
     RunCases({
