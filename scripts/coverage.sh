@@ -32,7 +32,8 @@ ran=$(date +%s)
 folders="platform xml geometry cutter host app run gui cli"
 # Code that runs on two threads at once can leave a counter below zero (the
 # counters are not atomic): gcov's line for it is skipped, not the whole file.
-gcovr --root "$root" --object-directory "$dir" -j 2 --gcov-ignore-parse-errors \
+# Only the build folder is searched: a Wine prefix in another build folder links to the whole disk.
+gcovr "$dir" --root "$root" --object-directory "$dir" -j 2 --gcov-ignore-parse-errors \
   --filter "$root/($(tr ' ' '|' <<<"$folders"))/" \
   --exclude-throw-branches --exclude-unreachable-branches \
   --json-summary-pretty --json-summary "$dir/coverage.json" >/dev/null
