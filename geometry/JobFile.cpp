@@ -193,8 +193,9 @@ const char* JobTextReader::ReadUsualRecord(const char* at, const char* end)
         const bool negative = p < end && *p == '-';
         p += negative;
         const char* const digits = p;
+        const char* const mostDigits = end - p > 9 ? p + 9 : end;  // nine always fit 32 bits
         std::int32_t magnitude = 0;
-        for (; p < end && IsDigit(*p) && p - digits < 9; ++p) magnitude = magnitude * 10 + (*p - '0');
+        for (; p < mostDigits && IsDigit(*p); ++p) magnitude = magnitude * 10 + (*p - '0');
         if (p == digits || p == end || IsDigit(*p)) return nullptr;
         values[i] = negative ? -magnitude : magnitude;
     }

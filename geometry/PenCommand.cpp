@@ -1,7 +1,6 @@
 #include "geometry/PenCommand.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -18,33 +17,6 @@ constexpr std::size_t kFieldLength = sizeof kField - 1;
 // A 64-bit number with its sign.
 constexpr std::size_t kMaxDigits = 20;
 
-// Up to eight decimal digits as ASCII in a 64-bit word, the first digit in the
-// lowest byte, so that one 8-byte store writes them all. The digits are split
-// in all lanes at once: the halves of four digits, their pairs, then single
-// digits (multiplications by reciprocals, exact below these bounds).
-std::uint64_t EightDigits(std::uint32_t value)  // value < 10^8
-{
-    const std::uint64_t halves = (value % 10000) | (std::uint64_t{value / 10000} << 32);
-    const std::uint64_t pairs = halves + (0x10000 - 100) * (((halves * 10486) >> 20) & 0x0000007F0000007Full);
-    const std::uint64_t digits = pairs + (0x100 - 10) * (((pairs * 103) >> 10) & 0x000F000F000F000Full);
-    // The last digit came out in the lowest byte: reverse them, make them ASCII.
-#ifdef _MSC_VER
-    return _byteswap_uint64(digits) | 0x3030303030303030ull;
-#else
-    return __builtin_bswap64(digits) | 0x3030303030303030ull;
-#endif
-}
-
-// How many digits value has (1 for 0), from its bit length.
-int DigitCount(std::uint32_t value)  // value < 10^9
-{
-    static constexpr std::uint32_t kPowers[] = {1,      10,      100,      1000,      10000,
-                                                100000, 1000000, 10000000, 100000000, 1000000000};
-    const std::uint32_t v = value | 1;  // the same count, and a bit length of at least 1
-    const int guess = (std::bit_width(v) * 1233) >> 12;  // 1233 / 4096 is a hair above log10(2)
-    return guess + (v >= kPowers[guess]);
-}
-
 constexpr std::size_t kPrintfLimit = 64;
 
 // Any other format: printf's reading of it (long is 32 bits on some systems).
@@ -60,21 +32,9 @@ std::string FormatWithPrintf(const std::string& format, long first, long second)
 
 }  // namespace
 
-// Decimal digits as std::to_chars gives them. The common case (a job's
-// coordinates, below 10^8) without a loop: all eight digits at once, the
-// leading zeros shifted out; out needs 8 bytes of room beyond the number.
-char* WriteNumber(std::int64_t value, char* out)
+char* WriteLongNumber(std::int64_t value, char* out)
 {
-    constexpr std::int64_t kFastLimit = 99999999;
-    if (std::endian::native != std::endian::little || value > kFastLimit || value < -kFastLimit)
-        return std::to_chars(out, out + kMaxDigits, value).ptr;
-    *out = '-';
-    out += value < 0;
-    const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
-    const int length = DigitCount(magnitude);
-    const std::uint64_t digits = EightDigits(magnitude) >> (8 * (8 - length));
-    std::memcpy(out, &digits, sizeof digits);
-    return out + length;
+    return std::to_chars(out, out + kMaxDigits, value).ptr;
 }
 
 PenFormat::Piece::Piece(std::string piece) : text(std::move(piece))

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/DecimalDigits.h"
 #include "geometry/OutputOptions.h"
 
 namespace kerfmax {
@@ -30,10 +31,6 @@ struct PenCommand {
     PenPoint point;
     bool operator==(const PenCommand&) const = default;
 };
-
-// Writes value's decimal digits, as std::to_chars does, at out, which has room
-// for 20 bytes plus 8 more that may be overwritten. Returns the end.
-char* WriteNumber(std::int64_t value, char* out);
 
 // A dialect's "%ld,%ld" format split once into its literal pieces, so that a
 // million commands need no format parsing and 64-bit values print whole on

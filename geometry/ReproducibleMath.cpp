@@ -63,7 +63,7 @@ struct Reduced {
 // Error of hi + lo: below 2^-110 (the sums' rounding and the last part).
 constexpr double kReductionError = 0x1p-109;
 
-Reduced Reduce(double x)
+inline Reduced Reduce(double x)  // inline: a call costs a tenth of it
 {
     constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number
     const double n = (x * trig::kStepsPerRadian + kShifter) - kShifter;
