@@ -1,7 +1,6 @@
 #include "geometry/PenCommand.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -31,11 +30,6 @@ std::string FormatWithPrintf(const std::string& format, long first, long second)
 }
 
 }  // namespace
-
-char* WriteLongNumber(std::int64_t value, char* out)
-{
-    return std::to_chars(out, out + kMaxDigits, value).ptr;
-}
 
 PenFormat::Piece::Piece(std::string piece) : text(std::move(piece))
 {
