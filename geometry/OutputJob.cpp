@@ -7,6 +7,7 @@
 
 #include "geometry/AxisRuns.h"
 #include "geometry/CutOrderChoice.h"
+#include "geometry/ParallelCommandOutput.h"
 #include "geometry/PenCommand.h"
 #include "geometry/PointList.h"
 
@@ -141,17 +142,16 @@ CutterMapping MapForOutput(const BoundBox& box, const OutputOptions& options)
     return map;
 }
 
-// Everything between the header and the trailer, handed to emit as typed commands.
+// Everything between the header and the trailer, handed to out as typed commands.
 // movedUps (optional) gets, for each pen-up that moves, its place among all the
 // pen-ups of the working list: the simplification keeps every pen-up, in order.
-template <typename Emit>
 void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_t frameEnabled,
-                  const PenCommandWriter& writer, Emit emit, std::vector<std::size_t>* movedUps = nullptr)
+                  ParallelCommandOutput& out, std::vector<std::size_t>* movedUps = nullptr)
 {
     bool ended = false;
     std::size_t penUps = 0;
     ForEachSimplifiedNode(runs, [&](const PointNode& n, const PointNode* next) {
-        if (ended || writer.Failed()) return;
+        if (ended || out.Failed()) return;
         if (n.kind == KIND_PEN_UP) {
             ++penUps;
             if (next && next->kind == KIND_PEN_UP) return;  // only the last of a run of pen-ups moves
@@ -160,29 +160,31 @@ void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_
                 return;
             }
             if (movedUps) movedUps->push_back(penUps - 1);
-            emit(PenCommand{PenMove::Up, map.Map(n)});
+            out.Take(PenCommand{PenMove::Up, map.Map(n)});
         } else if (n.kind == KIND_PEN_DOWN) {
-            emit(PenCommand{PenMove::Down, map.Map(n)});
+            out.Take(PenCommand{PenMove::Down, map.Map(n)});
         } else {
-            emit(PenCommand{PenMove::None, {}});
+            out.Take(PenCommand{PenMove::None, {}});
         }
     });
     if (frameEnabled == 1) {
-        emit(PenCommand{PenMove::Up, {map.H, 0}});
+        out.Take(PenCommand{PenMove::Up, {map.H, 0}});
         const std::int64_t corners[4][2] = {{map.H, map.W}, {0, map.W}, {0, 0}, {map.H, 0}};
-        for (const auto& corner : corners) emit(PenCommand{PenMove::Down, {corner[0], corner[1]}});
+        for (const auto& corner : corners) out.Take(PenCommand{PenMove::Down, {corner[0], corner[1]}});
     }
-    emit(PenCommand{PenMove::Up, {map.H, 0}});
+    out.Take(PenCommand{PenMove::Up, {map.H, 0}});
 }
 
 // The art object that the pen-up at each place of the working list begins.
 // File order: one object per pen-up, after the object of leading pen-downs.
-std::vector<std::size_t> PenUpOwners(const Job& job, const WorkingList& runs, const std::vector<std::size_t>& runObjects)
+std::vector<std::size_t> PenUpOwners(const Job& job, const WorkingList& runs,
+                                     const std::vector<std::size_t>& runObjects)
 {
     std::vector<std::size_t> owners;
     if (runObjects.empty()) {
         const PointList& points = job.Points();
-        auto firstPen = std::find_if(points.begin(), points.end(), [](const PointNode& n) { return n.kind != KIND_NONE; });
+        auto firstPen =
+            std::find_if(points.begin(), points.end(), [](const PointNode& n) { return n.kind != KIND_NONE; });
         std::size_t owner = firstPen != points.end() && firstPen->kind == KIND_PEN_DOWN ? 1 : 0;
         for (const PointNode& n : points)
             if (n.kind == KIND_PEN_UP) owners.push_back(owner++);
@@ -242,26 +244,15 @@ OutputResult BuildOutputJob(const Job& job, const OutputOptions& options, const 
     if (!HasPenPoint(runs)) return OutputResult::NothingToCut;
 
     const CutterMapping map = MapForOutput(SimplifiedBox(runs), options);
-    PenCommandWriter writer(dialect, sink);
     std::vector<std::uint64_t> penUps;
     std::vector<std::size_t> movedUps;
-    std::vector<std::size_t>* moved = layout ? &movedUps : nullptr;
-    if (layout) writer.RecordPenUpsInto(&penUps);
 
     sink.Write(dialect.initCommand);
-    if (!options.compensate) {
-        WalkCommands(
-            runs, map, options.frameEnabled, writer, [&writer](const PenCommand& c) { writer.Write(c); }, moved);
-    } else {
-        const std::int32_t bladeOffset = options.bladeOffset;
-        const std::int32_t overCut = options.overCut;
-        CompensatorOutput registered(compensator, writer);
-        WalkCommands(
-            runs, map, options.frameEnabled, writer,
-            [&](const PenCommand& c) { compensator.Compensate(c, bladeOffset, overCut); }, moved);
-    }
-    writer.Flush();
-    const std::uint64_t commandBytes = writer.BytesWritten();
+    ParallelCommandOutput commands(dialect, sink,
+                                   CommandFilter{options.compensate, options.bladeOffset, options.overCut}, compensator,
+                                   layout ? &penUps : nullptr);
+    WalkCommands(runs, map, options.frameEnabled, commands, layout ? &movedUps : nullptr);
+    const std::uint64_t commandBytes = commands.Finish();
     sink.Write(dialect.trailer);
     sink.Write(std::string_view(kEndFiller, sizeof kEndFiller - 1));
     if (layout) {

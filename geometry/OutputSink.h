@@ -30,6 +30,8 @@ public:
     bool Failed() const override { return false; }
     const std::string& Text() const { return m_text; }
     std::string TakeText() { return std::move(m_text); }
+    // Empties it and keeps its memory for the next text.
+    void Clear() { m_text.clear(); }
 
 private:
     std::string m_text;

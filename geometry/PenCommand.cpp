@@ -88,9 +88,4 @@ void PenCommandWriter::Flush()
     m_used = 0;
 }
 
-bool PenCommandWriter::Failed() const
-{
-    return m_sink.Failed();
-}
-
 }  // namespace kerfmax

@@ -76,12 +76,8 @@ public:
     void Up(std::int64_t first, std::int64_t second) { Write({PenMove::Up, {first, second}}); }
     void Down(std::int64_t first, std::int64_t second) { Write({PenMove::Down, {first, second}}); }
     void Flush();
-    // The sink's failure (a full disk, a cancelled run): the caller may stop early.
-    bool Failed() const;
     // From now on, where each pen-up begins, counted from the writer's first byte.
     void RecordPenUpsInto(std::vector<std::uint64_t>* offsets) { m_penUps = offsets; }
-    // Bytes written through this writer so far, flushed or not.
-    std::uint64_t BytesWritten() const { return m_flushed + m_used; }
 
 private:
     // Plenty for a million commands per few hundred sink writes.

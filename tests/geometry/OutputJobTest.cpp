@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "geometry/BladeCompensation.h"
 #include "geometry/OutputJob.h"
 #include "geometry/OutputSink.h"
+#include "geometry/ParallelCommandOutput.h"
 #include "geometry/PenCommand.h"
 #include "support/TestSupport.h"
 
@@ -209,6 +211,65 @@ TEST(PenCommands, NumbersAreWrittenAsPrintfWouldAtEveryLength)
     EXPECT_EQ(sink.Text(), expected);
     ASSERT_EQ(penUps.size(), std::size(values) + 20000);
     EXPECT_EQ(std::count_if(penUps.begin(), penUps.end(), [&](std::uint64_t at) { return sink.Text()[at] != 'X'; }), 0);
+}
+
+// Corners of every kind on a coarse grid (zero-length legs, right angles, blunt
+// and sharp turns), with pen-ups and placeholders between the paths, and no
+// pen-up at the start: the stream carries on from where the last job left the filter.
+std::vector<PenCommand> RandomStream(std::size_t length)
+{
+    std::mt19937 random(19);
+    std::uniform_int_distribution<int> grid(0, 8), what(0, 9);
+    std::vector<PenCommand> stream;
+    for (std::size_t i = 0; i < length; ++i) {
+        const int w = what(random);
+        const PenMove move = w < 7 ? PenMove::Down : w < 9 ? PenMove::Up : PenMove::None;
+        stream.push_back({move, move == PenMove::None ? PenPoint{} : PenPoint{grid(random) * 250, grid(random) * 250}});
+    }
+    stream.push_back({PenMove::Up, {0, 0}});
+    return stream;
+}
+
+TEST(OutputJob, ChunksWorkedOnSeveralThreadsWriteWhatOneFilterWrites)
+{
+    const std::vector<PenCommand> stream = RandomStream(5000);
+    const std::string previousJob = "PU7,7;PD50,7;PD50,60;PU3,3;";
+    const std::string nextJob = "PD500,0;PD500,500;PU0,0;PD0,300;PD0,0;PU0,0;";
+    const CutterDialect texts;
+    const CommandFilter filters[] = {{true, kBlade, kOverCut}, {true, kBlade, 0}, {true, 0, kOverCut}, {false, 0, 0}};
+    // Chunks of one or a few commands, more threads than chunks in flight, and none.
+    const ParallelPlan plans[] = {{5, 2}, {1, 3}, {64, 1}, {7, 0}, {1000000, 2}};
+    for (const CommandFilter& filter : filters) {
+        for (const ParallelPlan& plan : plans) {
+            SCOPED_TRACE(testing::Message()
+                         << "blade " << filter.bladeOffset << " over-cut " << filter.overCut << " compensated "
+                         << filter.compensate << " chunk " << plan.chunkCommands << " workers " << plan.workers);
+            BladeCompensator alone, chunked;
+            Compensate(alone, previousJob, kBlade, kOverCut);
+            Compensate(chunked, previousJob, kBlade, kOverCut);
+            StringSink expected;
+            std::vector<std::uint64_t> expectedUps;
+            {
+                PenCommandWriter writer(texts, expected);
+                writer.RecordPenUpsInto(&expectedUps);
+                CompensatorOutput registered(alone, writer);
+                for (const PenCommand& command : stream) {
+                    if (filter.compensate) alone.Compensate(command, filter.bladeOffset, filter.overCut);
+                    else writer.Write(command);
+                }
+            }
+            StringSink sink;
+            std::vector<std::uint64_t> penUps;
+            ParallelCommandOutput output(texts, sink, filter, chunked, &penUps, plan);
+            for (const PenCommand& command : stream) output.Take(command);
+            EXPECT_EQ(output.Finish(), expected.Text().size());
+            EXPECT_EQ(sink.Text(), expected.Text());
+            EXPECT_EQ(penUps, expectedUps);
+            // Both filters are left alike: the next job, which begins with a cut
+            // from where this one left the knife, comes out the same.
+            EXPECT_EQ(Compensate(chunked, nextJob, kBlade, kOverCut), Compensate(alone, nextJob, kBlade, kOverCut));
+        }
+    }
 }
 
 TEST(OutputJob, FileSinkReplacesTheTargetOnlyWhenTheWholeStreamIsCommitted)
