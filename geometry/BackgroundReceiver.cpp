@@ -1,5 +1,6 @@
 #include "geometry/BackgroundReceiver.h"
 
+#include <system_error>
 #include <utility>
 
 namespace kerfmax {
@@ -30,8 +31,19 @@ void BackgroundReceiver::ExpectBytes(std::uint64_t bytes)
 
 void BackgroundReceiver::HandOver()
 {
+    if (!m_thread.joinable() && !m_threadRefused) {
+        try {
+            m_thread = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            m_threadRefused = true;  // no thread to spare: the caller's thread does it
+        }
+    }
+    if (m_threadRefused) {
+        for (const PathRecord& record : m_batch) m_target.Receive(record);
+        m_batch.clear();
+        return;
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
     m_changed.wait(lock, [this] { return m_handedOver.size() < kMostHandedOver; });
     m_handedOver.push_back(std::move(m_batch));
     if (m_spare.empty()) {

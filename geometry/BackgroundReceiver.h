@@ -25,7 +25,7 @@ public:
     BackgroundReceiver(const BackgroundReceiver&) = delete;
     BackgroundReceiver& operator=(const BackgroundReceiver&) = delete;
 
-    // Passed on at once while no record has gone over yet (it is a hint only).
+    // Passed on while no thread receives (it is a hint only, given before the records).
     void ExpectBytes(std::uint64_t bytes) override;
     void Receive(const PathRecord& record) override
     {
@@ -44,6 +44,7 @@ private:
     RecordReceiver& m_target;
     const std::size_t m_batchRecords;
     Batch m_batch;
+    bool m_threadRefused = false;  // the system had no thread to spare
 
     alignas(64) std::mutex m_mutex;
     std::condition_variable m_changed;  // a batch was handed over or received, or the end came

@@ -1,6 +1,7 @@
 #include "geometry/ParallelCommandOutput.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace kerfmax {
 
@@ -60,19 +61,20 @@ void ParallelCommandOutput::Submit(bool last)
         }
         next->commands.clear();
     }
-    if (m_plan.workers == 0 || (chunk.first && chunk.last)) {
+    // A stream of one chunk is not worth a thread.
+    if (!(chunk.first && chunk.last)) StartWorkers();
+    if (m_workers.empty()) {
         Work(chunk);
         WriteOut(chunk);
         m_spare.push_back(std::move(m_current));
     } else {
-        StartWorkers();
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_waiting.push_back(&chunk);
         }
         m_work.notify_one();
         m_inFlight.push_back(std::move(m_current));
-        WriteFinished(m_inFlight.size() > kInFlightPerWorker * m_plan.workers);
+        WriteFinished(m_inFlight.size() > kInFlightPerWorker * m_workers.size());
     }
     m_current = std::move(next);
 }
@@ -107,8 +109,13 @@ void ParallelCommandOutput::Work(Chunk& chunk)
 
 void ParallelCommandOutput::StartWorkers()
 {
-    if (!m_workers.empty()) return;
-    for (unsigned i = 0; i < m_plan.workers; ++i) m_workers.emplace_back([this] { RunWorker(); });
+    if (m_triedWorkers) return;
+    m_triedWorkers = true;
+    try {
+        for (unsigned i = 0; i < m_plan.workers; ++i) m_workers.emplace_back([this] { RunWorker(); });
+    } catch (const std::system_error&) {
+        // The system has no thread to spare: the ones started (maybe none) do the work.
+    }
 }
 
 void ParallelCommandOutput::StopWorkers()

@@ -79,6 +79,7 @@ private:
     std::unique_ptr<Chunk> NewChunk() const;
     void Work(Chunk& chunk);
     void Submit(bool last);
+    // Starts the plan's workers once; those the system refuses are done without.
     void StartWorkers();
     void StopWorkers();
     void RunWorker();
@@ -98,6 +99,7 @@ private:
     std::size_t m_submitted = 0;
     std::uint64_t m_written = 0;
     bool m_finished = false;
+    bool m_triedWorkers = false;
 
     std::mutex m_mutex;
     std::condition_variable m_work;  // a chunk waits, or the workers may stop
