@@ -1,9 +1,7 @@
 #include "geometry/Job.h"
 
 #include <cstdint>
-#include <memory>
 
-#include "geometry/BackgroundReceiver.h"
 #include "geometry/CuttingOrder.h"
 #include "geometry/JobFile.h"
 #include "geometry/PointList.h"
@@ -43,17 +41,11 @@ bool SizeFits(const BoundBox& box)
 
 void Job::LoadJob(const std::filesystem::path& path)
 {
-    // A large job is flattened beside the reading of its text. The flattener,
-    // which that thread writes for every record, lives apart from the reader's
-    // fields, so the two never share a cache line.
-    auto flattener = std::make_unique<PathFlattener>();
-    BackgroundReceiver flattening(*flattener);
-    JobTextReader reader(flattening);
-    const bool readable = FeedJobFile(path, reader) == 0;
-    flattening.Finish();
     // An unreadable file gives no record, which is what "no job" means.
-    if (!readable) flattener->Points().clear();
-    Load(reader, *flattener);
+    PathFlattener flattener;
+    JobTextReader reader(flattener);
+    if (FeedJobFile(path, reader) != 0) flattener.Points().clear();
+    Load(reader, flattener);
 }
 
 void Job::LoadJobText(std::string_view text)

@@ -183,7 +183,9 @@ const char* JobTextReader::ReadUsualRecord(const char* at, const char* end)
         return nullptr;
     const std::int32_t kind = at[0] == 'B' ? KIND_BEZIER : at[1] == 'U' ? KIND_PEN_UP : KIND_PEN_DOWN;
     const int count = kind == KIND_BEZIER ? 6 : 2;
-    std::int32_t values[6];
+    // Held in 64 bits: each is read back whole as it was written, which keeps
+    // the copy below from waiting on pieces of two writes.
+    std::int64_t values[6];
     const char* p = at + 2;
     for (int i = 0; i < count; ++i) {
         if (i > 0) {
@@ -200,7 +202,7 @@ const char* JobTextReader::ReadUsualRecord(const char* at, const char* end)
         values[i] = negative ? -magnitude : magnitude;
     }
     if (p == end || *p != ';') return nullptr;
-    std::copy(values, values + count, m_values);
+    for (int i = 0; i < count; ++i) m_values[i] = static_cast<std::int32_t>(values[i]);
     StoreRecord(kind, count);
     return p + 1;
 }

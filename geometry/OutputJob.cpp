@@ -160,19 +160,19 @@ void WalkCommands(const WorkingList& runs, const CutterMapping& map, std::int32_
                 return;
             }
             if (movedUps) movedUps->push_back(penUps - 1);
-            out.Take(PenCommand{PenMove::Up, map.Map(n)});
+            out.Take(PenMove::Up, map.Map(n));
         } else if (n.kind == KIND_PEN_DOWN) {
-            out.Take(PenCommand{PenMove::Down, map.Map(n)});
+            out.Take(PenMove::Down, map.Map(n));
         } else {
-            out.Take(PenCommand{PenMove::None, {}});
+            out.Take(PenMove::None);
         }
     });
     if (frameEnabled == 1) {
-        out.Take(PenCommand{PenMove::Up, {map.H, 0}});
+        out.Take(PenMove::Up, {map.H, 0});
         const std::int64_t corners[4][2] = {{map.H, map.W}, {0, map.W}, {0, 0}, {map.H, 0}};
-        for (const auto& corner : corners) out.Take(PenCommand{PenMove::Down, {corner[0], corner[1]}});
+        for (const auto& corner : corners) out.Take(PenMove::Down, {corner[0], corner[1]});
     }
-    out.Take(PenCommand{PenMove::Up, {map.H, 0}});
+    out.Take(PenMove::Up, {map.H, 0});
 }
 
 // The art object that the pen-up at each place of the working list begins.

@@ -24,6 +24,10 @@ ParallelCommandOutput::ParallelCommandOutput(const CommandTexts& texts, OutputSi
       m_plan(plan),
       m_current(NewChunk())
 {
+    if (!filter.compensate || (filter.bladeOffset == 0 && filter.overCut == 0)) {
+        m_direct.emplace(texts, sink);
+        m_direct->RecordPenUpsInto(penUps);
+    }
 }
 
 ParallelCommandOutput::~ParallelCommandOutput()
@@ -34,12 +38,18 @@ ParallelCommandOutput::~ParallelCommandOutput()
 std::uint64_t ParallelCommandOutput::Finish()
 {
     if (m_finished) return m_written;
+    if (m_direct) {
+        m_direct->Flush();
+        m_finished = true;
+        m_written = m_direct->BytesWritten();
+        return m_written;
+    }
     const bool split = m_submitted > 0;
     const Chunk& last = *m_current;  // stays alive among the spare chunks
     Submit(true);
     m_finished = true;
     while (!m_inFlight.empty()) WriteFinished(true);
-    if (split && m_filter.compensate) LeaveFilterAsAfter(last);
+    if (split) LeaveFilterAsAfter(last);
     StopWorkers();
     return m_written;
 }
@@ -92,17 +102,15 @@ void ParallelCommandOutput::Work(Chunk& chunk)
     chunk.penUps.clear();
     PenCommandWriter writer(m_texts, chunk.bytes);
     if (m_penUps) writer.RecordPenUpsInto(&chunk.penUps);
-    if (m_filter.compensate) {
-        BladeCompensator own;
-        BladeCompensator& filter = chunk.first ? m_compensator : own;
+    BladeCompensator own;
+    BladeCompensator& filter = chunk.first ? m_compensator : own;
+    {
         CompensatorOutput registered(filter, writer);
         for (const PenCommand& command : chunk.commands)
             filter.Compensate(command, m_filter.bladeOffset, m_filter.overCut);
         // What the next chunk's pen-up does first: end the path under way, here,
         // so that its last commands come before that pen-up.
         if (!chunk.last) filter.Compensate(PenCommand{}, m_filter.bladeOffset, m_filter.overCut);
-    } else {
-        for (const PenCommand& command : chunk.commands) writer.Write(command);
     }
     writer.Flush();
 }

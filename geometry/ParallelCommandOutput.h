@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -55,11 +56,17 @@ public:
     ParallelCommandOutput(const ParallelCommandOutput&) = delete;
     ParallelCommandOutput& operator=(const ParallelCommandOutput&) = delete;
 
-    // The next command of the stream (before Finish()).
-    void Take(const PenCommand& command)
+    // The next command of the stream (before Finish()). Its parts come as values,
+    // so that they go straight into place, never through memory the caller
+    // wrote a moment before in other pieces (which stalls the reading).
+    void Take(PenMove move, PenPoint point = {})
     {
-        if (command.move == PenMove::Up && m_current->commands.size() >= m_plan.chunkCommands) Submit(false);
-        m_current->commands.push_back(command);
+        if (m_direct) {
+            m_direct->Write({move, point});
+            return;
+        }
+        if (move == PenMove::Up && m_current->commands.size() >= m_plan.chunkCommands) Submit(false);
+        m_current->commands.push_back({move, point});
     }
     // The sink's failure (a full disk, a cancelled run): the caller may stop early.
     bool Failed() const { return m_sink.Failed(); }
@@ -67,7 +74,8 @@ public:
     std::uint64_t Finish();
 
 private:
-    struct Chunk {
+    // On cache lines of its own: the caller fills one chunk while workers write others.
+    struct alignas(64) Chunk {
         std::vector<PenCommand> commands;
         bool first = false;  // carries on from the process filter
         bool last = false;  // ends the stream: no next pen-up finishes its path
@@ -95,6 +103,9 @@ private:
     std::vector<std::uint64_t>* m_penUps;
     const ParallelPlan m_plan;
 
+    // Commands that go through no filter are only formatted, which costs less
+    // than handing them to another core: they are written here as they come.
+    std::optional<PenCommandWriter> m_direct;
     std::unique_ptr<Chunk> m_current;
     std::size_t m_submitted = 0;
     std::uint64_t m_written = 0;

@@ -78,6 +78,8 @@ public:
     void Flush();
     // From now on, where each pen-up begins, counted from the writer's first byte.
     void RecordPenUpsInto(std::vector<std::uint64_t>* offsets) { m_penUps = offsets; }
+    // Bytes written through this writer so far, flushed or not.
+    std::uint64_t BytesWritten() const { return m_flushed + m_used; }
 
 private:
     // Plenty for a million commands per few hundred sink writes.

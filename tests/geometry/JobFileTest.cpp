@@ -6,7 +6,6 @@
 #include <cmath>
 #include <string>
 
-#include "geometry/BackgroundReceiver.h"
 #include "geometry/Job.h"
 #include "geometry/JobFile.h"
 #include "geometry/PointList.h"
@@ -123,37 +122,6 @@ TEST(JobLoading, JobIsMovedToTheOriginOrNotLoadedAtAll)
     EXPECT_FALSE(job.HasJob());
     EXPECT_TRUE(job.Points().empty());
     EXPECT_TRUE(job.ArtObjects().empty());
-}
-
-TEST(JobLoading, ALargeJobFlattenedBesideItsReadingIsTheJobOfItsText)
-{
-    // Curves, pen records after curves, broken numbers, many times over.
-    std::string text;
-    for (int i = 0; i < 1000; ++i) {
-        const std::string n = std::to_string(i);
-        text += "PU" + n + ",7;BZ30,0,60,9,100," + n + ";PD1 2;PD-" + n + "," + n + ";PDx;";
-    }
-    text += "SP0;PU1,1;";
-    const PointList expected = FlattenPaths(ParseJobText(text));
-    // Batches of every size reach the flattener whole and in order.
-    for (std::size_t batch : {1, 3, 1000}) {
-        PathFlattener flattener;
-        BackgroundReceiver flattening(flattener, batch);
-        JobTextReader reader(flattening);
-        reader.Feed(text.data(), text.size());
-        reader.Finish();
-        flattening.Finish();
-        EXPECT_EQ(NodesText(flattener.Points()), NodesText(expected)) << batch;
-        EXPECT_EQ(flattener.RecordCount(), 5000u) << batch;
-    }
-    test::TempDir dir;
-    test::WriteFileBytes(dir / "big.hb", text);
-    Job fromFile, fromText;
-    fromFile.LoadJob((dir / "big.hb").string());
-    fromText.LoadJobText(text);
-    EXPECT_EQ(NodesText(fromFile.Points()), NodesText(fromText.Points()));
-    EXPECT_EQ(fromFile.Box(), fromText.Box());
-    EXPECT_EQ(fromFile.RecordCount(), fromText.RecordCount());
 }
 
 // A 1000 x 500 rectangle and a small mark inside it.

@@ -261,7 +261,7 @@ TEST(OutputJob, ChunksWorkedOnSeveralThreadsWriteWhatOneFilterWrites)
             StringSink sink;
             std::vector<std::uint64_t> penUps;
             ParallelCommandOutput output(texts, sink, filter, chunked, &penUps, plan);
-            for (const PenCommand& command : stream) output.Take(command);
+            for (const PenCommand& command : stream) output.Take(command.move, command.point);
             EXPECT_EQ(output.Finish(), expected.Text().size());
             EXPECT_EQ(sink.Text(), expected.Text());
             EXPECT_EQ(penUps, expectedUps);
