@@ -130,10 +130,12 @@ private:
     }
 
     Out m_out;
+    // The pending point's coordinates are written one by one; kept apart, they
+    // are never read back as one 8-byte piece, which would wait on both writes.
     std::int32_t m_px = 0;
-    std::int32_t m_py = 0;
     bool m_runX = false;
     bool m_runY = false;
+    std::int32_t m_py = 0;
     std::optional<PointNode> m_last;
     bool m_seenPen = false;
 };
