@@ -1,11 +1,12 @@
 #pragma once
 // The pen commands of a job, compensated and written in the dialect's words on
-// the machine's cores. The stream is cut into chunks just before a pen-up: a
-// pen-up sets every part of the blade-offset filter's state that later commands
-// read, so each chunk can run through a filter and a writer of its own, and the
-// chunks' bytes reach the sink in order. The bytes, the places of the pen-ups
-// and the process filter's state afterwards are those of one filter working
-// through the whole stream on one thread.
+// the machine's cores (commands that need no blade-offset filter are only
+// formatted, on the caller's thread). The stream is cut into chunks just before
+// a pen-up: a pen-up sets every part of the blade-offset filter's state that
+// later commands read, so each chunk can run through a filter and a writer of
+// its own, and the chunks' bytes reach the sink in order. The bytes, the places
+// of the pen-ups and the process filter's state afterwards are those of one
+// filter working through the whole stream on one thread.
 #include <algorithm>
 #include <condition_variable>
 #include <cstddef>
@@ -49,8 +50,13 @@ struct ParallelPlan {
     // Threads that work on chunks; 0 works every chunk on the caller's thread.
     unsigned workers = DefaultWorkerCount();
 
-    // The machine's cores, at most eight.
-    static unsigned DefaultWorkerCount() { return std::min(std::thread::hardware_concurrency(), 8u); }
+    // The machine's cores, at most eight; none on a single core, where another
+    // thread would only add the hand-overs.
+    static unsigned DefaultWorkerCount()
+    {
+        const unsigned cores = std::thread::hardware_concurrency();
+        return cores > 1 ? std::min(cores, 8u) : 0;
+    }
 };
 
 class ParallelCommandOutput {
