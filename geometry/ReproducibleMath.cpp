@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -115,17 +116,37 @@ Pair SineOfReduced(const Reduced& r, const ReducedPowers& powers, unsigned quart
     return {s.hi, (small + bh * powers.sinMinusR) + ah * powers.cosMinusOne};
 }
 
+// The arguments whose rounding the fast evaluation cannot decide are few, and
+// some come back at every corner of a kind (the end of a right-angle arc is
+// one): each thread keeps the slow path's last few answers.
+struct SlowAnswer {
+    std::uint64_t bits = 0;
+    unsigned quarters = 4;  // none: only 0 (sine) and 1 (cosine) are asked
+    double value = 0.0;
+};
+constexpr int kSlowAnswersKept = 8;
+thread_local SlowAnswer t_slowAnswers[kSlowAnswersKept];
+thread_local int t_nextSlowAnswer = 0;
+
+double SlowSineOrCosine(double x, unsigned quarters)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);  // by its bits: -0.0 is not 0.0
+    for (const SlowAnswer& kept : t_slowAnswers)
+        if (kept.bits == bits && kept.quarters == quarters) return kept.value;
+    (quarters == 0 ? g_slowSin : g_slowCos).fetch_add(1, std::memory_order_relaxed);
+    const double value = quarters == 0 ? AccurateSin(x) : AccurateCos(x);
+    t_slowAnswers[t_nextSlowAnswer] = {bits, quarters, value};
+    t_nextSlowAnswer = (t_nextSlowAnswer + 1) % kSlowAnswersKept;
+    return value;
+}
+
 // The correctly rounded value from the fast evaluation, or the slow path's.
 double Rounded(const Pair& v, double x, unsigned quarters)
 {
     double result = 0.0;
     if (RoundsSurely(v.hi, v.lo, kSineRelativeError * std::fabs(v.hi) + kReductionError, &result)) return result;
-    if (quarters == 0) {
-        g_slowSin.fetch_add(1, std::memory_order_relaxed);
-        return AccurateSin(x);
-    }
-    g_slowCos.fetch_add(1, std::memory_order_relaxed);
-    return AccurateCos(x);
+    return SlowSineOrCosine(x, quarters);
 }
 
 double SineOrCosine(double x, unsigned quarters)

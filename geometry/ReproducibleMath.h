@@ -26,8 +26,9 @@ SineAndCosine ReproducibleSinCos(double x);
 // Correctly rounded on [-1, 1]; NaN outside it.
 double ReproducibleAcos(double x);
 
-// How many calls so far could not decide the rounding from the fast
-// evaluation and took the slow, wide path (about one in ten thousand).
+// How many times so far the slow, wide path ran: for a call that could not
+// decide the rounding from the fast evaluation (about one in ten thousand),
+// unless its thread had asked the same a moment before.
 struct ReproducibleMathSlowCalls {
     std::uint64_t sin = 0, cos = 0, acos = 0;
 };

@@ -46,5 +46,22 @@ TEST(ReproducibleMath, ResultsAreCorrectlyRoundedAtTheEdgesAndWhereTheCLibraries
     EXPECT_EQ(ReproducibleCos(0x1.2e20e285fe00ep+1), -0x1.6b8ce030792edp-1);
 }
 
+TEST(ReproducibleMath, ArgumentsThatComeBackTakeTheSlowPathOnce)
+{
+    // The end of a right-angle arc and a step of another: the fast evaluation
+    // cannot decide their rounding, and a job asks for them at every such corner.
+    const double arcEnd = 0x1.921fb54442d19p+0, step = 0x1.5c92905e3040fp+0;
+    const ReproducibleMathSlowCalls before = ReproducibleMathSlowCallCounts();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ReproducibleCos(arcEnd), -0x1.72cece675d1fdp-53);
+        EXPECT_EQ(ReproducibleSinCos(-arcEnd).cosine, -0x1.72cece675d1fdp-53);
+        EXPECT_EQ(ReproducibleSin(step), 0x1.f4d6b21309bdbp-1);
+        EXPECT_EQ(ReproducibleSinCos(-step).sine, -0x1.f4d6b21309bdbp-1);
+    }
+    const ReproducibleMathSlowCalls after = ReproducibleMathSlowCallCounts();
+    EXPECT_EQ(after.cos - before.cos, 2u);  // each sign once
+    EXPECT_EQ(after.sin - before.sin, 2u);
+}
+
 }  // namespace
 }  // namespace kerfmax
