@@ -162,70 +162,84 @@ bool OutOfRange(double x)
 
 // --- acos ---------------------------------------------------------------
 //
-// acos x = B + m asin t with (B, m, t) = (pi/2, -+1, |x|) for |x| <= 1/2 and
-// (0 or pi, +-2, sqrt((1 - |x|) / 2)) beyond, where the square root keeps the
-// precision near +-1 (1 - |x| is exact there). t is taken as head + tail,
-// head of 26 significant bits. With c the table point nearest to t,
-// asin(c + v) = a0 + a1 v + (terms from v^2 up): the table holds
-// (B + m a0) / |m| as a double-double, and m a1High v is exact (v = head - c has
-// 26 bits, a1High 27), so B + m (a0 + a1High v) is one exact double-double
-// sum; the rest is summed in plain doubles.
+// acos x = m (B + asin t) with (m, B, t) = (-1, -pi/2, x) for 0 <= x <= 1/2,
+// (1, pi/2, -x) for -1/2 <= x < 0, and (2, 0, r) or (-2, -pi/2, r) for x
+// beyond +-1/2, where r = sqrt(w), w = (1 - |x|) / 2, keeps the precision near
+// +-1 (w is exact there). m is a power of two, so scaling by it commutes with
+// the rounding: only S = B + asin t is rounded and tested.
 //
-// Error bound, relative to A = asin(head + tail), for |v + tail| <= h = 2^-10:
-// - polynomial: below 2^-75 (make_trig_tables.py prints 2^-77.1);
-// - tail: exact for |x| <= 1/2; beyond it, (w - head^2) / (t + head) is within
-//   2^-51.4 of the true tail (w - head^2 is exact: head^2 has 52 bits and lies
-//   within a factor 2 of w), and the tail is below 2^-25.9 t: under 2^-77 A;
-// - the terms from v^2 up are at most 2^-20 of A (the generator prints it),
-//   computed with 6.5 roundings of 2^-53 at most (u = v + tail and u^2 three,
-//   two in Estrin's scheme, where each next term is at most 1/6 of the one
-//   before, one in the product): 2^-70.3 A;
-// - a1High tail + a1Low u is below 2^-25.7 A, its rounding 2^-78.7 A, and the
-//   sum with the terms from v^2 up (below 2^-19.9 A) 2^-72.9 A;
-// so asin's low part is within 2^-69.9 A. Since |B + m asin| >= |m| A,
-// that is 2^-69.9 of acos; the two sums with the exact double-double's low
-// part and the table's add 2^-72.9 of acos. The rounding test uses 2^-69.
-constexpr double kArcCosineRelativeError = 0x1p-69;
+// t is the double nearest to r (or |x|), c the table point nearest to t, and
+// u = t - c (exact, |u| <= h = 2^-12). With head = t cut to 26 significant
+// bits, v = head - c (exact, 26 bits) and tail = r - head:
+// asin(c + u) = a0 + a1High v + a1High tail + a1Low u + a2 u^2 + ... + a5 u^5.
+// The table holds B + a0 as a double-double; a1High (27 bits) times v is
+// exact, so B + a0 + a1High v is one exact double-double sum, and the rest is
+// summed in plain doubles. Beyond +-1/2, tail = (w - head^2) / (t + head)
+// (w - head^2 is exact), and the polynomial, taken at t, moves to r by its
+// derivative: (r - t) (a1 + 2 a2 u), with r - t = tail - (t - head).
+//
+// Error bound, relative to A = asin(r) (|S| >= A):
+// - polynomial: below 2^-75.5 (make_trig_tables.py prints 2^-75.7);
+// - tail: t + head is within 2^-52.4 of r + head, so the quotient within
+//   2^-51.7 of the true tail; the tail is below 2^-25 t: 2^-76.5 A;
+// - the derivative's further terms, 3 a3 u^2 + ..., times |r - t| <= 2^-53 t:
+//   below 2^-76.4 A;
+// - the terms from u^2 up: their sum is at most 2^-24.3 of A (the generator
+//   prints it), the sum of their sizes 2^-23.7 (each is at most a sixth of
+//   the one before), computed with four roundings of 2^-53 (u^2 one, two in
+//   Estrin's scheme, one in the product): 2^-74.7 A;
+// - the four sums into the low part, of terms below 2^-23.2 A: 2^-74.6 A.
+// Together below 2^-73 A. The rounding test uses 2^-71.
+constexpr double kArcCosineRelativeError = 0x1p-71;
 
-// acos x = scale * bases[base] + m asin t: pi/2 -+ asin |x| for |x| <= 1/2,
-// 2 asin t and pi - 2 asin t beyond.
+// The upper 26 significant bits of a >= 0, cut off by a mask: one operation.
+double UpperBits(double a)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &a, sizeof bits);
+    bits &= 0xfffffffff8000000u;
+    std::memcpy(&a, &bits, sizeof bits);
+    return a;
+}
+
+// acos x = m (B + asin t); the table's bases are B + a0 for B = 0, -pi/2 and pi/2.
 struct ArcCosineFrame {
     int base;
-    double scale, m;
+    double m;
 };
 
 ArcCosineFrame FrameOf(bool ends, bool negative)
 {
-    static constexpr double kFactors[2][2][2] = {{{1.0, -1.0}, {1.0, 1.0}}, {{2.0, 2.0}, {2.0, -2.0}}};
-    const double* f = kFactors[ends][negative];
-    return {int(negative) + int(!ends), f[0], f[1]};
+    static constexpr double kMultipliers[2][2] = {{-1.0, 1.0}, {2.0, -2.0}};
+    return {int(negative) + int(!ends), kMultipliers[ends][negative]};
 }
 
-// acos x from t = head + tail in [0, 1/2], head of 26 significant bits (see above).
+// acos x from t, head and tail as above (for |x| <= 1/2, tail = t - head).
+template <bool ends>
 double ArcCosine(double x, double t, double head, double tail, ArcCosineFrame frame)
 {
-    constexpr double kPoints = 2 * trig::kArcSineIntervals;
-    constexpr double kShifter = 0x1.8p52;  // adding it rounds to a whole number, kept in the low bits
-    const double shifted = t * kPoints + kShifter;
+    // Adding it rounds t to a table point, whose number stays in the low bits.
+    constexpr double kShifter = 0x1.8p52 / (2 * trig::kArcSineIntervals);
+    const double shifted = t + kShifter;
     std::uint64_t bits = 0;
     std::memcpy(&bits, &shifted, sizeof bits);
-    const trig::ArcSineRow& row = kArcSineTable[bits & 0x1ff];
-    const double v = head - (shifted - kShifter) * (1.0 / kPoints);  // exact, 26 bits at most
+    const trig::ArcSineRow& row = kArcSineTable[bits & (2 * trig::kArcSineIntervals - 1)];
+    const double c = shifted - kShifter;
+    const double v = head - c;
+    const double u = t - c;
     const double* base = row.bases[frame.base];
-    // |B + m a0| >= 2 |m a1 v| unless it is 0
-    const Pair sum = FastTwoSum(frame.scale * base[0], frame.m * (row.a1High * v));
-    const double* a = row.a;  // a[0] is the coefficient of v^2
-    const double u = v + tail;
+    const Pair sum = FastTwoSum(base[0], row.a1High * v);  // |B + a0| >= |a1 v| unless it is 0
+    const double* a = row.a;  // a[0] is the coefficient of u^2
     const double u2 = u * u;
-    const double u4 = u2 * u2;
     // Estrin's scheme: shorter chains of dependent operations than Horner's.
-    const double higher = u2 * (((a[0] + u * a[1]) + u2 * (a[2] + u * a[3])) + u4 * (a[4] + u * a[5]));
-    const double rest = (row.a1High * tail + row.a1Low * u) + higher;
-    const double low = (sum.lo + frame.scale * base[1]) + frame.m * rest;
+    const double higher = u2 * ((a[0] + u * a[1]) + u2 * (a[2] + u * a[3]));
+    double rest = (row.a1High * tail + row.a1Low * u) + higher;
+    if constexpr (ends) rest += (tail - (t - head)) * ((u + u) * a[0]);
+    const double low = (sum.lo + base[1]) + rest;
     double rounded = 0.0;
-    if (RoundsSurely(sum.hi, low, kArcCosineRelativeError * sum.hi, &rounded)) return rounded;
+    if (RoundsSurely(sum.hi, low, kArcCosineRelativeError * sum.hi, &rounded)) return frame.m * rounded;
     g_slowAcos.fetch_add(1, std::memory_order_relaxed);
-    return AccurateAcos(x, sum.hi, low);
+    return AccurateAcos(x, frame.m * sum.hi, frame.m * low);
 }
 
 }  // namespace
@@ -255,24 +269,26 @@ SineAndCosine ReproducibleSinCos(double x)
 
 double ReproducibleAcos(double x)
 {
-    const double ax = std::fabs(x);
-    if (!(ax < 1.0)) {
-        if (ax == 1.0) return x > 0 ? 0.0 : trig::kPi[0];
-        return std::numeric_limits<double>::quiet_NaN();
-    }
     // The sign and the range from the bits: the table is read sooner than
-    // through floating-point comparisons (that took 40 % off the cost per
-    // call when measured).
+    // through floating-point comparisons.
     std::uint64_t bits = 0;
     std::memcpy(&bits, &x, sizeof bits);
+    const std::uint64_t magnitude = bits & 0x7fffffffffffffffu;
+    if (magnitude >= 0x3ff0000000000000u) {  // |x| >= 1, or NaN
+        if (magnitude == 0x3ff0000000000000u) return x > 0 ? 0.0 : trig::kPi[0];
+        return std::numeric_limits<double>::quiet_NaN();
+    }
     const bool negative = (bits >> 63) != 0;
-    const bool ends = (bits & 0x7fffffffffffffffu) > 0x3fe0000000000000u;  // |x| > 1/2
-    const double w = (1.0 - ax) * 0.5;  // exact when ends
-    const double t = ends ? std::sqrt(w) : ax;
-    const double head = HighHalf(t);
+    const double ax = std::fabs(x);
+    if (magnitude <= 0x3fe0000000000000u) {  // |x| <= 1/2
+        const double head = UpperBits(ax);
+        return ArcCosine<false>(x, ax, head, ax - head, FrameOf(false, negative));
+    }
+    const double w = (1.0 - ax) * 0.5;  // exact
+    const double t = std::sqrt(w);
+    const double head = UpperBits(t);
     // sqrt(w) - head = (w - head^2) / (sqrt(w) + head), w - head^2 exact
-    const double tail = ends ? (w - head * head) / (t + head) : ax - head;
-    return ArcCosine(x, t, head, tail, FrameOf(ends, negative));
+    return ArcCosine<true>(x, t, head, (w - head * head) / (t + head), FrameOf(true, negative));
 }
 
 ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts()

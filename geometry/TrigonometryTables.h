@@ -16,13 +16,13 @@ constexpr int kSineRows = kSineSteps / 2 + 1;
 // asin(c + v) = sum a_k v^k for |v| <= 1 / (4 * kArcSineIntervals) around
 // c = i / (2 * kArcSineIntervals); a1 as a1High (27 significant bits, so
 // that its product with a 26-bit offset is exact) plus a1Low.
-constexpr int kArcSineIntervals = 256;
+constexpr int kArcSineIntervals = 1024;
 constexpr int kArcSineRows = kArcSineIntervals + 1;
-constexpr int kArcSineDegree = 7;
+constexpr int kArcSineDegree = 5;
 struct ArcSineRow {
-    double bases[3][2];  // a0, pi/2 - a0 and pi/2 + a0 as double-doubles: the arc cosine starts from one
+    double bases[3][2];  // a0, a0 - pi/2 and pi/2 + a0 as double-doubles: the arc cosine starts from one
     double a1High, a1Low;
-    double a[kArcSineDegree - 1];  // a2 .. a7
+    double a[kArcSineDegree - 1];  // a2 .. a5
 };
 
 extern const double kStepsPerRadian;  // kSineSteps / pi

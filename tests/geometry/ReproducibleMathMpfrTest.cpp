@@ -11,6 +11,7 @@
 
 #include "geometry/AccurateTrigonometry.h"
 #include "geometry/ReproducibleMath.h"
+#include "geometry/TrigonometryTables.h"
 
 namespace kerfmax {
 namespace {
@@ -74,8 +75,10 @@ std::vector<double> Cosines(long count)
     Random random;
     std::vector<double> cosines = {
         0.0, -0.0, 1.0, -1.0, 0x1p-1074, -0x1p-1074, 0x1.fffffffffffffp-1, -0x1.fffffffffffffp-1, 0.5, -0.5};
-    for (int k = 0; k < 256; ++k) {
-        const double t = (2 * k + 1) / 1024.0;
+    for (const double half : {0x1.0000000000001p-1, 0x1.fffffffffffffp-2})  // where the paths meet
+        cosines.insert(cosines.end(), {half, -half});
+    for (int k = 0; k < trig::kArcSineIntervals; ++k) {
+        const double t = (2 * k + 1) / (4.0 * trig::kArcSineIntervals);
         for (double x : {t, 1.0 - 2.0 * t * t}) {
             double near = x;
             for (int step = 0; step < 3; ++step) near = std::nextafter(near, 0.0);
