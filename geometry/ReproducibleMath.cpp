@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "geometry/AccurateTrigonometry.h"
 #include "geometry/TrigonometryTables.h"
@@ -168,38 +171,41 @@ bool OutOfRange(double x)
 // +-1 (w is exact there). m is a power of two, so scaling by it commutes with
 // the rounding: only S = B + asin t is rounded and tested.
 //
-// t is the double nearest to r (or |x|), c the table point nearest to t, and
-// u = t - c (exact, |u| <= h = 2^-12). With head = t cut to 26 significant
-// bits, v = head - c (exact, 26 bits) and tail = r - head:
+// t is the double nearest to r (or |x|) and c the table point nearest to t.
+// With head = t cut to 26 significant bits, v = head - c (exact, 26 bits) and
+// tail = r - head, u = v + tail is r - c, |u| <= h = 2^-12, and
 // asin(c + u) = a0 + a1High v + a1High tail + a1Low u + a2 u^2 + ... + a5 u^5.
 // The table holds B + a0 as a double-double; a1High (27 bits) times v is
 // exact, so B + a0 + a1High v is one exact double-double sum, and the rest is
 // summed in plain doubles. Beyond +-1/2, tail = (w - head^2) / (t + head)
-// (w - head^2 is exact), and the polynomial, taken at t, moves to r by its
-// derivative: (r - t) (a1 + 2 a2 u), with r - t = tail - (t - head).
+// (w - head^2 is exact); within, tail = t - head and u = t - c are exact.
 //
 // Error bound, relative to A = asin(r) (|S| >= A):
 // - polynomial: below 2^-75.5 (make_trig_tables.py prints 2^-75.7);
 // - tail: t + head is within 2^-52.4 of r + head, so the quotient within
 //   2^-51.7 of the true tail; the tail is below 2^-25 t: 2^-76.5 A;
-// - the derivative's further terms, 3 a3 u^2 + ..., times |r - t| <= 2^-53 t:
-//   below 2^-76.4 A;
 // - the terms from u^2 up: their sum is at most 2^-24.3 of A (the generator
 //   prints it), the sum of their sizes 2^-23.7 (each is at most a sixth of
-//   the one before), computed with four roundings of 2^-53 (u^2 one, two in
-//   Estrin's scheme, one in the product): 2^-74.7 A;
-// - the four sums into the low part, of terms below 2^-23.2 A: 2^-74.6 A.
-// Together below 2^-73 A. The rounding test uses 2^-71.
+//   the one before), computed with six roundings of 2^-53 (u and u^2 three,
+//   two in Estrin's scheme, one in the product): 2^-74.1 A;
+// - the three sums into the low part, of terms below 2^-23.2 A: 2^-75 A.
+// Together below 2^-72.9 A. The rounding test uses 2^-71.
 constexpr double kArcCosineRelativeError = 0x1p-71;
 
-// The upper 26 significant bits of a >= 0, cut off by a mask: one operation.
+// The upper 26 significant bits of a >= 0, cut off by a mask.
 double UpperBits(double a)
 {
+#if defined(__SSE2__) || defined(_M_X64)
+    // On the vector unit: a trip through the integer registers would delay
+    // everything that follows (measured: 3 % of the call).
+    return _mm_cvtsd_f64(_mm_and_pd(_mm_set_sd(a), _mm_castsi128_pd(_mm_set1_epi64x(-0x8000000LL))));
+#else
     std::uint64_t bits = 0;
     std::memcpy(&bits, &a, sizeof bits);
     bits &= 0xfffffffff8000000u;
     std::memcpy(&a, &bits, sizeof bits);
     return a;
+#endif
 }
 
 // acos x = m (B + asin t); the table's bases are B + a0 for B = 0, -pi/2 and pi/2.
@@ -214,8 +220,7 @@ ArcCosineFrame FrameOf(bool ends, bool negative)
     return {int(negative) + int(!ends), kMultipliers[ends][negative]};
 }
 
-// acos x from t, head and tail as above (for |x| <= 1/2, tail = t - head).
-template <bool ends>
+// acos x from t, head and tail as above.
 double ArcCosine(double x, double t, double head, double tail, ArcCosineFrame frame)
 {
     // Adding it rounds t to a table point, whose number stays in the low bits.
@@ -224,17 +229,15 @@ double ArcCosine(double x, double t, double head, double tail, ArcCosineFrame fr
     std::uint64_t bits = 0;
     std::memcpy(&bits, &shifted, sizeof bits);
     const trig::ArcSineRow& row = kArcSineTable[bits & (2 * trig::kArcSineIntervals - 1)];
-    const double c = shifted - kShifter;
-    const double v = head - c;
-    const double u = t - c;
+    const double v = head - (shifted - kShifter);
+    const double u = v + tail;
     const double* base = row.bases[frame.base];
     const Pair sum = FastTwoSum(base[0], row.a1High * v);  // |B + a0| >= |a1 v| unless it is 0
     const double* a = row.a;  // a[0] is the coefficient of u^2
     const double u2 = u * u;
     // Estrin's scheme: shorter chains of dependent operations than Horner's.
     const double higher = u2 * ((a[0] + u * a[1]) + u2 * (a[2] + u * a[3]));
-    double rest = (row.a1High * tail + row.a1Low * u) + higher;
-    if constexpr (ends) rest += (tail - (t - head)) * ((u + u) * a[0]);
+    const double rest = (row.a1High * tail + row.a1Low * u) + higher;
     const double low = (sum.lo + base[1]) + rest;
     double rounded = 0.0;
     if (RoundsSurely(sum.hi, low, kArcCosineRelativeError * sum.hi, &rounded)) return frame.m * rounded;
@@ -282,13 +285,13 @@ double ReproducibleAcos(double x)
     const double ax = std::fabs(x);
     if (magnitude <= 0x3fe0000000000000u) {  // |x| <= 1/2
         const double head = UpperBits(ax);
-        return ArcCosine<false>(x, ax, head, ax - head, FrameOf(false, negative));
+        return ArcCosine(x, ax, head, ax - head, FrameOf(false, negative));
     }
     const double w = (1.0 - ax) * 0.5;  // exact
     const double t = std::sqrt(w);
     const double head = UpperBits(t);
     // sqrt(w) - head = (w - head^2) / (sqrt(w) + head), w - head^2 exact
-    return ArcCosine<true>(x, t, head, (w - head * head) / (t + head), FrameOf(true, negative));
+    return ArcCosine(x, t, head, (w - head * head) / (t + head), FrameOf(true, negative));
 }
 
 ReproducibleMathSlowCalls ReproducibleMathSlowCallCounts()
