@@ -180,7 +180,7 @@ bool OutOfRange(double x)
 // summed in plain doubles. Beyond +-1/2, tail = (w - head^2) / (t + head)
 // (w - head^2 is exact); within, tail = t - head and u = t - c are exact.
 //
-// Error bound, relative to A = asin(r) (|S| >= A):
+// Error bound, relative to A = asin r (asin |x| within +-1/2; |S| >= A):
 // - polynomial: below 2^-75.5 (make_trig_tables.py prints 2^-75.7);
 // - tail: t + head is within 2^-52.4 of r + head, so the quotient within
 //   2^-51.7 of the true tail; the tail is below 2^-25 t: 2^-76.5 A;
